@@ -1,0 +1,1 @@
+# Installation of the header, the libraries, the tools and the CMake package.

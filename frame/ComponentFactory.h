@@ -1,0 +1,42 @@
+// The library's one component factory.
+#ifndef TARN_FRAME_COMPONENTFACTORY_H
+#define TARN_FRAME_COMPONENTFACTORY_H
+
+#include <tarnclient/TarnClient.h>
+
+#include "vcom/Component.h"
+
+namespace frame {
+
+class ComponentFactory
+    : public vcom::Component<ComponentFactory, vcom::Iface<tarnclient::IComponentFactory>,
+                             vcom::Iface<tarnclient::ICoreFactory>> {
+public:
+    ComponentFactory() = default;
+    ~ComponentFactory() override;
+
+    // The factory global: the current factory with one more reference, created
+    // when there is none (or when the current one is being destroyed).
+    static tarnclient::IComponentFactory* Get();
+
+    // IComponentFactory
+    vcom::IComponent* CreateCustomerManager(std::int32_t id, std::int32_t* err, const char* serverAddress) override;
+    vcom::IComponent* CreateReserved1(std::int32_t a, std::int32_t* err, std::int32_t b) override;
+
+    // ICoreFactory
+    vcom::IComponent* CreateAddressManager(std::int32_t id, std::int32_t* err, const char* serverAddress) override;
+    vcom::IComponent* CreateServerAddress(std::int32_t id, const char* name, const char* address, std::int32_t* err,
+                                          std::int32_t uc) override;
+    vcom::IComponent* CreateMachineIdentity(std::int32_t id, std::int32_t* err) override;
+    vcom::IComponent* CreateReserved2(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t* err) override;
+    vcom::IComponent* CreateReserved3(std::int32_t a, std::int32_t b) override;
+    vcom::IComponent* GetConfiguration(std::int32_t id, std::int32_t* err, const char* serverAddress) override;
+
+private:
+    // Adds a reference unless the count already reached 0 (the object is dying).
+    bool AddRefIfAlive();
+};
+
+} // namespace frame
+
+#endif

@@ -1,0 +1,50 @@
+// HKEY_LOCAL_MACHINE, as the library uses it.
+//
+// On Windows this is the real registry. Elsewhere it is an SQLite database
+// (TARN_REGISTRY, else /var/lib/tarn/registry.db) with the same behaviour for
+// the calls below, so the code above it is the same on both targets.
+#ifndef TARN_PLATFORM_REGISTRY_H
+#define TARN_PLATFORM_REGISTRY_H
+
+#include <cstdint>
+
+namespace platform {
+
+// Windows registry value types and result codes, the same numbers on every target.
+enum RegType : std::uint32_t { RegSz = 1, RegBinary = 3, RegDword = 4 };
+enum RegResult : std::int32_t { RegOk = 0, RegNotFound = 2, RegAccessDenied = 5, RegMoreData = 234, RegError = 1 };
+enum RegAccess : std::uint32_t { RegRead = 1, RegWrite = 2, RegReadWrite = 3 };
+
+// An open key under HKEY_LOCAL_MACHINE. Closes itself.
+class RegKey {
+public:
+    RegKey() = default;
+    ~RegKey();
+    RegKey(const RegKey&) = delete;
+    RegKey& operator=(const RegKey&) = delete;
+    RegKey(RegKey&& other) noexcept;
+    RegKey& operator=(RegKey&& other) noexcept;
+
+    // RegOpenKeyExA: path is relative to HKEY_LOCAL_MACHINE, backslash-separated.
+    std::int32_t Open(const char* path, RegAccess access);
+    // RegCreateKeyExA (non-volatile): creates missing ancestors; *created tells
+    // a new key from an existing one (may be null).
+    std::int32_t CreateOrOpen(const char* path, RegAccess access, bool* created);
+    // RegQueryValueExA: with data null only *size is set (the stored size);
+    // with data, *size is the room in data on entry and the stored size on
+    // return, RegMoreData when the room is too small. type may be null.
+    std::int32_t QueryValue(const char* name, std::uint32_t* type, unsigned char* data, std::uint32_t* size);
+    // RegSetValueExA: stores size bytes exactly as given.
+    std::int32_t SetValue(const char* name, std::uint32_t type, const unsigned char* data, std::uint32_t size);
+    // RegCloseKey; also done by the destructor.
+    void Close();
+
+    bool IsOpen() const { return m_handle != nullptr; }
+
+private:
+    void* m_handle = nullptr;
+};
+
+} // namespace platform
+
+#endif

@@ -1,0 +1,23 @@
+// What every test process gets before its tests run.
+#ifndef TARN_TESTS_SUPPORT_TESTENVIRONMENT_H
+#define TARN_TESTS_SUPPORT_TESTENVIRONMENT_H
+
+#include <string>
+
+namespace tarntest {
+
+// Gives the test an empty registry: on POSIX a fresh database file named by
+// TARN_REGISTRY, on Windows the Software\Orvane tree deleted. Called before
+// every test; tests may call it again.
+void ResetRegistry();
+
+// The POSIX registry file of the current test (empty on Windows).
+std::string RegistryPath();
+
+// Makes the library module's string table reachable from a unit test (on
+// Windows the resource lives in TarnClient.dll).
+void LoadLibraryModule();
+
+} // namespace tarntest
+
+#endif

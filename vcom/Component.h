@@ -1,0 +1,124 @@
+// The one implementation of the common operations of every component.
+//
+// A component states its interfaces in one line:
+//
+//   class ServerAddress : public vcom::Component<ServerAddress, vcom::Iface<IServerAddress>> { ... };
+//
+// The Iface list is the one table that QueryInterface and Supports both read,
+// so they cannot disagree. The first Iface is the primary interface and also
+// answers id 0. Extra ids after the interface name the same sub-object.
+#ifndef TARN_VCOM_COMPONENT_H
+#define TARN_VCOM_COMPONENT_H
+
+#include <atomic>
+#include <cstdint>
+#include <new>
+#include <utility>
+
+#include <tarnclient/TarnClient.h>
+
+#include "vcom/Codes.h"
+
+namespace vcom {
+
+template <class I, std::int32_t... MoreIds>
+struct Iface {
+    using Interface = I;
+    static constexpr bool Answers(std::int32_t id) { return id == I::Id || ((id == MoreIds) || ...); }
+};
+
+// The same, for an interface whose ids are all given here.
+template <class I, std::int32_t FirstId, std::int32_t... MoreIds>
+struct IfaceIds {
+    using Interface = I;
+    static constexpr bool Answers(std::int32_t id) { return id == FirstId || ((id == MoreIds) || ...); }
+};
+
+template <class Self, class Primary, class... Others>
+class Component : public Primary::Interface, public Others::Interface... {
+public:
+    using PrimaryInterface = typename Primary::Interface;
+
+    std::int32_t Reserved(std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t) override {
+        return NotImplemented;
+    }
+
+    std::int32_t AddRef() override { return ++m_refs; }
+
+    std::int32_t Release() override {
+        const std::int32_t left = --m_refs;
+        if (left == 0)
+            delete static_cast<Self*>(this);
+        return left;
+    }
+
+    IComponent* QueryInterface(std::int32_t id, std::int32_t* err) const override {
+        return const_cast<Component*>(this)->Answer(id, err);
+    }
+
+    IComponent* QueryInterface(std::int32_t id, std::int32_t* err) override { return Answer(id, err); }
+
+    bool Supports(std::int32_t id) override { return Find(id) != nullptr; }
+
+    // The object as its primary interface (unambiguous, unlike IComponent*).
+    IComponent* Primary() { return static_cast<PrimaryInterface*>(this); }
+
+    std::int32_t RefCount() const { return m_refs.load(); }
+
+protected:
+    Component() = default;
+    ~Component() override = default;
+    Component(const Component&) = delete;
+    Component& operator=(const Component&) = delete;
+
+    std::atomic<std::int32_t> m_refs{0};
+
+private:
+    IComponent* Find(std::int32_t id) {
+        if (id == 0 || Primary::Answers(id))
+            return static_cast<PrimaryInterface*>(this);
+        IComponent* found = nullptr;
+        ((found == nullptr && Others::Answers(id)
+              ? (found = static_cast<typename Others::Interface*>(this), true)
+              : false),
+         ...);
+        return found;
+    }
+
+    IComponent* Answer(std::int32_t id, std::int32_t* err) {
+        std::int32_t local = 0;
+        std::int32_t& code = err ? *err : local;
+        code = Success;
+        IComponent* found = Find(id);
+        if (!found) {
+            code = Failure;
+            return nullptr;
+        }
+        found->AddRef();
+        return found;
+    }
+};
+
+// The creation handshake: AddRef, QueryInterface(id), Release. The caller gets
+// exactly one reference, or null with the query's code when the object does
+// not answer id, in which case the object is gone.
+inline IComponent* Deliver(IComponent* object, std::int32_t id, std::int32_t* err) {
+    object->AddRef();
+    IComponent* result = object->QueryInterface(id, err);
+    object->Release();
+    return result;
+}
+
+// Constructs T (count 0) and runs the handshake. Allocation failure throws
+// OutOfMemory; a constructor's thrown code passes through.
+template <class T, class... Args>
+IComponent* Create(std::int32_t id, std::int32_t* err, Args&&... args) {
+    T* object = new (std::nothrow) T(std::forward<Args>(args)...);
+    if (!object)
+        Fail(OutOfMemory);
+    return Deliver(object->Primary(), id, err);
+}
+
+} // namespace vcom
+
+#endif
