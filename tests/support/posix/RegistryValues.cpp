@@ -1,0 +1,94 @@
+#include "tests/support/RegistryValues.h"
+
+#include <cstdlib>
+#include <stdexcept>
+
+#include <sqlite3.h>
+
+namespace tarntest {
+
+namespace {
+
+const char kHive[] = "HKEY_LOCAL_MACHINE\\";
+
+class Database {
+public:
+    Database() {
+        const char* path = std::getenv("TARN_REGISTRY");
+        if (!path || sqlite3_open(path, &m_db) != SQLITE_OK)
+            throw std::runtime_error("cannot open the test registry");
+        sqlite3_busy_timeout(m_db, 5000);
+        Exec("CREATE TABLE IF NOT EXISTS reg_keys(path TEXT PRIMARY KEY COLLATE NOCASE);"
+             "CREATE TABLE IF NOT EXISTS reg_values(key TEXT NOT NULL COLLATE NOCASE,"
+             " name TEXT NOT NULL COLLATE NOCASE, type INTEGER NOT NULL, data BLOB NOT NULL,"
+             " PRIMARY KEY(key, name));");
+    }
+    ~Database() { sqlite3_close(m_db); }
+
+    void Exec(const char* sql) {
+        if (sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+            throw std::runtime_error(sqlite3_errmsg(m_db));
+    }
+
+    sqlite3_stmt* Prepare(const char* sql) {
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(m_db, sql, -1, &statement, nullptr) != SQLITE_OK)
+            throw std::runtime_error(sqlite3_errmsg(m_db));
+        return statement;
+    }
+
+    void CreateKey(const std::string& keyPath) {
+        const std::string full = kHive + keyPath;
+        for (std::string::size_type at = full.find('\\', sizeof(kHive) - 1);; at = full.find('\\', at + 1)) {
+            const std::string prefix = at == std::string::npos ? full : full.substr(0, at);
+            sqlite3_stmt* insert = Prepare("INSERT OR IGNORE INTO reg_keys(path) VALUES(?)");
+            sqlite3_bind_text(insert, 1, prefix.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_step(insert);
+            sqlite3_finalize(insert);
+            if (at == std::string::npos)
+                break;
+        }
+    }
+
+private:
+    sqlite3* m_db = nullptr;
+};
+
+} // namespace
+
+void CreateRegistryKey(const std::string& keyPath) { Database().CreateKey(keyPath); }
+
+void SetRegistryValue(const std::string& keyPath, const std::string& name, std::uint32_t type,
+                      const std::string& bytes) {
+    Database db;
+    db.CreateKey(keyPath);
+    sqlite3_stmt* insert = db.Prepare("INSERT OR REPLACE INTO reg_values(key, name, type, data) VALUES(?, ?, ?, ?)");
+    const std::string full = kHive + keyPath;
+    sqlite3_bind_text(insert, 1, full.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(insert, 2, name.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_int64(insert, 3, type);
+    sqlite3_bind_blob(insert, 4, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
+    const int rc = sqlite3_step(insert);
+    sqlite3_finalize(insert);
+    if (rc != SQLITE_DONE)
+        throw std::runtime_error("cannot write the test registry");
+}
+
+bool GetRegistryValue(const std::string& keyPath, const std::string& name, std::string& bytes, std::uint32_t* type) {
+    Database db;
+    sqlite3_stmt* select = db.Prepare("SELECT type, data FROM reg_values WHERE key = ? AND name = ?");
+    const std::string full = kHive + keyPath;
+    sqlite3_bind_text(select, 1, full.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(select, 2, name.c_str(), -1, SQLITE_TRANSIENT);
+    const bool found = sqlite3_step(select) == SQLITE_ROW;
+    if (found) {
+        if (type)
+            *type = static_cast<std::uint32_t>(sqlite3_column_int64(select, 0));
+        const void* data = sqlite3_column_blob(select, 1);
+        bytes.assign(static_cast<const char*>(data), static_cast<std::size_t>(sqlite3_column_bytes(select, 1)));
+    }
+    sqlite3_finalize(select);
+    return found;
+}
+
+} // namespace tarntest
