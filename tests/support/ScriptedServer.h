@@ -23,6 +23,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,10 +31,11 @@
 namespace tarntest {
 
 struct Step {
-    enum class Kind { ReadRequest, Send, Pause, Close, Reset, Silent };
+    enum class Kind { ReadRequest, Send, Pause, Close, Reset, Silent, Run };
     Kind kind;
-    std::string bytes; // Send
-    int ms = 0;        // Pause
+    std::string bytes;           // Send
+    int ms = 0;                  // Pause
+    std::function<void()> action; // Run
 };
 
 // Waits until a complete HTTP request has arrived: the header up to its blank
@@ -50,6 +52,9 @@ Step Close();
 Step Reset();
 // Stays silent, still recording, until the client closes or the server stops.
 Step Silent();
+// Runs action on the connection's thread at this point of the script, e.g.
+// to look at Connections() while a client waits for its reply.
+Step Run(std::function<void()> action);
 
 // "HTTP/1.1 <status> X\r\nContent-length: <n>\r\n\r\n" + body; without the
 // length line when declareLength is false.

@@ -1,0 +1,60 @@
+// The thin socket layer under the HTTP connection: WinSock 1.1 on Windows,
+// BSD sockets elsewhere (start-up and clean-up are counted no-ops there).
+//
+// Every call returns what its WinSock counterpart returns; SocketLastError()
+// then gives the platform's own error number (WSAGetLastError, errno, or
+// h_errno after a failed resolution).
+#ifndef TARN_PLATFORM_SOCKET_H
+#define TARN_PLATFORM_SOCKET_H
+
+#include <cstdint>
+
+namespace platform {
+
+using SocketHandle = std::uintptr_t;
+constexpr SocketHandle InvalidSocket = ~SocketHandle(0);
+constexpr int SocketError = -1;
+
+struct Ipv4Endpoint {
+    std::uint16_t port = 0;          // host byte order
+    std::uint8_t address[4] = {};    // network byte order
+};
+
+// WSAStartup: 0 or its error number; granted receives the version word granted.
+int SocketStartup(std::uint16_t requested, std::uint16_t& granted);
+// WSACleanup: 0 or SocketError.
+int SocketCleanup();
+int SocketLastError();
+
+// socket(AF_INET, SOCK_STREAM, 0); InvalidSocket on failure. Never 0, so 0
+// can stand for "no socket". On POSIX a closed peer never raises SIGPIPE.
+SocketHandle SocketOpenStream();
+// gethostbyname: the first IPv4 address of host (a name or a dotted address).
+bool ResolveHostIpv4(const char* host, std::uint8_t (&address)[4]);
+// connect: 0 or SocketError.
+int SocketConnect(SocketHandle socket, const Ipv4Endpoint& endpoint);
+// select on this socket alone, for reading or for writing: 1 when ready, 0
+// on time-out, SocketError. The wait is micros of scaled time (platform/Time.h).
+int SocketWaitReadable(SocketHandle socket, std::int64_t micros);
+int SocketWaitWritable(SocketHandle socket, std::int64_t micros);
+// send / recv (flags 0): a count or SocketError.
+int SocketSend(SocketHandle socket, const void* data, int count);
+int SocketReceive(SocketHandle socket, void* data, int count);
+// ioctlsocket(FIONREAD): 0 or SocketError; count is set only on success.
+int SocketPendingBytes(SocketHandle socket, int& count);
+// shutdown(socket, 1): 0 or SocketError.
+int SocketShutdownSend(SocketHandle socket);
+// closesocket: 0 or SocketError.
+int SocketClose(SocketHandle socket);
+
+// Tests only: makes the next `times` calls of one kind fail with `error` as
+// the last error. With error 0 the failure takes the call's quiet form:
+// Startup grants version 2.2, Select times out at once, Send and Receive
+// return 0. Not reachable from the library's exports.
+enum class SocketCall { Startup, Cleanup, Open, Resolve, Connect, Select, Send, Receive, Pending, Shutdown, Close };
+void FailSocketCalls(SocketCall call, int times, int error);
+void ClearSocketFailures();
+
+} // namespace platform
+
+#endif

@@ -1,0 +1,142 @@
+#include "platform/Socket.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include <winsock2.h>
+
+#include "platform/SocketFaults.h"
+#include "platform/Time.h"
+
+namespace platform {
+
+namespace {
+
+constexpr std::uint16_t FaultVersion = 0x0202;
+
+SOCKET Sock(SocketHandle socket) { return static_cast<SOCKET>(socket); }
+
+int Failed(int error) {
+    WSASetLastError(error);
+    return SocketError;
+}
+
+int Wait(SocketHandle socket, bool forWriting, std::int64_t micros) {
+    int error = 0;
+    if (TakeSocketFault(SocketCall::Select, error))
+        return error == 0 ? 0 : Failed(error);
+    const std::int64_t scaled = std::max<std::int64_t>(ScaledMicros(micros), 0);
+    timeval timeout{static_cast<long>(scaled / 1000000), static_cast<long>(scaled % 1000000)};
+    fd_set set;
+    FD_ZERO(&set);
+    FD_SET(Sock(socket), &set);
+    const int ready = forWriting ? select(0, nullptr, &set, nullptr, &timeout) : select(0, &set, nullptr, nullptr, &timeout);
+    return ready == SOCKET_ERROR ? SocketError : ready;
+}
+
+} // namespace
+
+int SocketStartup(std::uint16_t requested, std::uint16_t& granted) {
+    int error = 0;
+    const bool faulted = TakeSocketFault(SocketCall::Startup, error);
+    if (faulted && error != 0)
+        return error;
+    WSADATA data{};
+    const int rc = WSAStartup(requested, &data);
+    if (rc == 0)
+        granted = faulted ? FaultVersion : data.wVersion;
+    return rc;
+}
+
+int SocketCleanup() {
+    int error = 0;
+    if (TakeSocketFault(SocketCall::Cleanup, error))
+        return Failed(error);
+    return WSACleanup() == 0 ? 0 : SocketError;
+}
+
+int SocketLastError() { return WSAGetLastError(); }
+
+SocketHandle SocketOpenStream() {
+    int error = 0;
+    if (TakeSocketFault(SocketCall::Open, error)) {
+        Failed(error);
+        return InvalidSocket;
+    }
+    const SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
+    return s == INVALID_SOCKET ? InvalidSocket : static_cast<SocketHandle>(s);
+}
+
+bool ResolveHostIpv4(const char* host, std::uint8_t (&address)[4]) {
+    int error = 0;
+    if (TakeSocketFault(SocketCall::Resolve, error)) {
+        Failed(error);
+        return false;
+    }
+    const hostent* entry = gethostbyname(host);
+    if (entry == nullptr || entry->h_addr_list == nullptr || entry->h_addr_list[0] == nullptr)
+        return false;
+    std::memset(address, 0, sizeof address);
+    std::memcpy(address, entry->h_addr_list[0], std::min<std::size_t>(sizeof address, std::size_t(entry->h_length)));
+    return true;
+}
+
+int SocketConnect(SocketHandle socket, const Ipv4Endpoint& endpoint) {
+    int error = 0;
+    if (TakeSocketFault(SocketCall::Connect, error))
+        return Failed(error);
+    sockaddr_in peer{};
+    peer.sin_family = AF_INET;
+    peer.sin_port = htons(endpoint.port);
+    std::memcpy(&peer.sin_addr, endpoint.address, sizeof endpoint.address);
+    return connect(Sock(socket), reinterpret_cast<const sockaddr*>(&peer), sizeof peer) == SOCKET_ERROR ? SocketError : 0;
+}
+
+int SocketWaitReadable(SocketHandle socket, std::int64_t micros) { return Wait(socket, false, micros); }
+
+int SocketWaitWritable(SocketHandle socket, std::int64_t micros) { return Wait(socket, true, micros); }
+
+int SocketSend(SocketHandle socket, const void* data, int count) {
+    int error = 0;
+    if (TakeSocketFault(SocketCall::Send, error))
+        return error == 0 ? 0 : Failed(error);
+    const int sent = send(Sock(socket), static_cast<const char*>(data), count, 0);
+    return sent == SOCKET_ERROR ? SocketError : sent;
+}
+
+int SocketReceive(SocketHandle socket, void* data, int count) {
+    int error = 0;
+    if (TakeSocketFault(SocketCall::Receive, error))
+        return error == 0 ? 0 : Failed(error);
+    const int got = recv(Sock(socket), static_cast<char*>(data), count, 0);
+    return got == SOCKET_ERROR ? SocketError : got;
+}
+
+int SocketPendingBytes(SocketHandle socket, int& count) {
+    int error = 0;
+    if (TakeSocketFault(SocketCall::Pending, error))
+        return Failed(error);
+    u_long pending = 0;
+    if (ioctlsocket(Sock(socket), FIONREAD, &pending) == SOCKET_ERROR)
+        return SocketError;
+    count = static_cast<int>(pending);
+    return 0;
+}
+
+int SocketShutdownSend(SocketHandle socket) {
+    int error = 0;
+    if (TakeSocketFault(SocketCall::Shutdown, error))
+        return Failed(error);
+    return shutdown(Sock(socket), SD_SEND) == SOCKET_ERROR ? SocketError : 0;
+}
+
+int SocketClose(SocketHandle socket) {
+    // A test's failure still closes the socket, so nothing leaks.
+    const int rc = closesocket(Sock(socket));
+    int error = 0;
+    if (TakeSocketFault(SocketCall::Close, error))
+        return Failed(error);
+    return rc == SOCKET_ERROR ? SocketError : 0;
+}
+
+} // namespace platform

@@ -1,0 +1,9 @@
+#include "tests/http/PlatformErrors.h"
+
+#include <cerrno>
+
+namespace httptest {
+
+int ConnectionRefusedError() { return ECONNREFUSED; }
+
+} // namespace httptest

@@ -1,0 +1,263 @@
+#include "tests/support/ScriptedServer.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <stdexcept>
+#include <thread>
+#include <utility>
+
+#include "tests/support/LoopbackSocket.h"
+
+namespace tarntest {
+
+namespace {
+
+// How often blocked steps look whether the server is stopping.
+constexpr int StopCheckMs = 20;
+constexpr char BlankLine[] = "\r\n\r\n";
+
+// The body length an HTTP header announces, whatever the case of its name.
+std::size_t DeclaredLength(const std::string& header) {
+    std::string lower(header);
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    const std::string name = "content-length:";
+    const std::size_t at = lower.find(name);
+    if (at == std::string::npos)
+        return 0;
+    std::size_t p = at + name.size();
+    while (p < header.size() && header[p] == ' ')
+        ++p;
+    std::size_t length = 0;
+    for (; p < header.size() && std::isdigit(static_cast<unsigned char>(header[p])); ++p)
+        length = length * 10 + std::size_t(header[p] - '0');
+    return length;
+}
+
+// Whether data holds a complete request starting at from; end is where it ends.
+bool RequestComplete(const std::string& data, std::size_t from, std::size_t& end) {
+    const std::size_t blank = data.find(BlankLine, from);
+    if (blank == std::string::npos)
+        return false;
+    const std::size_t headerEnd = blank + std::string(BlankLine).size();
+    end = headerEnd + DeclaredLength(data.substr(from, headerEnd - from));
+    return data.size() >= end;
+}
+
+Step Make(Step::Kind kind, std::string bytes = std::string(), int ms = 0, std::function<void()> action = {}) {
+    Step step{kind, std::move(bytes), ms, std::move(action)};
+    return step;
+}
+
+} // namespace
+
+Step ReadRequest() { return Make(Step::Kind::ReadRequest); }
+Step Send(std::string bytes) { return Make(Step::Kind::Send, std::move(bytes)); }
+Step Pause(int ms) { return Make(Step::Kind::Pause, std::string(), ms); }
+Step Close() { return Make(Step::Kind::Close); }
+Step Reset() { return Make(Step::Kind::Reset); }
+Step Silent() { return Make(Step::Kind::Silent); }
+Step Run(std::function<void()> action) { return Make(Step::Kind::Run, std::string(), 0, std::move(action)); }
+
+std::string HttpReply(int status, const std::string& body, bool declareLength) {
+    std::string reply = "HTTP/1.1 " + std::to_string(status) + " X\r\n";
+    if (declareLength)
+        reply += "Content-length: " + std::to_string(body.size()) + "\r\n";
+    return reply + "\r\n" + body;
+}
+
+std::string RequestBody(const std::string& request) {
+    const std::size_t blank = request.find(BlankLine);
+    return blank == std::string::npos ? std::string() : request.substr(blank + std::string(BlankLine).size());
+}
+
+std::vector<Step> Answer(const std::string& reply) { return {ReadRequest(), Send(reply), Close()}; }
+
+struct Connection {
+    loopback::Handle socket = loopback::NoSocket;
+    std::vector<Step> script;
+    std::string received; // written by its own thread under State::mutex
+    bool peerClosed = false;
+    bool finished = false;
+    std::thread thread;
+};
+
+struct ScriptedServer::State {
+    loopback::Handle listener = loopback::NoSocket;
+    std::uint16_t port = 0;
+    std::atomic<bool> stopping{false};
+    mutable std::mutex mutex;
+    mutable std::condition_variable changed;
+    std::vector<std::vector<Step>> scripts;
+    std::size_t nextScript = 0;
+    std::vector<std::unique_ptr<Connection>> connections;
+    std::thread acceptor;
+
+    void AcceptLoop();
+    std::vector<Step> NextScript();
+    void Serve(Connection& connection);
+    bool ReceiveSome(Connection& connection);
+    void Play(Connection& connection);
+    void EndGracefully(Connection& connection);
+};
+
+std::vector<Step> ScriptedServer::State::NextScript() {
+    if (nextScript < scripts.size())
+        return scripts[nextScript++];
+    if (!scripts.empty())
+        return scripts.back();
+    return {ReadRequest(), Close()};
+}
+
+void ScriptedServer::State::AcceptLoop() {
+    while (!stopping) {
+        if (loopback::WaitReadable(listener, StopCheckMs) != 1)
+            continue;
+        const loopback::Handle socket = loopback::Accept(listener);
+        if (socket == loopback::NoSocket)
+            continue;
+        std::lock_guard<std::mutex> guard(mutex);
+        connections.push_back(std::make_unique<Connection>());
+        Connection& connection = *connections.back();
+        connection.socket = socket;
+        connection.script = NextScript();
+        connection.thread = std::thread([this, &connection] { Serve(connection); });
+        changed.notify_all();
+    }
+}
+
+// Waits for bytes and records them; false once the client has closed or the
+// server is stopping.
+bool ScriptedServer::State::ReceiveSome(Connection& connection) {
+    while (!connection.peerClosed && !stopping) {
+        const int ready = loopback::WaitReadable(connection.socket, StopCheckMs);
+        if (ready == 0)
+            continue;
+        char chunk[65536];
+        const int got = ready < 0 ? -1 : loopback::Receive(connection.socket, chunk, sizeof chunk);
+        if (got <= 0) {
+            connection.peerClosed = true;
+            return false;
+        }
+        std::lock_guard<std::mutex> guard(mutex);
+        connection.received.append(chunk, std::size_t(got));
+        return true;
+    }
+    return false;
+}
+
+// Stops sending, then keeps recording until the client closes too: closing
+// with unread bytes would turn the close into a reset.
+void ScriptedServer::State::EndGracefully(Connection& connection) {
+    loopback::ShutdownSend(connection.socket);
+    while (ReceiveSome(connection)) {
+    }
+    loopback::Close(connection.socket);
+}
+
+void ScriptedServer::State::Play(Connection& connection) {
+    std::size_t consumed = 0;
+    for (const Step& step : connection.script) {
+        switch (step.kind) {
+        case Step::Kind::ReadRequest: {
+            std::size_t end = 0;
+            while (!RequestComplete(connection.received, consumed, end))
+                if (!ReceiveSome(connection))
+                    break;
+            consumed = std::min(end, connection.received.size());
+            break;
+        }
+        case Step::Kind::Send:
+            loopback::SendAll(connection.socket, step.bytes.data(), step.bytes.size());
+            break;
+        case Step::Kind::Pause: {
+            using Clock = std::chrono::steady_clock;
+            const auto until = Clock::now() + std::chrono::milliseconds(step.ms);
+            for (auto left = until - Clock::now(); !stopping && left > Clock::duration::zero();
+                 left = until - Clock::now())
+                std::this_thread::sleep_for(std::min<Clock::duration>(left, std::chrono::milliseconds(StopCheckMs)));
+            break;
+        }
+        case Step::Kind::Run:
+            if (step.action)
+                step.action();
+            break;
+        case Step::Kind::Close:
+            EndGracefully(connection);
+            return;
+        case Step::Kind::Reset:
+            loopback::Abort(connection.socket);
+            return;
+        case Step::Kind::Silent:
+            while (ReceiveSome(connection)) {
+            }
+            loopback::Close(connection.socket);
+            return;
+        }
+    }
+    EndGracefully(connection);
+}
+
+void ScriptedServer::State::Serve(Connection& connection) {
+    Play(connection);
+    std::lock_guard<std::mutex> guard(mutex);
+    connection.finished = true;
+    changed.notify_all();
+}
+
+ScriptedServer::ScriptedServer() : m_state(std::make_unique<State>()) {
+    loopback::Startup();
+    m_state->listener = loopback::Listen(m_state->port);
+    if (m_state->listener == loopback::NoSocket) {
+        loopback::Cleanup();
+        throw std::runtime_error("ScriptedServer: cannot listen on 127.0.0.1");
+    }
+    m_state->acceptor = std::thread([state = m_state.get()] { state->AcceptLoop(); });
+}
+
+ScriptedServer::~ScriptedServer() {
+    m_state->stopping = true;
+    m_state->acceptor.join();
+    // No new connection can appear now.
+    for (auto& connection : m_state->connections)
+        connection->thread.join();
+    loopback::Close(m_state->listener);
+    loopback::Cleanup();
+}
+
+std::uint16_t ScriptedServer::Port() const { return m_state->port; }
+
+std::string ScriptedServer::Address() const { return "127.0.0.1:" + std::to_string(m_state->port); }
+
+void ScriptedServer::Script(std::vector<Step> steps) {
+    std::lock_guard<std::mutex> guard(m_state->mutex);
+    m_state->scripts.push_back(std::move(steps));
+}
+
+std::vector<std::string> ScriptedServer::Requests() const {
+    std::lock_guard<std::mutex> guard(m_state->mutex);
+    std::vector<std::string> requests;
+    for (const auto& connection : m_state->connections)
+        requests.push_back(connection->received);
+    return requests;
+}
+
+std::size_t ScriptedServer::Connections() const {
+    std::lock_guard<std::mutex> guard(m_state->mutex);
+    return m_state->connections.size();
+}
+
+bool ScriptedServer::WaitFinished(std::size_t count, int timeoutMs) const {
+    std::unique_lock<std::mutex> lock(m_state->mutex);
+    return m_state->changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
+        const auto& connections = m_state->connections;
+        return connections.size() >= count &&
+               std::all_of(connections.begin(), connections.begin() + std::ptrdiff_t(count),
+                           [](const auto& connection) { return connection->finished; });
+    });
+}
+
+} // namespace tarntest
