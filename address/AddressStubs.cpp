@@ -9,8 +9,4 @@ vcom::IComponent* CreateAddressManager(std::int32_t, std::int32_t*, tarnclient::
     vcom::Fail(vcom::NotImplemented);
 }
 
-vcom::IComponent* CreateServerAddress(std::int32_t, const char*, const char*, std::int32_t*, std::int32_t) {
-    vcom::Fail(vcom::NotImplemented);
-}
-
 } // namespace address

@@ -1,0 +1,39 @@
+// Reads the address server's "serverlist" document into server entries.
+//
+// Every child element of the root is one server, whatever its tag, with the
+// attributes "name", "address" and "uc"; other attributes, text and deeper
+// elements are ignored.
+#ifndef TARN_ADDRESS_SERVERLIST_H
+#define TARN_ADDRESS_SERVERLIST_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "xml/XmlResponse.h"
+
+namespace address {
+
+struct ServerEntry {
+    std::string name;    // unchanged, surrounding blanks included
+    std::string address; // unchanged; its form is checked when the record is built
+    std::int32_t uc = 0; // read as atoi reads it
+};
+
+using ServerEntries = std::vector<ServerEntry>;
+
+// Replaces entries with the servers of xmlText, in document order.
+// Throws the XML reader's code (-1 unreadable, -2 an element lacks a wanted
+// attribute), or message 6 as a tarnClientLib::ResourceString when an element
+// has an empty wanted attribute or repeats one in place of another; entries
+// is empty after any failure.
+void ParseServerList(const std::string& xmlText, std::int32_t textLength, ServerEntries& entries);
+
+// The second half of ParseServerList: turns the attribute pairs the XML
+// reader found, one list per element, into entries. A later pair of a name
+// overrides an earlier one. Throws message 6 as above, entries then empty.
+void ReadServerEntries(const std::vector<Utility::XmlPairs>& elements, ServerEntries& entries);
+
+} // namespace address
+
+#endif
