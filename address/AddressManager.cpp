@@ -1,0 +1,205 @@
+#include "address/AddressManager.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <utility>
+
+#include "address/Address.h"
+#include "address/Records.h"
+#include "address/ServerAddressList.h"
+#include "address/ServerList.h"
+#include "dead/Message.h"
+#include "http/MakeHttpRequest.h"
+#include "messages/Module.h"
+#include "messages/ResourceString.h"
+#include "messages/Trace.h"
+#include "vcom/Boundary.h"
+#include "vcom/MemHolder.h"
+#include "vcom/Ref.h"
+
+namespace address {
+
+using tarnclient::ICoreFactory;
+using tarnclient::IServerAddress;
+using tarnclient::IServerAddressList;
+using tarnclient::IServerLocation;
+
+namespace {
+
+// The address query on the wire.
+const char kAgent[] = "QAS Client/1.0";
+const char kPath[] = "/addrsrv";
+const char kMethod[] = "POST";
+// The request helper answers 200 on success and 999 on any failure.
+const std::int32_t kHttpFailureFrom = 300;
+
+// GetServerAddress defaults a missing name to every server and refuses the
+// name that would ask for all of them at once.
+const char kAnyServer[] = "any";
+const char kAllServers[] = "all";
+
+// Message 53 names the argument that is missing.
+const unsigned kMissingArgumentMessage = 53;
+const char kProductLabel[] = "Product Name";
+const char kCategoryLabel[] = "Service Category";
+const char kServerLabel[] = "Server Name";
+
+// Room the record list starts with; a larger reply sizes it at once.
+const std::size_t kInitialServers = 16;
+
+std::string TextOrEmpty(const char* text) { return text ? text : ""; }
+
+void RequirePresent(const std::string& value, const char* label) {
+    if (value.empty())
+        throw tarnClientLib::ResourceString(tarnClientLib::kModuleName, kMissingArgumentMessage, label);
+}
+
+// Product, category and server name must all be given, checked in that order.
+void ValidateAddressQuery(const std::string& product, const std::string& category, const std::string& server) {
+    RequirePresent(product, kProductLabel);
+    RequirePresent(category, kCategoryLabel);
+    RequirePresent(server, kServerLabel);
+}
+
+// A copy of a text another component handed out; Failure when there is none.
+std::string CopyLocationText(char* text) {
+    vcom::LibMemHolder holder(text);
+    if (!holder)
+        vcom::Fail(vcom::Failure);
+    return holder.text();
+}
+
+} // namespace
+
+AddressManager::AddressManager(IServerLocation& location) {
+    vcom::ScopedLock guard(m_lock);
+    m_location.address = CopyLocationText(location.GetAddress());
+    m_location.host = CopyLocationText(location.GetHost());
+    m_location.port = location.GetPort();
+}
+
+IServerAddress* AddressManager::GetServerAddress(const char* product, const char* category, const char* name,
+                                                 const char* att1) {
+    tarnClientLib::Trace("Enter Function: AddressManager::GetServerAddress\n");
+    return vcom::CatchNull([&]() -> IServerAddress* {
+        const char* server = name ? name : kAnyServer;
+        if (std::strcmp(server, kAllServers) == 0)
+            return nullptr;
+        tarnclient::IAddressManager& self = *this;
+        vcom::ref<IServerAddressList> list(self.GetServerAddressEnum(product, category, server, att1));
+        if (!list)
+            return nullptr;
+        std::int32_t pos = list->Begin();
+        return list->Next(&pos);
+    });
+}
+
+IServerAddressList* AddressManager::GetServerAddressEnum(const char* product, const char* category,
+                                                         const char* name, const char* att1) {
+    tarnClientLib::Trace("Enter Function: AddressManager::GetServerAddressEnum\n");
+    return vcom::CatchNull([&]() -> IServerAddressList* {
+        std::int32_t err = vcom::Success;
+        vcom::ref<tarnclient::IComponentFactory> factory(TarnClientLib_GetComponentFactory());
+        vcom::ref<ICoreFactory> core = vcom::Query<ICoreFactory>(factory.get(), &err);
+        if (!core)
+            return nullptr;
+
+        std::string xmlText;
+        if (GetDataFromQAS(TextOrEmpty(product), TextOrEmpty(category), TextOrEmpty(name), TextOrEmpty(att1),
+                           xmlText) < 0)
+            return nullptr;
+
+        ServerEntries entries;
+        ParseServerList(xmlText, static_cast<std::int32_t>(xmlText.size()), entries);
+
+        // One bad entry fails the whole query: a partial list would look complete.
+        ServerRecords records;
+        records.reserve(std::max(kInitialServers, entries.size()));
+        for (const ServerEntry& entry : entries) {
+            vcom::ref<IServerAddress> record(static_cast<IServerAddress*>(core->CreateServerAddress(
+                IServerAddress::Id, entry.name.c_str(), entry.address.c_str(), &err, entry.uc)));
+            if (!record)
+                return nullptr;
+            records.push_back(std::move(record));
+        }
+        return static_cast<IServerAddressList*>(
+            vcom::Create<ServerAddressList>(IServerAddressList::Id, &err, std::move(records)));
+    });
+}
+
+std::int32_t AddressManager::GetDataFromQAS(const std::string& product, const std::string& category,
+                                            const std::string& server, const std::string& att1,
+                                            std::string& xmlText) {
+    tarnClientLib::Trace("Enter Function: AddressManager::GetDataFromQAS\n");
+    xmlText.clear();
+    try {
+        ValidateAddressQuery(product, category, server);
+    } catch (const tarnClientLib::ResourceString&) {
+        return vcom::InvalidArgument;
+    }
+
+    try {
+        vcom::ref<Dead::IMessageFactory> messages = Dead::GetMessageFactory();
+        if (!messages)
+            return vcom::Failure;
+        std::int32_t err = vcom::Success;
+        vcom::ref<Dead::IMessage> record(static_cast<Dead::IMessage*>(messages->CreateAddressRequest(
+            Dead::IMessage::Id, &err, product.c_str(), category.c_str(), server.c_str(), att1.c_str())));
+        if (!record)
+            return err;
+
+        std::int32_t result = 0;
+        {
+            vcom::ScopedLock guard(m_lock);
+            std::string responseBody;
+            std::uint32_t bytesRead = 0;
+            Dead::IMessage* exchanged = record.detach();
+            result = Utility::MakeHttpRequest(m_location.host, static_cast<std::uint32_t>(m_location.port), kAgent,
+                                              kPath, kMethod, responseBody, &bytesRead, &exchanged);
+            // The helper released the request; what comes back is the reply (or null).
+            record.reset(exchanged);
+        }
+        if (result >= kHttpFailureFrom)
+            return vcom::Failure;
+
+        vcom::ref<IReplyStatus> status = vcom::Query<IReplyStatus>(record.get(), &err);
+        if (!status)
+            return err;
+        if (status->GetStatus() != 0)
+            return vcom::Failure;
+        vcom::ref<IAddressReplyFields> fields = vcom::Query<IAddressReplyFields>(record.get(), &err);
+        if (!fields)
+            return err;
+        vcom::LibMemHolder serverList(fields->GetServerList());
+        if (!serverList)
+            return vcom::OutOfMemory;
+        xmlText = serverList.text();
+        return vcom::Success;
+    } catch (const vcom::Code& code) {
+        return static_cast<std::int32_t>(code);
+    }
+}
+
+char* AddressManager::GetAddress() {
+    vcom::ScopedLock guard(m_lock);
+    return vcom::CopyOut(m_location.address);
+}
+
+char* AddressManager::GetHost() {
+    vcom::ScopedLock guard(m_lock);
+    return vcom::CopyOut(m_location.host);
+}
+
+std::int32_t AddressManager::GetPort() {
+    vcom::ScopedLock guard(m_lock);
+    return m_location.port;
+}
+
+vcom::IComponent* CreateAddressManager(std::int32_t id, std::int32_t* err, IServerLocation* location) {
+    if (!location)
+        vcom::Fail(vcom::Failure);
+    return vcom::Create<AddressManager>(id, err, *location);
+}
+
+} // namespace address

@@ -1,0 +1,50 @@
+// Asks the address server where the servers of a product live.
+//
+// Every query is one fresh POST to the address server whose location was
+// copied at construction; nothing is cached between queries. The object's
+// lock is held across exactly the HTTP exchange, so the exchanges of one
+// manager never overlap.
+#ifndef TARN_ADDRESS_ADDRESSMANAGER_H
+#define TARN_ADDRESS_ADDRESSMANAGER_H
+
+#include <cstdint>
+#include <string>
+
+#include <tarnclient/TarnClient.h>
+
+#include "address/ServerLocation.h"
+#include "vcom/Component.h"
+#include "vcom/CriticalSection.h"
+
+namespace address {
+
+class AddressManager : public vcom::Component<AddressManager, vcom::Iface<tarnclient::IAddressManager>,
+                                              vcom::Iface<tarnclient::IServerLocation>> {
+public:
+    // Copies the three values of location; throws Failure when it cannot.
+    explicit AddressManager(tarnclient::IServerLocation& location);
+
+    // IAddressManager
+    tarnclient::IServerAddress* GetServerAddress(const char* product, const char* category, const char* name,
+                                                 const char* att1) override;
+    tarnclient::IServerAddressList* GetServerAddressEnum(const char* product, const char* category,
+                                                         const char* name, const char* att1) override;
+
+    // IServerLocation, from this object's own copy.
+    char* GetAddress() override;
+    char* GetHost() override;
+    std::int32_t GetPort() override;
+
+private:
+    // One exchange with the address server: 0 and the "serverlist" text, or a
+    // negative code.
+    std::int32_t GetDataFromQAS(const std::string& product, const std::string& category, const std::string& server,
+                                const std::string& att1, std::string& xmlText);
+
+    vcom::CriticalSection m_lock;
+    ServerLocation m_location;
+};
+
+} // namespace address
+
+#endif
