@@ -1,0 +1,42 @@
+#include "customer/TicketReply.h"
+
+#include "address/Records.h"
+#include "customer/ReportedCode.h"
+#include "customer/TicketReplyRules.h"
+#include "vcom/Codes.h"
+#include "vcom/MemHolder.h"
+#include "vcom/Ref.h"
+
+namespace customer {
+
+namespace {
+
+template <class I>
+vcom::ref<I> QueryOrFail(vcom::IComponent* record) {
+    std::int32_t err = vcom::Success;
+    vcom::ref<I> found = vcom::Query<I>(record, &err);
+    if (!found)
+        FailWithReported(err);
+    return found;
+}
+
+} // namespace
+
+TicketReplyContent ReadTicketReply(vcom::IComponent* reply) {
+    TicketReplyContent content;
+    content.status = QueryOrFail<address::IReplyStatus>(reply)->GetStatus();
+    if (content.status != 0)
+        return content;
+    vcom::ref<address::ITicketReplyFields> fields = QueryOrFail<address::ITicketReplyFields>(reply);
+    const vcom::LibMemHolder key(fields->GetKey());
+    if (!key)
+        vcom::Fail(vcom::OutOfMemory);
+    const vcom::LibMemHolder lifetime(fields->GetLifetime());
+    if (!lifetime)
+        vcom::Fail(vcom::OutOfMemory);
+    content.key = key.text();
+    content.lifetime = LifetimeValue(lifetime.text());
+    return content;
+}
+
+} // namespace customer

@@ -1,0 +1,45 @@
+#include "customer/TicketRequest.h"
+
+#include "customer/ReportedCode.h"
+#include "http/MakeHttpRequest.h"
+#include "vcom/Codes.h"
+
+namespace customer {
+
+namespace {
+
+const char kUserAgent[] = "Tarn Customer Manager/1.0";
+const char kMethod[] = "POST";
+// MakeHttpRequest answers 200 on success and 999 on any failure.
+const std::int32_t kFirstFailedResult = 300;
+
+} // namespace
+
+vcom::ref<Dead::IMessage> NewTicketRequest(const GetTicketArgs& args, const TicketRequestLogin& login) {
+    vcom::ref<Dead::IMessageFactory> factory = Dead::GetMessageFactory();
+    if (!factory)
+        vcom::Fail(vcom::Failure);
+    std::int32_t err = vcom::Success;
+    // The factory leaves out absent fields and puts the rest in wire order.
+    vcom::ref<Dead::IMessage> request(static_cast<Dead::IMessage*>(factory->CreateCustomerRequest(
+        Dead::IMessage::Id, &err, args.ProductOrNull(), login.publicName.c_str(), login.password.c_str(),
+        args.EventName(), args.ContextId(), args.Language(), login.machineId.c_str())));
+    if (!request)
+        FailWithReported(err);
+    return request;
+}
+
+vcom::ref<Dead::IMessage> SendTicketRequest(const TicketRequestSender& sender, vcom::ref<Dead::IMessage> request) {
+    std::string responseBody;
+    std::uint32_t bytesRead = 0;
+    // The record goes in as the request and comes back as the reply (or null).
+    Dead::IMessage* record = request.detach();
+    const std::int32_t result = Utility::MakeHttpRequest(sender.host, static_cast<std::uint32_t>(sender.port), kUserAgent,
+                                                 sender.path, kMethod, responseBody, &bytesRead, &record);
+    vcom::ref<Dead::IMessage> reply(record);
+    if (result >= kFirstFailedResult || !reply)
+        vcom::Fail(vcom::Failure);
+    return reply;
+}
+
+} // namespace customer
