@@ -101,7 +101,7 @@ TEST_F(MakeHttpRequestTest, ServerClosingWithoutAWordGivesMessage13) {
 }
 
 TEST_F(MakeHttpRequestTest, ReadFailureGivesTheConnectionsMessage) {
-    ShortenWaits();
+    ShortenWaits(100);
     // The reply begins, then the server falls silent, also after re-connections.
     server.Script({ReadRequest(), Send("HTTP/1.1 200 OK\r\n"), Silent()});
     server.Script({ReadRequest(), Silent()});

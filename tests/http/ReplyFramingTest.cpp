@@ -128,14 +128,14 @@ TEST_F(ReplyFramingTest, BufferedBodyIsServedInPiecesOfTheCallersSize) {
 }
 
 TEST_F(ReplyFramingTest, DeclaredZeroLengthDeliversNothingWithoutWaiting) {
-    ShortenWaits(); // a Read that waited on the silent socket would fail
+    ShortenWaits(100); // a Read that waited on the silent socket would fail
     server.Script({ReadRequest(), Send("HTTP/1.1 200 OK\r\nContent-length: 0\r\n\r\n"), Silent()});
     CHttp http;
     EXPECT_EQ(PostAndRead(http, server.Port(), 512).counts, (Counts{0}));
 }
 
 TEST_F(ReplyFramingTest, DeclaredLengthEndsTheBodyWhileTheConnectionStaysOpen) {
-    ShortenWaits();
+    ShortenWaits(100);
     server.Script({ReadRequest(), Send("HTTP/1.1 200 OK\r\nContent-length: 700\r\n\r\n"), Pause(50),
                    Send(std::string(700, 'x')), Silent()});
     CHttp http;

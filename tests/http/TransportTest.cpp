@@ -8,10 +8,9 @@ namespace httptest {
 
 namespace {
 constexpr std::int64_t kRealTime = 1000000;
-constexpr std::int64_t kThousandTimesFaster = 1000;
 } // namespace
 
-void TransportTest::ShortenWaits() { platform::SetTimeScalePpm(kThousandTimesFaster); }
+void TransportTest::ShortenWaits(std::int64_t factor) { platform::SetTimeScalePpm(kRealTime / factor); }
 
 void TransportTest::Restore() {
     platform::SetTimeScalePpm(kRealTime);

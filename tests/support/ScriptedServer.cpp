@@ -94,6 +94,7 @@ struct ScriptedServer::State {
     std::vector<std::vector<Step>> scripts;
     std::size_t nextScript = 0;
     std::vector<std::unique_ptr<Connection>> connections;
+    std::size_t joined = 0; // connections before this index have their thread joined
     std::thread acceptor;
 
     void AcceptLoop();
@@ -120,6 +121,9 @@ void ScriptedServer::State::AcceptLoop() {
         if (socket == loopback::NoSocket)
             continue;
         std::lock_guard<std::mutex> guard(mutex);
+        // A long run (a benchmark) must not pile up ended threads.
+        for (; joined < connections.size() && connections[joined]->finished; ++joined)
+            connections[joined]->thread.join();
         connections.push_back(std::make_unique<Connection>());
         Connection& connection = *connections.back();
         connection.socket = socket;
@@ -223,7 +227,8 @@ ScriptedServer::~ScriptedServer() {
     m_state->acceptor.join();
     // No new connection can appear now.
     for (auto& connection : m_state->connections)
-        connection->thread.join();
+        if (connection->thread.joinable())
+            connection->thread.join();
     loopback::Close(m_state->listener);
     loopback::Cleanup();
 }

@@ -1,9 +1,0 @@
-#include "tests/http/PlatformErrors.h"
-
-#include <winsock2.h>
-
-namespace httptest {
-
-int ConnectionRefusedError() { return WSAECONNREFUSED; }
-
-} // namespace httptest
