@@ -13,13 +13,13 @@
 
 #include <tarnclient/TarnClient.h>
 
-#include "tests/address/AddressTestText.h"
+#include "tests/host/HostHelpers.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/ServiceRecordBytes.h"
 
 namespace {
 
-using addresstest::Take;
+using hosttest::Take;
 using tarnclient::IAddressManager;
 using tarnclient::IServerAddress;
 using tarnclient::IServerAddressList;
@@ -65,11 +65,10 @@ protected:
     void SetUp() override {
         tarnclient::IComponentFactory* factory = TarnClientLib_GetComponentFactory();
         ASSERT_NE(factory, nullptr);
-        std::int32_t err = 0;
-        auto* core = static_cast<tarnclient::ICoreFactory*>(factory->QueryInterface(tarnclient::ICoreFactory::Id, &err));
+        tarnclient::ICoreFactory* core = hosttest::CoreFactory(factory);
         factory->Release();
         ASSERT_NE(core, nullptr);
-        err = 99;
+        std::int32_t err = 99;
         m_manager = static_cast<IAddressManager*>(
             core->CreateAddressManager(IAddressManager::Id, &err, Server().Address().c_str()));
         core->Release();
@@ -310,9 +309,9 @@ TEST_F(AddressLookup, TheManagerAnswersWithItsOwnCopyOfTheLocation) {
 
 TEST_F(AddressLookup, AskingTheFactoryForAnotherInterfaceGivesNothing) {
     tarnclient::IComponentFactory* factory = TarnClientLib_GetComponentFactory();
+    tarnclient::ICoreFactory* core = hosttest::CoreFactory(factory);
+    ASSERT_NE(core, nullptr);
     std::int32_t err = 0;
-    auto* core = static_cast<tarnclient::ICoreFactory*>(factory->QueryInterface(tarnclient::ICoreFactory::Id, &err));
-    err = 0;
     EXPECT_EQ(core->CreateAddressManager(IServerAddress::Id, &err, Server().Address().c_str()), nullptr);
     EXPECT_EQ(err, vcom::Failure);
     err = 99;

@@ -11,14 +11,14 @@
 #include <tarnclient/TarnClient.h>
 
 #include "address/ServerAddressList.h"
-#include "tests/address/AddressTestText.h"
+#include "tests/host/HostHelpers.h"
 #include "vcom/Component.h"
 #include "vcom/MemHolder.h"
 #include "vcom/Ref.h"
 
 namespace {
 
-using addresstest::Take;
+using hosttest::Take;
 using tarnclient::IServerAddress;
 using tarnclient::IServerAddressList;
 
@@ -147,8 +147,7 @@ TEST_F(ServerAddressListTest, ElementsOutliveTheListWithTheirOwnReference) {
     // The list gave back its own three references, in list order, and no more.
     EXPECT_EQ(*m_gone, (std::vector<std::string>{"a", "c"}));
     EXPECT_EQ(Take(kept->GetName()), "b");
-    EXPECT_EQ(kept->AddRef(), 2);
-    EXPECT_EQ(kept->Release(), 1);
+    EXPECT_EQ(hosttest::Count(kept), 1);
     EXPECT_EQ(kept->Release(), 0);
     EXPECT_EQ(*m_gone, (std::vector<std::string>{"a", "c", "b"}));
 }
@@ -159,9 +158,8 @@ TEST_F(ServerAddressListTest, EveryElementHandedOutCarriesOneReference) {
     IServerAddress* first = list->Next(&pos);
     IServerAddress* again = list->Prev(&pos);
     ASSERT_EQ(first, again);
-    // List's reference + two handed out.
-    EXPECT_EQ(first->AddRef(), 4);
-    first->Release();
+    // The list's reference and the two handed out.
+    EXPECT_EQ(hosttest::Count(first), 3);
     first->Release();
     again->Release();
     EXPECT_TRUE(m_gone->empty());

@@ -8,11 +8,11 @@
 
 #include <tarnclient/TarnClient.h>
 
-#include "tests/address/AddressTestText.h"
+#include "tests/host/HostHelpers.h"
 
 namespace {
 
-using addresstest::Take;
+using hosttest::Take;
 using tarnclient::ICoreFactory;
 using tarnclient::IServerAddress;
 
@@ -21,8 +21,7 @@ protected:
     void SetUp() override {
         tarnclient::IComponentFactory* factory = TarnClientLib_GetComponentFactory();
         ASSERT_NE(factory, nullptr);
-        std::int32_t err = 1;
-        m_core = static_cast<ICoreFactory*>(factory->QueryInterface(ICoreFactory::Id, &err));
+        m_core = hosttest::CoreFactory(factory);
         factory->Release();
         ASSERT_NE(m_core, nullptr);
     }
