@@ -300,11 +300,6 @@ TEST_F(AddressLookup, TheManagerAnswersWithItsOwnCopyOfTheLocation) {
     // Both interfaces count on one object.
     EXPECT_EQ(location->Release(), 1);
 
-    EXPECT_EQ(m_manager->QueryInterface(IServerAddress::Id, &err), nullptr);
-    EXPECT_EQ(err, vcom::Failure);
-    EXPECT_TRUE(m_manager->Supports(0));
-    EXPECT_TRUE(m_manager->Supports(IServerLocation::Id));
-    EXPECT_FALSE(m_manager->Supports(tarnclient::ICoreFactory::Id));
 }
 
 TEST_F(AddressLookup, AskingTheFactoryForAnotherInterfaceGivesNothing) {

@@ -167,14 +167,4 @@ TEST_F(ServerAddressListTest, EveryElementHandedOutCarriesOneReference) {
     EXPECT_EQ(*m_gone, std::vector<std::string>{"a"});
 }
 
-TEST_F(ServerAddressListTest, AnswersOnlyTheListInterface) {
-    vcom::ref<IServerAddressList> list = MakeList({"a"});
-    EXPECT_TRUE(list->Supports(0));
-    EXPECT_TRUE(list->Supports(IServerAddressList::Id));
-    EXPECT_FALSE(list->Supports(IServerAddress::Id));
-    std::int32_t err = 0;
-    EXPECT_EQ(list->QueryInterface(IServerAddress::Id, &err), nullptr);
-    EXPECT_EQ(err, vcom::Failure);
-}
-
 } // namespace
