@@ -14,10 +14,12 @@ namespace {
 const char kConfigKey[] = "Software\\Orvane\\Tarn\\Config";
 const char kAddressValue[] = "QAS Address";
 
-// Serialises creation and destruction of the instance.
+// Serialises creation and destruction of the instance. Made on first use and
+// never destroyed: the unload hook that destroys the instance may run after
+// the file-scope objects are gone.
 vcom::CriticalSection& ConfigLock() {
-    static vcom::CriticalSection lock;
-    return lock;
+    static vcom::CriticalSection* lock = new vcom::CriticalSection();
+    return *lock;
 }
 AddressConfig* g_config = nullptr;
 
