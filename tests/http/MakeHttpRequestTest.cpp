@@ -178,6 +178,11 @@ protected:
             factory->CreateAddressReply(Dead::IMessage::Id, &err, "<servers/>")));
         return BytesOf(reply.get());
     }
+    std::int32_t ExchangeWith(Dead::IMessage* request) {
+        record = request;
+        record->AddRef();
+        return Exchange();
+    }
     std::int32_t Exchange() {
         return Utility::MakeHttpRequest("127.0.0.1", server.Port(), "QAS Client/1.0", "/addrsrv", "POST", text,
                                         &bytes, &record);
@@ -238,16 +243,12 @@ TEST_F(BinaryExchangeTest, FailureBeforeTheReplyKeepsTheRequestRecord) {
 }
 
 TEST_F(BinaryExchangeTest, MessageThrownInsideGivesItsText) {
-    record = new FailingRecord(true);
-    record->AddRef();
-    EXPECT_EQ(Exchange(), 999);
+    EXPECT_EQ(ExchangeWith(new FailingRecord(true)), 999);
     EXPECT_EQ(text, "The value provided in the Product Name input argument is missing or invalid");
 }
 
 TEST_F(BinaryExchangeTest, RecordThatCannotWriteItselfSendsNothing) {
-    record = new FailingRecord(false);
-    record->AddRef();
-    EXPECT_EQ(Exchange(), 999);
+    EXPECT_EQ(ExchangeWith(new FailingRecord(false)), 999);
     EXPECT_EQ(text, kMessage13);
     server.WaitFinished(1);
     EXPECT_EQ(server.Requests().at(0), "");
