@@ -1,5 +1,7 @@
 // The context route: one exchange with the "Get Ticket" servlet, what goes
 // on the wire, and what the reply makes of the result.
+#include <thread>
+
 #include "tests/customer/CustomerHost.h"
 
 namespace customertest {
@@ -150,15 +152,26 @@ TEST(ContextRouteUnreachable, ServerThatIsGoneGivesFailure) {
     EXPECT_TRUE(display.calls.empty());
 }
 
-TEST_F(ContextRouteTest, PuttingATicketFromInsideReportErrorDoesNotBlock) {
+TEST_F(ContextRouteTest, ReportErrorRunsWithNoLockHeld) {
     server.Script(StatusAnswer(2002));
     auto manager = Manager();
+    Held<tarnclient::IServerLocation> location(static_cast<tarnclient::IServerLocation*>(
+        manager->QueryInterface(tarnclient::IServerLocation::Id, nullptr)));
     std::int32_t putResult = 99;
-    display.onError = [&](std::int32_t) { putResult = manager->PutTicket("game", "Finals", "from-callback"); };
+    std::int32_t port = 0;
+    // Another thread does not share a recursive lock with the callback: any
+    // lock held across the call would block it for ever.
+    display.onError = [&](std::int32_t) {
+        std::thread([&] {
+            putResult = manager->PutTicket("game", "Finals", "from-callback");
+            port = location->GetPort();
+        }).join();
+    };
 
     std::string ticket;
     EXPECT_EQ(Get(manager.get(), "game", "ctx-9", nullptr, ticket), vcom::Failure);
     EXPECT_EQ(putResult, vcom::Success);
+    EXPECT_EQ(port, server.Port());
 
     char* stored = nullptr;
     EXPECT_EQ(manager->GetTicket("game", "Finals", nullptr, nullptr, 1, &display, &stored), vcom::Success);

@@ -103,6 +103,7 @@ public:
 
     std::int32_t errorAnswer = 0;
     std::function<void(std::int32_t code)> onError;
+    std::function<void()> onPrompt;
     std::vector<Call> calls;
 
     std::vector<Call> Prompts() const { return Only(true); }
@@ -116,6 +117,8 @@ public:
         const bool contextEnds = Read(prompt->contextId, call.contextId);
         call.terminated = nameEnds && passwordEnds && contextEnds;
         calls.push_back(call);
+        if (onPrompt)
+            onPrompt();
         if (m_answers.empty())
             return 2;
         const Answer answer = m_answers.front();

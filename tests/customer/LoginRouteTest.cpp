@@ -1,5 +1,7 @@
 // The login route: the host's prompt, what it proposes, when it comes back,
 // and the login remembered for later prompts and in "Most Recently Used".
+#include <thread>
+
 #include "tests/customer/CustomerHost.h"
 #include "tests/support/RegistryValues.h"
 
@@ -11,6 +13,15 @@ using tarntest::RecordFields;
 
 const char kUserLogKey[] = "Software\\Orvane\\Tarn\\User Log";
 const char kMostRecentlyUsed[] = "Most Recently Used";
+
+// A login request of Login() below, without the machine identifier.
+RecordFields LoginFields(const std::string& publicName, const std::string& password) {
+    return {{"product", "GAME"},
+            {"public", publicName},
+            {"password", password},
+            {"eventname", "Finals"},
+            {"language", "en"}};
+}
 
 class LoginRouteTest : public CustomerTest {
 protected:
@@ -50,6 +61,26 @@ TEST_F(LoginRouteTest, HostThatGivesUpEndsTheRouteWithItsAnswer) {
     EXPECT_EQ(display.calls[0].contextId, "");
     EXPECT_TRUE(display.calls[0].terminated);
     EXPECT_EQ(server.Connections(), 0u);
+}
+
+TEST_F(LoginRouteTest, PromptLoginRunsWithNoLockHeld) {
+    auto manager = Manager();
+    Held<tarnclient::IServerLocation> location(static_cast<tarnclient::IServerLocation*>(
+        manager->QueryInterface(tarnclient::IServerLocation::Id, nullptr)));
+    std::int32_t putResult = 99;
+    std::int32_t port = 0;
+    display.onPrompt = [&] {
+        std::thread([&] {
+            putResult = manager->PutTicket("game", "Finals", "from-prompt");
+            port = location->GetPort();
+        }).join();
+    };
+    display.Then(ScriptedDisplay::Result(2));
+
+    std::string ticket;
+    EXPECT_EQ(Login(manager.get(), ticket), 2);
+    EXPECT_EQ(putResult, vcom::Success);
+    EXPECT_EQ(port, server.Port());
 }
 
 TEST_F(LoginRouteTest, NegativePromptAnswerIsTheResult) {
@@ -94,18 +125,8 @@ TEST_F(LoginRouteTest, WrongPasswordPromptsAgainWithThePreviousValues) {
     EXPECT_EQ(display.calls[2].publicName, "alice");
     EXPECT_EQ(display.calls[2].password, "bad");
 
-    const RecordFields first = {{"product", "GAME"},
-                                {"public", "alice"},
-                                {"password", "bad"},
-                                {"eventname", "Finals"},
-                                {"language", "en"}};
-    EXPECT_EQ(Sent(0), first);
-    const RecordFields second = {{"product", "GAME"},
-                                 {"public", "alice"},
-                                 {"password", "good"},
-                                 {"eventname", "Finals"},
-                                 {"language", "en"}};
-    EXPECT_EQ(Sent(1), second);
+    EXPECT_EQ(Sent(0), LoginFields("alice", "bad"));
+    EXPECT_EQ(Sent(1), LoginFields("alice", "good"));
     EXPECT_EQ(RequestLine(server.Requests()[1]), "POST /getTicket HTTP/1.1");
 }
 
@@ -197,6 +218,8 @@ TEST_F(LoginRouteTest, SuccessfulLoginIsProposedByANewInstanceAndSavedOnDestruct
     std::string ticket;
     ASSERT_EQ(Login(first.get(), ticket), vcom::Success);
 
+    // A value written meanwhile by someone else is not read again.
+    tarntest::SetRegistryText(kUserLogKey, kMostRecentlyUsed, "mallory;x");
     auto second = Manager();
     ScriptedDisplay later;
     later.Then(ScriptedDisplay::Result(2));
@@ -208,7 +231,8 @@ TEST_F(LoginRouteTest, SuccessfulLoginIsProposedByANewInstanceAndSavedOnDestruct
 
     // Proposed from the process's memory: nothing has been written yet.
     std::string bytes;
-    EXPECT_FALSE(tarntest::GetRegistryValue(kUserLogKey, kMostRecentlyUsed, bytes));
+    ASSERT_TRUE(tarntest::GetRegistryValue(kUserLogKey, kMostRecentlyUsed, bytes));
+    EXPECT_EQ(bytes, std::string("mallory;x", 10));
 
     second.reset();
     std::uint32_t type = 0;
@@ -229,38 +253,31 @@ TEST_F(LoginRouteTest, WithoutASuccessfulLoginNothingIsSaved) {
     EXPECT_FALSE(tarntest::GetRegistryValue(kUserLogKey, kMostRecentlyUsed, bytes));
 }
 
-TEST_F(LoginRouteTest, StoredLoginIsSplitAtTheFirstSeparator) {
-    tarntest::SetRegistryText(kUserLogKey, kMostRecentlyUsed, "carol;pa;ss");
-    auto manager = Manager();
-
-    std::string ticket;
-    EXPECT_EQ(Login(manager.get(), ticket), 2);
-    ASSERT_EQ(display.calls.size(), 1u);
-    EXPECT_EQ(display.calls[0].publicName, "carol");
-    EXPECT_EQ(display.calls[0].password, "pa;ss");
-}
-
-TEST_F(LoginRouteTest, StoredLoginWithoutSeparatorProposesNothing) {
-    tarntest::SetRegistryText(kUserLogKey, kMostRecentlyUsed, "carol");
-    auto manager = Manager();
-
-    std::string ticket;
-    EXPECT_EQ(Login(manager.get(), ticket), 2);
-    ASSERT_EQ(display.calls.size(), 1u);
-    EXPECT_EQ(display.calls[0].publicName, "");
-    EXPECT_EQ(display.calls[0].password, "");
-}
-
-TEST_F(LoginRouteTest, LongStoredLoginIsCutToFitThePrompt) {
-    tarntest::SetRegistryText(kUserLogKey, kMostRecentlyUsed, std::string(45, 'n') + ";" + std::string(39, 'p'));
-    auto manager = Manager();
-
-    std::string ticket;
-    EXPECT_EQ(Login(manager.get(), ticket), 2);
-    ASSERT_EQ(display.calls.size(), 1u);
-    EXPECT_TRUE(display.calls[0].terminated);
-    EXPECT_EQ(display.calls[0].publicName, std::string(39, 'n'));
-    EXPECT_EQ(display.calls[0].password, std::string(39, 'p'));
+TEST_F(LoginRouteTest, EveryNewInstanceProposesTheStoredLoginUntilOneSucceeds) {
+    struct Step {
+        std::string stored;
+        std::string publicName;
+        std::string password;
+    };
+    const Step steps[] = {
+        {"carol", "", ""}, // no separator: nothing to propose
+        {"carol;pa;ss", "carol", "pa;ss"},
+        {"dave", "carol", "pa;ss"}, // no separator: the earlier values stay
+        {std::string(45, 'n') + ";" + std::string(39, 'p'), std::string(39, 'n'), std::string(39, 'p')},
+        {";", "", ""},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.stored);
+        tarntest::SetRegistryText(kUserLogKey, kMostRecentlyUsed, step.stored);
+        auto manager = Manager();
+        ScriptedDisplay host;
+        char* ticket = nullptr;
+        EXPECT_EQ(manager->GetTicket("game", "Finals", nullptr, nullptr, 0, &host, &ticket), 2);
+        ASSERT_EQ(host.calls.size(), 1u);
+        EXPECT_TRUE(host.calls[0].terminated);
+        EXPECT_EQ(host.calls[0].publicName, step.publicName);
+        EXPECT_EQ(host.calls[0].password, step.password);
+    }
 }
 
 TEST_F(LoginRouteTest, FieldsFilledWithoutTerminatorAreReadAsFortyBytes) {
@@ -276,19 +293,12 @@ TEST_F(LoginRouteTest, FieldsFilledWithoutTerminatorAreReadAsFortyBytes) {
     std::string ticket;
     EXPECT_EQ(Login(manager.get(), ticket), vcom::Success);
 
-    const RecordFields first = {
-        {"product", "GAME"}, {"public", name}, {"password", password}, {"eventname", "Finals"}, {"language", "en"}};
-    EXPECT_EQ(Sent(0), first);
+    EXPECT_EQ(Sent(0), LoginFields(name, password));
     ASSERT_EQ(display.Prompts().size(), 2u);
     EXPECT_TRUE(display.Prompts()[1].terminated);
     EXPECT_EQ(display.Prompts()[1].publicName, std::string(39, 'n'));
     EXPECT_EQ(display.Prompts()[1].password, std::string(39, 'p'));
-    const RecordFields second = {{"product", "GAME"},
-                                 {"public", std::string(39, 'n')},
-                                 {"password", std::string(39, 'p')},
-                                 {"eventname", "Finals"},
-                                 {"language", "en"}};
-    EXPECT_EQ(Sent(1), second);
+    EXPECT_EQ(Sent(1), LoginFields(std::string(39, 'n'), std::string(39, 'p')));
 }
 
 } // namespace
