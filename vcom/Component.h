@@ -34,10 +34,10 @@ struct IfaceIds {
     static constexpr bool Answers(std::int32_t id) { return id == FirstId || ((id == MoreIds) || ...); }
 };
 
-template <class Self, class Primary, class... Others>
-class Component : public Primary::Interface, public Others::Interface... {
+template <class Self, class PrimaryIds, class... Others>
+class Component : public PrimaryIds::Interface, public Others::Interface... {
 public:
-    using PrimaryInterface = typename Primary::Interface;
+    using PrimaryInterface = typename PrimaryIds::Interface;
 
     std::int32_t Reserved(std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t) override {
         return NotImplemented;
@@ -75,7 +75,7 @@ protected:
 
 private:
     IComponent* Find(std::int32_t id) {
-        if (id == 0 || Primary::Answers(id))
+        if (id == 0 || PrimaryIds::Answers(id))
             return static_cast<PrimaryInterface*>(this);
         IComponent* found = nullptr;
         ((found == nullptr && Others::Answers(id)
