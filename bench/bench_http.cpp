@@ -132,7 +132,11 @@ public:
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs)
             if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
-                m_medianMicros[run.run_name.function_name + "/" + run.run_name.args] = run.GetAdjustedRealTime();
+            {
+                const std::string name = run.run_name.function_name + "/" + run.run_name.args;
+                m_medianMicros[name] = run.GetAdjustedRealTime();
+                m_medianCpuMicros[name] = run.GetAdjustedCPUTime();
+            }
     }
 
     void Finalize() override {
@@ -141,19 +145,28 @@ public:
         const double curl = Median("BM_LibcurlPost/");
         std::printf("\nbinary exchange, median: MakeHttpRequest %.1f us, libcurl %.1f us, ratio %.2f (goal <= 1.5)\n",
                     ours, curl, curl > 0 ? ours / curl : 0.0);
-        const double small = Median("BM_LargeReply/65536") / 64;
-        const double large = Median("BM_LargeReply/1048576") / 1024;
-        std::printf("large reply: %.2f us/KiB at 64 KiB, %.2f us/KiB at 1 MiB (ratio %.2f)\n", small, large,
-                    small > 0 ? large / small : 0.0);
+        PrintPerKiB("wall", m_medianMicros);
+        PrintPerKiB("cpu", m_medianCpuMicros);
     }
 
 private:
-    double Median(const std::string& name) const {
-        const auto found = m_medianMicros.find(name);
-        return found == m_medianMicros.end() ? 0.0 : found->second;
+    using Medians = std::map<std::string, double>;
+
+    static double Find(const Medians& medians, const std::string& name) {
+        const auto found = medians.find(name);
+        return found == medians.end() ? 0.0 : found->second;
+    }
+    double Median(const std::string& name) const { return Find(m_medianMicros, name); }
+
+    static void PrintPerKiB(const char* clock, const Medians& medians) {
+        const double small = Find(medians, "BM_LargeReply/65536") / 64;
+        const double large = Find(medians, "BM_LargeReply/1048576") / 1024;
+        std::printf("large reply (%s): %.2f us/KiB at 64 KiB, %.2f us/KiB at 1 MiB (ratio %.2f)\n", clock, small,
+                    large, small > 0 ? large / small : 0.0);
     }
 
-    std::map<std::string, double> m_medianMicros;
+    Medians m_medianMicros;
+    Medians m_medianCpuMicros;
 };
 
 } // namespace

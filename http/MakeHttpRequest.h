@@ -17,7 +17,8 @@ namespace Utility {
 // to its first zero byte, on failure the failure text. *pdwBytesRead: the
 // reply body bytes received (0 until the body is complete; may be null).
 // ppMessage: null for a text exchange; otherwise *ppMessage is the request
-// record, which is released, and receives the decoded reply record.
+// record (a null record is a failure), which is released once the reply
+// body is in, and receives the decoded reply record (null if decoding fails).
 //
 // Calls are serialised process-wide: a second caller waits until the first
 // exchange has closed its connection.
