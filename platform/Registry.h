@@ -12,7 +12,10 @@ namespace platform {
 
 // Windows registry value types and result codes, the same numbers on every target.
 enum RegType : std::uint32_t { RegSz = 1, RegBinary = 3, RegDword = 4 };
-enum RegResult : std::int32_t { RegOk = 0, RegNotFound = 2, RegAccessDenied = 5, RegMoreData = 234, RegError = 1 };
+enum RegResult : std::int32_t {
+    RegOk = 0, RegError = 1, RegNotFound = 2, RegAccessDenied = 5, RegInvalidHandle = 6,
+    RegInvalidParameter = 87, RegMoreData = 234
+};
 enum RegAccess : std::uint32_t { RegRead = 1, RegWrite = 2, RegReadWrite = 3 };
 
 // An open key under HKEY_LOCAL_MACHINE. Closes itself.
