@@ -1,0 +1,46 @@
+// The exception for a missing or invalid input value found before a request
+// is sent: a message and a title, each in single-byte and wide form.
+//
+// windows.h defines GetMessage as a macro; a file that includes it must not
+// include this header.
+#ifndef TARN_MESSAGES_INPUTEXCEPTION_H
+#define TARN_MESSAGES_INPUTEXCEPTION_H
+
+#include "vcom/CriticalSection.h"
+
+namespace tarnClientLib {
+
+class InputException {
+public:
+    // A failed allocation gives an empty object whose accessors return null;
+    // the constructors never throw.
+    InputException(const char* message, const char* title) noexcept;
+    InputException(const InputException& other) noexcept;
+    InputException& operator=(const InputException&) = delete;
+    ~InputException();
+
+    // The buffers themselves, valid for the life of the object.
+    const char* GetMessage() const;
+    const char* GetTitle() const;
+    const char* GetMessageCopy() const;
+    const char* GetTitleCopy() const;
+    const char16_t* GetWideMessage() const;
+    const char16_t* GetWideTitle() const;
+    const char16_t* GetWideMessageCopy() const;
+    const char16_t* GetWideTitleCopy() const;
+
+private:
+    char* m_message = nullptr;
+    char* m_title = nullptr;
+    char* m_messageCopy = nullptr;
+    char* m_titleCopy = nullptr;
+    char16_t* m_wideMessage = nullptr;
+    char16_t* m_wideTitle = nullptr;
+    char16_t* m_wideMessageCopy = nullptr;
+    char16_t* m_wideTitleCopy = nullptr;
+    mutable vcom::CriticalSection m_lock;
+};
+
+} // namespace tarnClientLib
+
+#endif

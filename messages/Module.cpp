@@ -1,0 +1,7 @@
+#include "messages/Module.h"
+
+namespace tarnClientLib {
+
+const char kModuleName[] = "TarnClient.dll";
+
+} // namespace tarnClientLib

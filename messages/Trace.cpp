@@ -1,0 +1,7 @@
+#include "messages/Trace.h"
+
+namespace tarnClientLib {
+
+void Trace(const char*, ...) {}
+
+} // namespace tarnClientLib
