@@ -1,5 +1,6 @@
 #include "Fault.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace devserver {
@@ -8,14 +9,10 @@ namespace {
 
 // A whole decimal number between low and high, else invalid_argument.
 int Number(const std::string& text, int low, int high, const std::string& what) {
-    std::size_t used = 0;
-    long value = -1;
-    try {
-        value = text.empty() || text[0] == '+' || text[0] == '-' ? -1 : std::stol(text, &used);
-    } catch (const std::exception&) {
-        used = 0;
-    }
-    if (used != text.size() || value < low || value > high)
+    const bool digits = !text.empty() && text.size() <= 9 &&
+                        std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+    const long value = digits ? std::stol(text) : -1;
+    if (value < low || value > high)
         throw std::invalid_argument(what + " must be a number from " + std::to_string(low) + " to " +
                                     std::to_string(high) + ", not \"" + text + "\"");
     return static_cast<int>(value);

@@ -87,6 +87,7 @@ std::int32_t ConsoleLogin::Unused2(std::int32_t, std::int32_t) { return vcom::No
 
 std::int32_t ConsoleLogin::ReportError(std::int32_t code, std::int32_t) {
     m_pending = code;
+    m_last = code;
     return 0;
 }
 

@@ -41,6 +41,8 @@ public:
 
     // The application error reported last and not shown yet; 0 when none.
     std::int32_t PendingError() const { return m_pending; }
+    // The application error reported last, shown or not; 0 when none.
+    std::int32_t LastError() const { return m_last; }
     // Why PromptLogin gave up (empty while it has not).
     const std::string& GaveUpReason() const { return m_gaveUp; }
 
@@ -49,6 +51,7 @@ private:
     const int m_attempts;
     int m_prompts = 0;
     std::int32_t m_pending = 0;
+    std::int32_t m_last = 0;
     std::string m_gaveUp;
     std::atomic<std::int32_t> m_refs{0};
 };

@@ -30,8 +30,8 @@ int ObtainTicket(Library& library, const TicketQuery& query, std::ostream& out) 
     else
         text += "the request failed, " + ResultText(result) +
                 (result == vcom::Failure ? "; is the server running and reachable?" : "");
-    if (result == ConsoleLogin::GaveUp && login.PendingError() != 0)
-        text += " (last: " + AppErrorText(login.PendingError()) + ")";
+    if (result == ConsoleLogin::GaveUp && login.LastError() != 0)
+        text += " (last: " + AppErrorText(login.LastError()) + ")";
     throw ToolError(text);
 }
 
