@@ -16,20 +16,10 @@ protected:
     Services() : data(LoadServiceData(DefaultDataJson())) {}
 
     static TicketQuery Login(const char* product, const char* event, const char* name, const char* password) {
-        TicketQuery query;
-        query.product = product;
-        query.event = event;
-        query.publicName = name;
-        query.password = password;
-        return query;
+        return TicketQuery{false, "", product, name, password, event, "", ""};
     }
     static TicketQuery Context(const char* product, const char* event, const char* id) {
-        TicketQuery query;
-        query.product = product;
-        query.event = event;
-        query.hasContextId = true;
-        query.contextId = id;
-        return query;
+        return TicketQuery{true, id, product, "", "", event, "", ""};
     }
     std::uint16_t Status(const TicketQuery& query) const { return DecideTicket(data, query).status; }
 
