@@ -137,6 +137,19 @@ TEST_F(ContextRouteTest, FailedExchangeGivesFailure) {
     EXPECT_TRUE(display.calls.empty());
 }
 
+TEST_F(ContextRouteTest, ReplyOfAnotherKindFailsWithTheRefusedQuery) {
+    // An address server's reply: it has a status, but no ticket fields.
+    const std::uint16_t addressReply = 2;
+    server.Script(tarntest::Answer(
+        tarntest::HttpReply(200, tarntest::ReplyRecordBytes(addressReply, 0, {{"serverlist", "<servers/>"}}))));
+    auto manager = Manager();
+
+    std::string ticket;
+    EXPECT_EQ(Get(manager.get(), "game", "ctx-9", nullptr, ticket), vcom::Failure);
+    EXPECT_EQ(ticket, "<null>");
+    EXPECT_TRUE(display.calls.empty());
+}
+
 TEST(ContextRouteUnreachable, ServerThatIsGoneGivesFailure) {
     std::string gone;
     {

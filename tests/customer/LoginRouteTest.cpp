@@ -3,6 +3,7 @@
 #include <thread>
 
 #include "tests/customer/CustomerHost.h"
+#include "tests/support/RegistryFaults.h"
 #include "tests/support/RegistryValues.h"
 
 namespace customertest {
@@ -239,6 +240,25 @@ TEST_F(LoginRouteTest, SuccessfulLoginIsProposedByANewInstanceAndSavedOnDestruct
     ASSERT_TRUE(tarntest::GetRegistryValue(kUserLogKey, kMostRecentlyUsed, bytes, &type));
     EXPECT_EQ(type, tarntest::kRegSz);
     EXPECT_EQ(bytes, std::string("alice;pa;ss", 12));
+}
+
+TEST_F(LoginRouteTest, LoginThatCannotBeSavedIsKeptInTheProcess) {
+    server.Script(TicketAnswer("KEY-1"));
+    auto first = Manager();
+    auto second = Manager();
+    display.Then(ScriptedDisplay::Login("alice", "pw"));
+    std::string ticket;
+    ASSERT_EQ(Login(first.get(), ticket), vcom::Success);
+    if (!tarntest::MakeRegistryUnusable())
+        GTEST_SKIP() << "the registry of this target cannot be taken away";
+
+    first.reset(); // the save fails without a word
+    ScriptedDisplay later;
+    char* out = nullptr;
+    EXPECT_EQ(second->GetTicket("game", "Finals", nullptr, nullptr, 0, &later, &out), 2);
+    ASSERT_EQ(later.calls.size(), 1u);
+    EXPECT_EQ(later.calls[0].publicName, "alice");
+    EXPECT_EQ(later.calls[0].password, "pw");
 }
 
 TEST_F(LoginRouteTest, WithoutASuccessfulLoginNothingIsSaved) {

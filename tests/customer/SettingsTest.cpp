@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "tests/customer/CustomerHost.h"
+#include "tests/support/RegistryFaults.h"
 #include "tests/support/RegistryValues.h"
 
 namespace customertest {
@@ -150,6 +151,16 @@ TEST_F(CustomerSettingsTest, MachineIdIsReadUnchangedWhateverItsForm) {
     // No terminator stored at all.
     tarntest::SetRegistryValue(kConfigKey, kMachineIdValue, tarntest::kRegBinary, "XYZ");
     EXPECT_EQ(MachineId(), "XYZ");
+}
+
+TEST_F(CustomerSettingsTest, UnusableRegistryFailsIdentityAndManager) {
+    if (!tarntest::MakeRegistryUnusable())
+        GTEST_SKIP() << "the registry of this target cannot be taken away";
+    std::int32_t err = 99;
+    EXPECT_EQ(NewIdentity(&err), nullptr);
+    EXPECT_EQ(err, vcom::Failure);
+    EXPECT_EQ(NewCustomerManager(server.Address(), tarnclient::ICustomerManager::Id, &err), nullptr);
+    EXPECT_EQ(err, vcom::Failure);
 }
 
 TEST_F(CustomerSettingsTest, MachineIdentityAnswersItsInterfaceOnly) {

@@ -1,0 +1,7 @@
+#include "tests/support/RegistryFaults.h"
+
+namespace tarntest {
+
+bool MakeRegistryUnusable() { return false; }
+
+} // namespace tarntest
