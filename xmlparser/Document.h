@@ -1,0 +1,67 @@
+// The parsed tree, immutable once built and compact, so that a list of
+// 100,000 servers costs few allocations and little memory: elements in
+// document order (the root first), attributes in one array in document
+// order, each element's children as one run of a shared index array, and
+// every name and value in one text arena.
+#ifndef XMLPARSER_DOCUMENT_H
+#define XMLPARSER_DOCUMENT_H
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace xmlparser {
+
+class Document {
+public:
+    // A piece of the text arena.
+    struct Span {
+        std::uint32_t offset;
+        std::uint32_t length;
+    };
+
+    struct Attribute {
+        Span name;
+        Span value;
+    };
+
+    struct Element {
+        Span name;
+        std::int32_t parent;        // -1 for the root
+        std::int32_t depth;         // 0 for the root
+        std::int32_t indexInParent; // position among the parent's children
+        std::int32_t firstAttribute;
+        std::int32_t attributeCount;
+        std::int32_t firstChild;    // into the child index array
+        std::int32_t childCount;
+    };
+
+    static constexpr std::int32_t Root = 0;
+
+    const Element& ElementAt(std::int32_t index) const { return m_elements[static_cast<std::size_t>(index)]; }
+    const Attribute& AttributeAt(std::int32_t index) const {
+        return m_attributes[static_cast<std::size_t>(index)];
+    }
+    // The element index of child i (from 0, below childCount) of element.
+    std::int32_t ChildAt(std::int32_t element, std::int32_t i) const {
+        return m_children[static_cast<std::size_t>(ElementAt(element).firstChild + i)];
+    }
+    std::string_view Text(Span span) const { return std::string_view(m_arena).substr(span.offset, span.length); }
+
+    // The index of the first attribute of element with exactly this name, or -1.
+    std::int32_t FindAttribute(std::int32_t element, std::string_view name) const;
+
+private:
+    friend class DocumentBuilder;
+
+    std::vector<Element> m_elements;
+    std::vector<Attribute> m_attributes;
+    std::vector<std::int32_t> m_children;
+    std::string m_arena;
+};
+
+} // namespace xmlparser
+
+#endif

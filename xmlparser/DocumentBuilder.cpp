@@ -1,0 +1,94 @@
+#include "xmlparser/DocumentBuilder.h"
+
+#include <limits>
+
+#include "vcom/Codes.h"
+
+namespace xmlparser {
+
+namespace {
+constexpr std::size_t MaxIndex = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
+constexpr std::size_t MaxArena = std::numeric_limits<std::uint32_t>::max();
+} // namespace
+
+DocumentBuilder::DocumentBuilder(std::size_t textLength) : m_document(std::make_unique<Document>()) {
+    // Names and values are no longer than the text that spells them (bar
+    // non-ASCII text in a single-byte encoding); the element and attribute
+    // counts are guesses from typical markup. Room never touched costs no
+    // memory pages, and a large document is spared most copies of growing.
+    m_document->m_arena.reserve(textLength);
+    m_document->m_elements.reserve(textLength / 64 + 1);
+    m_document->m_attributes.reserve(textLength / 32 + 1);
+}
+
+Document::Span DocumentBuilder::Store(std::string_view text) {
+    std::string& arena = m_document->m_arena;
+    if (text.size() > MaxArena - arena.size())
+        vcom::Fail(vcom::OutOfMemory);
+    const Document::Span span{static_cast<std::uint32_t>(arena.size()), static_cast<std::uint32_t>(text.size())};
+    arena.append(text);
+    return span;
+}
+
+void DocumentBuilder::StartElement(std::string_view name) {
+    if (!m_document)
+        vcom::Fail(vcom::Failure);
+    std::vector<Document::Element>& elements = m_document->m_elements;
+    const bool root = elements.empty();
+    if ((!root && m_open.empty()) || elements.size() >= MaxIndex)
+        vcom::Fail(vcom::Failure);
+
+    const std::int32_t parent = root ? -1 : m_open.back();
+    std::int32_t indexInParent = 0;
+    if (!root)
+        indexInParent = elements[static_cast<std::size_t>(parent)].childCount++;
+    elements.push_back({Store(name), parent, static_cast<std::int32_t>(m_open.size()), indexInParent,
+                        static_cast<std::int32_t>(m_document->m_attributes.size()), 0, 0, 0});
+    m_open.push_back(static_cast<std::int32_t>(elements.size() - 1));
+}
+
+void DocumentBuilder::AddAttribute(std::string_view name, std::string_view value) {
+    if (!m_document || m_open.empty())
+        vcom::Fail(vcom::Failure);
+    std::vector<Document::Element>& elements = m_document->m_elements;
+    std::vector<Document::Attribute>& attributes = m_document->m_attributes;
+    if (static_cast<std::size_t>(m_open.back()) != elements.size() - 1 || attributes.size() >= MaxIndex)
+        vcom::Fail(vcom::Failure);
+    const Document::Span storedName = Store(name);
+    attributes.push_back({storedName, Store(value)});
+    ++elements.back().attributeCount;
+}
+
+void DocumentBuilder::EndElement() {
+    if (m_open.empty())
+        vcom::Fail(vcom::Failure);
+    m_open.pop_back();
+}
+
+// Lays the children of every element out as one run of the index array, in
+// document order: run starts from the child counts, then each element goes
+// to its place in its parent's run.
+void DocumentBuilder::IndexChildren() {
+    std::vector<Document::Element>& elements = m_document->m_elements;
+    std::int32_t next = 0;
+    for (Document::Element& element : elements) {
+        element.firstChild = next;
+        next += element.childCount;
+    }
+    std::vector<std::int32_t>& children = m_document->m_children;
+    children.resize(elements.size() - 1);
+    for (std::size_t i = 1; i < elements.size(); ++i) {
+        const Document::Element& element = elements[i];
+        const Document::Element& parent = elements[static_cast<std::size_t>(element.parent)];
+        children[static_cast<std::size_t>(parent.firstChild + element.indexInParent)] = static_cast<std::int32_t>(i);
+    }
+}
+
+std::shared_ptr<const Document> DocumentBuilder::Finish() {
+    if (!m_document || m_document->m_elements.empty() || !m_open.empty())
+        vcom::Fail(vcom::Failure);
+    IndexChildren();
+    return std::shared_ptr<const Document>(std::move(m_document));
+}
+
+} // namespace xmlparser

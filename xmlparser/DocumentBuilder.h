@@ -1,0 +1,41 @@
+// Turns the events of an XML parser into a Document. The parser guarantees
+// well-formedness; the builder still refuses what a tree cannot hold (a
+// second root, an end without a start, an unfinished document).
+#ifndef XMLPARSER_DOCUMENTBUILDER_H
+#define XMLPARSER_DOCUMENTBUILDER_H
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "xmlparser/Document.h"
+
+namespace xmlparser {
+
+class DocumentBuilder {
+public:
+    // textLength: the size of the document text, to make room up front.
+    explicit DocumentBuilder(std::size_t textLength);
+
+    void StartElement(std::string_view name);
+    // An attribute of the element started last; call before its children.
+    void AddAttribute(std::string_view name, std::string_view value);
+    void EndElement();
+
+    // The finished tree; the builder is empty afterwards. Throws a code when
+    // the events did not make one complete tree.
+    std::shared_ptr<const Document> Finish();
+
+private:
+    Document::Span Store(std::string_view text);
+    void IndexChildren();
+
+    std::unique_ptr<Document> m_document;
+    std::vector<std::int32_t> m_open;
+};
+
+} // namespace xmlparser
+
+#endif

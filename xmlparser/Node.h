@@ -1,0 +1,49 @@
+// An element of a parsed tree: INode for the tree around it, IElement for its
+// attributes. Many nodes may stand for the same element; each keeps the whole
+// tree alive.
+#ifndef XMLPARSER_NODE_H
+#define XMLPARSER_NODE_H
+
+#include <memory>
+
+#include <xmlparser/XMLParser.h>
+
+#include "vcom/Component.h"
+#include "xmlparser/Document.h"
+#include "xmlparser/Sequence.h"
+
+namespace xmlparser {
+
+class Node : public vcom::Component<Node, vcom::Iface<INode>, vcom::Iface<Sequence<IElement, Node, IAttribute>>> {
+public:
+    Node(std::shared_ptr<const Document> document, std::int32_t index);
+
+    // A new node for element index, with one reference; throws a code on failure.
+    static INode* New(std::shared_ptr<const Document> document, std::int32_t index, std::int32_t* err);
+
+    char* GetName() override;
+    INode* GetParent(std::int32_t* err) override;
+    INode* GetNextSibling(std::int32_t* err) override;
+    std::int32_t GetChildCount() override;
+    std::int32_t GetAttributeCount() override;
+    char* GetAttributeValue(const char* name) override;
+    bool HasAttribute(const char* name) override;
+    std::int32_t GetDepth() override;
+    INodeList* GetChildren(std::int32_t* err) override;
+    INode* GetChild(std::int32_t index, std::int32_t* err) override;
+    IElement* GetElement(std::int32_t* err) override;
+
+    // The attribute sequence.
+    std::int32_t ItemCount() const { return Element().attributeCount; }
+    IAttribute* ItemAt(std::int32_t index);
+
+private:
+    const Document::Element& Element() const { return m_document->ElementAt(m_index); }
+
+    const std::shared_ptr<const Document> m_document;
+    const std::int32_t m_index;
+};
+
+} // namespace xmlparser
+
+#endif

@@ -1,0 +1,93 @@
+// ReadDocument on expat.
+#include <expat.h>
+
+#include <limits>
+#include <memory>
+
+#include "vcom/Codes.h"
+#include "xmlparser/DocumentBuilder.h"
+#include "xmlparser/FirstFailure.h"
+#include "xmlparser/ReadDocument.h"
+
+namespace xmlparser {
+
+namespace {
+
+// One expat parse. The handlers run inside expat's C code, so no exception
+// may leave them: the first failure is recorded, the parser is stopped, and
+// Read throws what was recorded.
+class ExpatReader {
+public:
+    explicit ExpatReader(std::size_t length) : m_parser(XML_ParserCreate(nullptr)), m_builder(length) {
+        if (!m_parser)
+            vcom::Fail(vcom::OutOfMemory);
+        XML_Parser p = m_parser.get();
+        XML_SetUserData(p, this);
+        XML_SetElementHandler(p, OnStart, OnEnd);
+        // A DOCTYPE is refused before anything in it is read, so no entity of
+        // the document's own ever exists; the entity handler is a second lock.
+        XML_SetStartDoctypeDeclHandler(p, OnDoctype);
+        XML_SetEntityDeclHandler(p, OnEntityDecl);
+        XML_SetParamEntityParsing(p, XML_PARAM_ENTITY_PARSING_NEVER);
+    }
+
+    std::shared_ptr<const Document> Read(const char* text, std::size_t length) {
+        if (length > static_cast<std::size_t>(std::numeric_limits<int>::max()))
+            vcom::Fail(vcom::InvalidArgument);
+        const XML_Status status = XML_Parse(m_parser.get(), text, static_cast<int>(length), XML_TRUE);
+        m_failure.Rethrow();
+        if (status != XML_STATUS_OK)
+            vcom::Fail(XML_GetErrorCode(m_parser.get()) == XML_ERROR_NO_MEMORY ? vcom::OutOfMemory
+                                                                               : vcom::Failure);
+        return m_builder.Finish();
+    }
+
+private:
+    static ExpatReader& Self(void* data) { return *static_cast<ExpatReader*>(data); }
+
+    // Runs one handler's work; the first failure stops the parse.
+    template <class Work>
+    void Guard(Work&& work) noexcept {
+        if (!m_failure.Failed() && !m_failure.Run(work))
+            XML_StopParser(m_parser.get(), XML_FALSE);
+    }
+
+    static void XMLCALL OnStart(void* data, const XML_Char* name, const XML_Char** attributes) {
+        ExpatReader& self = Self(data);
+        self.Guard([&] {
+            self.m_builder.StartElement(name);
+            for (const XML_Char** a = attributes; a[0]; a += 2)
+                self.m_builder.AddAttribute(a[0], a[1]);
+        });
+    }
+
+    static void XMLCALL OnEnd(void* data, const XML_Char*) {
+        ExpatReader& self = Self(data);
+        self.Guard([&] { self.m_builder.EndElement(); });
+    }
+
+    static void XMLCALL OnDoctype(void* data, const XML_Char*, const XML_Char*, const XML_Char*, int) {
+        Self(data).Guard([] { vcom::Fail(vcom::Failure); });
+    }
+
+    static void XMLCALL OnEntityDecl(void* data, const XML_Char*, int, const XML_Char*, int, const XML_Char*,
+                                     const XML_Char*, const XML_Char*, const XML_Char*) {
+        Self(data).Guard([] { vcom::Fail(vcom::Failure); });
+    }
+
+    struct ParserFree {
+        void operator()(XML_Parser p) const { XML_ParserFree(p); }
+    };
+
+    std::unique_ptr<XML_ParserStruct, ParserFree> m_parser;
+    DocumentBuilder m_builder;
+    FirstFailure m_failure;
+};
+
+} // namespace
+
+std::shared_ptr<const Document> ReadDocument(const char* text, std::size_t length) {
+    return ExpatReader(length).Read(text, length);
+}
+
+} // namespace xmlparser
