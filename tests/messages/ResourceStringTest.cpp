@@ -4,7 +4,6 @@
 
 #include "messages/Module.h"
 #include "messages/ResourceString.h"
-#include "messages/Trace.h"
 
 using tarnClientLib::kModuleName;
 using tarnClientLib::ResourceString;
@@ -85,22 +84,8 @@ TEST(ResourceString, CopiesHaveTheirOwnBuffers) {
     ExpectEmpty(ResourceString(empty));
 }
 
-TEST(ResourceString, TravelsAsAnException) {
-    try {
-        throw ResourceString(kModuleName, 6);
-    } catch (const ResourceString& caught) {
-        EXPECT_STREQ("Error parsing XML response from Address Server:  missing name and/or address and/or uc "
-                     "attributes in <server> tag",
-                     caught.GetText());
-    }
-}
-
 TEST(MessageText, IsTheTextOrNothing) {
     EXPECT_EQ("Unrecognized Tarn Application Error Code.", tarnClientLib::MessageText(89));
     EXPECT_EQ("", tarnClientLib::MessageText(93));
 }
 
-TEST(Trace, AcceptsFormattedLines) {
-    tarnClientLib::Trace("Enter Function: Utility::MakeHttpRequest\n");
-    tarnClientLib::Trace("%s %d %lu\n", "port", 80, 1ul);
-}

@@ -161,17 +161,6 @@ TEST(Registry, AccessIsCheckedAsRequested) {
     EXPECT_EQ(RegAccessDenied, Set(key, "Value", RegBinary, "x"));
 }
 
-TEST(Registry, AClosedOrMovedKeyIsNotOpen) {
-    RegKey key;
-    ASSERT_EQ(RegOk, key.CreateOrOpen(kConfig, RegReadWrite, nullptr));
-    RegKey moved(std::move(key));
-    EXPECT_FALSE(key.IsOpen());
-    EXPECT_TRUE(moved.IsOpen());
-    EXPECT_EQ(RegOk, Set(moved, "Value", RegBinary, "x"));
-    moved.Close();
-    EXPECT_FALSE(moved.IsOpen());
-}
-
 // Several writers at once, each with its own key: one of those creating the
 // same key is told it created it, and no write is lost.
 TEST(Registry, ConcurrentWritersEachSucceed) {
