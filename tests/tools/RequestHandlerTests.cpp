@@ -23,7 +23,7 @@ protected:
     Outgoing Post(const std::string& path, const std::string& body) const {
         return RequestHandler(data).Handle({"POST", path, body});
     }
-    void AddFault(const char* spec) { data.faults.push_back(ParseFaultRule(spec)); }
+    void AddFault(const char* text) { data.faults.push_back(ParseFaultRule(text)); }
 
     ServiceData data;
 };

@@ -34,15 +34,15 @@ void ApplyRule(Fault& fault, const FaultRule& rule) {
 
 } // namespace
 
-FaultRule ParseFaultRule(const std::string& spec) {
+FaultRule ParseFaultRule(const std::string& text) {
     FaultRule rule;
-    std::string mode = spec;
-    if (!spec.empty() && spec[0] == '/') {
-        const std::size_t equals = spec.find('=');
+    std::string mode = text;
+    if (!text.empty() && text[0] == '/') {
+        const std::size_t equals = text.find('=');
         if (equals == std::string::npos)
-            throw std::invalid_argument("fault \"" + spec + "\" names a path but no mode (PATH=MODE)");
-        rule.path = spec.substr(0, equals);
-        mode = spec.substr(equals + 1);
+            throw std::invalid_argument("fault \"" + text + "\" names a path but no mode (PATH=MODE)");
+        rule.path = text.substr(0, equals);
+        mode = text.substr(equals + 1);
     }
     const std::size_t colon = mode.find(':');
     const std::string name = mode.substr(0, colon);

@@ -36,8 +36,8 @@ struct Fault {
     int httpStatus = 0;
 };
 
-// Throws std::invalid_argument naming what is wrong with spec.
-FaultRule ParseFaultRule(const std::string& spec);
+// Throws std::invalid_argument naming what is wrong with text.
+FaultRule ParseFaultRule(const std::string& text);
 
 // The fault for path: a rule for the path wins over a rule for every path,
 // and a later rule over an earlier one of the same scope.

@@ -34,11 +34,11 @@ struct Options {
 ServiceData LoadData(const Options& options) {
     ServiceData data = options.dataFile.empty() ? LoadServiceData(DefaultDataJson())
                                                 : LoadServiceDataFile(options.dataFile);
-    for (const std::string& spec : options.faults) {
+    for (const std::string& text : options.faults) {
         try {
-            data.faults.push_back(ParseFaultRule(spec));
+            data.faults.push_back(ParseFaultRule(text));
         } catch (const std::invalid_argument& e) {
-            throw std::runtime_error("--fault " + spec + ": " + e.what());
+            throw std::runtime_error("--fault " + text + ": " + e.what());
         }
     }
     data.unavailable = data.unavailable || options.unavailable;
