@@ -25,10 +25,13 @@ public:
     void WriteString(const std::string& text);
     void WriteBytes(const void* source, std::uint32_t count);
 
+    // A value that cannot be read (past the length, or a failure already
+    // recorded in the buffer's status) reads as 0.
     void ReadUInt16(std::uint16_t& value);
     void ReadInt32(std::int32_t& value);
     // Leaves value unchanged (status -4) when the stored length is negative or
-    // runs past the data.
+    // runs past the data, and also when the length itself cannot be read.
+    // The bytes go straight from the buffer into value (one copy).
     void ReadString(std::string& value);
     void ReadBytes(void* destination, std::uint32_t count);
 

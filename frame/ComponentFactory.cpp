@@ -2,10 +2,10 @@
 
 #include "address/Address.h"
 #include "customer/Customer.h"
-#include "vcom/CriticalSection.h"
 #include "platform/Unload.h"
 #include "vcom/Boundary.h"
 #include "vcom/Ref.h"
+#include "vcom/SharedInstance.h"
 
 namespace frame {
 
@@ -13,13 +13,9 @@ using tarnclient::IServerLocation;
 
 namespace {
 
-// Guards the factory global so that two threads always share one factory and
-// a factory being destroyed is never handed out.
-vcom::CriticalSection& FactoryLock() {
-    static vcom::CriticalSection lock;
-    return lock;
-}
-ComponentFactory* g_factory = nullptr;
+// The factory global: two threads always share one factory and a factory
+// being destroyed is never handed out (vcom/SharedInstance.h).
+vcom::SharedInstance<ComponentFactory>& Factories() { return vcom::SharedInstanceOf<ComponentFactory>(); }
 
 void OnUnload() { address::DestroyConfiguration(); }
 const bool g_unloadHookSet = (platform::SetUnloadHook(&OnUnload), true);
@@ -32,31 +28,11 @@ vcom::ref<IServerLocation> Location(ComponentFactory& factory, std::int32_t* err
 
 } // namespace
 
-ComponentFactory::~ComponentFactory() {
-    vcom::ScopedLock guard(FactoryLock());
-    if (g_factory == this)
-        g_factory = nullptr;
-}
-
-bool ComponentFactory::AddRefIfAlive() {
-    std::int32_t count = m_refs.load();
-    while (count > 0) {
-        if (m_refs.compare_exchange_weak(count, count + 1))
-            return true;
-    }
-    return false;
-}
+ComponentFactory::~ComponentFactory() { Factories().Forget(this); }
 
 tarnclient::IComponentFactory* ComponentFactory::Get() {
     (void)g_unloadHookSet;
-    vcom::ScopedLock guard(FactoryLock());
-    if (!g_factory || !g_factory->AddRefIfAlive()) {
-        g_factory = new (std::nothrow) ComponentFactory();
-        if (!g_factory)
-            return nullptr;
-        g_factory->AddRef();
-    }
-    return g_factory;
+    return Factories().Acquire();
 }
 
 vcom::IComponent* ComponentFactory::CreateCustomerManager(std::int32_t id, std::int32_t* err,

@@ -31,10 +31,6 @@ public:
     vcom::IComponent* CreateReserved2(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t* err) override;
     vcom::IComponent* CreateReserved3(std::int32_t a, std::int32_t b) override;
     vcom::IComponent* GetConfiguration(std::int32_t id, std::int32_t* err, const char* serverAddress) override;
-
-private:
-    // Adds a reference unless the count already reached 0 (the object is dying).
-    bool AddRefIfAlive();
 };
 
 } // namespace frame

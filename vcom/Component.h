@@ -65,6 +65,17 @@ public:
 
     std::int32_t RefCount() const { return m_refs.load(); }
 
+    // Adds a reference unless the count already reached 0 (the object is
+    // being destroyed). For process-wide single objects (vcom/SharedInstance.h).
+    bool AddRefIfAlive() {
+        std::int32_t count = m_refs.load();
+        while (count > 0) {
+            if (m_refs.compare_exchange_weak(count, count + 1))
+                return true;
+        }
+        return false;
+    }
+
 protected:
     Component() = default;
     ~Component() override = default;
@@ -78,9 +89,8 @@ private:
         if (id == 0 || PrimaryIds::Answers(id))
             return static_cast<PrimaryInterface*>(this);
         IComponent* found = nullptr;
-        ((found == nullptr && Others::Answers(id)
-              ? (found = static_cast<typename Others::Interface*>(this), true)
-              : false),
+        ((found == nullptr && Others::Answers(id) ? void(found = static_cast<typename Others::Interface*>(this))
+                                                   : void()),
          ...);
         return found;
     }

@@ -1,0 +1,31 @@
+// AddressReply (1, 2): the address server's answer, a status and the
+// "serverlist" XML text.
+#include "address/RecordBase.h"
+
+namespace address {
+
+namespace {
+
+class AddressReply : public ReplyRecord<AddressReply, IAddressReplyFields> {
+public:
+    AddressReply() : ReplyRecord(AddressReplyKind) {}
+
+    // 0: "Application Success!"; 9001: "Application error 9001: Tarn service
+    // unavailable."; any other: "Unrecognized Tarn Application Error Code.".
+    static unsigned StatusMessage(std::uint16_t status) {
+        switch (status) {
+        case 0: return 90;
+        case 9001: return 88;
+        default: return 89;
+        }
+    }
+
+    std::int32_t SetServerList(const char* text) override { return Set("serverlist", text); }
+    char* GetServerList() override { return Get("serverlist"); }
+};
+
+} // namespace
+
+vcom::IComponent* NewAddressReply() { return NewRecord<AddressReply>(); }
+
+} // namespace address

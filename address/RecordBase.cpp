@@ -1,0 +1,193 @@
+#include "address/RecordBase.h"
+
+#include <cstring>
+#include <new>
+
+#include "dead/Stream.h"
+#include "messages/ResourceString.h"
+#include "vcom/Codes.h"
+#include "vcom/MemHolder.h"
+
+namespace address {
+
+// ---- NamedField --------------------------------------------------------
+
+std::int32_t NamedField::Write(Dead::Stream& stream) const {
+    stream.WriteString(m_name);
+    stream.WriteString(m_value);
+    Dead::Buffer& buffer = stream.GetBuffer();
+    const std::int32_t status = buffer.Status();
+    buffer.ResetStatus();
+    return status;
+}
+
+std::int32_t NamedField::Read(Dead::Stream& stream) {
+    stream.ReadString(m_name);
+    stream.ReadString(m_value);
+    Dead::Buffer& buffer = stream.GetBuffer();
+    const std::int32_t status = buffer.Status();
+    buffer.ResetStatus();
+    return status;
+}
+
+// ---- RecordCore --------------------------------------------------------
+
+namespace {
+
+// Puts the cursor and the content back where they were before a failed write
+// or read; the buffer's status is left to the caller.
+void Restore(Dead::Buffer& buffer, std::uint32_t position, std::uint32_t length) {
+    const std::int32_t status = buffer.Status();
+    buffer.SetPosition(position);
+    buffer.SetLength(length);
+    buffer.SetStatus(status);
+}
+
+// A buffer failure as a record result: -4 when the area could not be
+// enlarged, -1 otherwise.
+std::int32_t WriteFailure(std::int32_t bufferStatus) {
+    return bufferStatus == Dead::BufferAllocFailed ? vcom::OutOfMemory : vcom::Failure;
+}
+
+} // namespace
+
+// Wire order. The result is 0, or a negative code with the
+// stream's position and length restored to what they were at entry:
+//   -1 when the envelope cannot be written (also when the buffer already
+//      carries a failure), when a list holds more than 65535 fields (its
+//      count has 16 bits), or when any later write fails (fixed capacity);
+//   -4 when a growable buffer cannot be enlarged.
+// The buffer keeps the status of the first failure, so the caller can see it.
+// (A record that did not fit is reported here rather than sent truncated.)
+std::int32_t RecordCore::Write(Dead::Stream* stream) {
+    if (!stream)
+        return vcom::InvalidArgument;
+    Dead::Buffer& buffer = stream->GetBuffer();
+    const std::uint32_t position = buffer.Position();
+    const std::uint32_t length = buffer.Length();
+    vcom::ScopedLock guard(m_lock);
+    try {
+        stream->WriteUInt16(m_majorId);
+        stream->WriteUInt16(m_minorId);
+        if (buffer.Status() != Dead::BufferOk) {
+            Restore(buffer, position, length);
+            return vcom::Failure;
+        }
+        for (std::size_t i = 0; i < ListCount(); ++i) {
+            if (m_lists[i].size() > 0xFFFFu) {
+                Restore(buffer, position, length);
+                return vcom::Failure;
+            }
+        }
+        if (m_shape == Shape::Reply)
+            stream->WriteUInt16(m_status);
+        for (std::size_t i = 0; i < ListCount(); ++i)
+            stream->WriteUInt16(static_cast<std::uint16_t>(m_lists[i].size()));
+        std::int32_t failed = buffer.Status();
+        for (std::size_t i = 0; i < ListCount(); ++i) {
+            for (const NamedField& field : m_lists[i]) {
+                const std::int32_t status = field.Write(*stream);
+                if (failed == Dead::BufferOk)
+                    failed = status;
+            }
+        }
+        if (failed != Dead::BufferOk) {
+            buffer.SetStatus(failed);
+            Restore(buffer, position, length);
+            return WriteFailure(failed);
+        }
+        return vcom::Success;
+    } catch (const vcom::Code& code) {
+        Restore(buffer, position, length);
+        return static_cast<std::int32_t>(code);
+    } catch (const std::bad_alloc&) {
+        Restore(buffer, position, length);
+        return vcom::OutOfMemory;
+    } catch (...) {
+        Restore(buffer, position, length);
+        return vcom::Failure;
+    }
+}
+
+// Wire order without the envelope, appending to the lists. A
+// stream that runs short is no failure: counts that cannot be read are 0,
+// fields that cannot be read are appended empty. The result is 0, or -4 when
+// a field cannot be allocated (position restored, fields appended so far
+// stay).
+std::int32_t RecordCore::Read(Dead::Stream* stream) {
+    if (!stream)
+        return vcom::InvalidArgument;
+    Dead::Buffer& buffer = stream->GetBuffer();
+    const std::uint32_t position = buffer.Position();
+    vcom::ScopedLock guard(m_lock);
+    try {
+        if (m_shape == Shape::Reply)
+            stream->ReadUInt16(m_status);
+        std::uint16_t counts[2] = {0, 0};
+        for (std::size_t i = 0; i < ListCount(); ++i)
+            stream->ReadUInt16(counts[i]);
+        for (std::size_t i = 0; i < ListCount(); ++i) {
+            for (std::uint32_t n = 0; n < counts[i]; ++n) {
+                // Appended first and read in place: the bytes go from the
+                // buffer into the field's strings once and stay there.
+                m_lists[i].emplace_back();
+                m_lists[i].back().Read(*stream);
+            }
+        }
+        return vcom::Success;
+    } catch (const vcom::Code& code) {
+        buffer.SetPosition(position);
+        return static_cast<std::int32_t>(code);
+    } catch (const std::bad_alloc&) {
+        buffer.SetPosition(position);
+        return vcom::OutOfMemory;
+    } catch (...) {
+        buffer.SetPosition(position);
+        return vcom::Failure;
+    }
+}
+
+std::int32_t RecordCore::Set(const char* name, const char* text) {
+    if (!text)
+        return vcom::InvalidArgument;
+    try {
+        NamedField field(name, text);
+        vcom::ScopedLock guard(m_lock);
+        KindList().push_back(std::move(field));
+        return vcom::Success;
+    } catch (...) {
+        return vcom::OutOfMemory;
+    }
+}
+
+char* RecordCore::Get(const char* name) {
+    try {
+        vcom::ScopedLock guard(m_lock);
+        for (const NamedField& field : KindList()) {
+            if (field.Name() == name)
+                return vcom::CopyOut(field.Value());
+        }
+    } catch (...) {
+    }
+    return nullptr;
+}
+
+std::int32_t RecordCore::Count(std::size_t list) {
+    vcom::ScopedLock guard(m_lock);
+    return static_cast<std::int32_t>(m_lists[list].size());
+}
+
+std::uint16_t RecordCore::Status() {
+    vcom::ScopedLock guard(m_lock);
+    return m_status;
+}
+
+char* RecordCore::StatusText(unsigned (*messageFor)(std::uint16_t status)) {
+    try {
+        return vcom::CopyOut(tarnClientLib::MessageText(messageFor(Status())));
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+} // namespace address

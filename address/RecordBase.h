@@ -1,0 +1,139 @@
+// What the four service records share: named fields, the lists,
+// the lock, Write and Read in wire order, field access and status texts. A
+// record class is then its field table and, for a reply, its status table.
+#ifndef TARN_ADDRESS_RECORDBASE_H
+#define TARN_ADDRESS_RECORDBASE_H
+
+#include <cstdint>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "address/Records.h"
+#include "dead/Message.h"
+#include "vcom/Component.h"
+#include "vcom/CriticalSection.h"
+
+namespace Dead {
+class Stream;
+}
+
+namespace address {
+
+// A name and a value; on the wire two strings, the name first.
+class NamedField {
+public:
+    NamedField() = default;
+    NamedField(std::string name, std::string value) : m_name(std::move(name)), m_value(std::move(value)) {}
+
+    // Each returns the buffer's status after both strings and resets it to 0.
+    std::int32_t Write(Dead::Stream& stream) const;
+    std::int32_t Read(Dead::Stream& stream);
+
+    const std::string& Name() const { return m_name; }
+    const std::string& Value() const { return m_value; }
+
+private:
+    std::string m_name;
+    std::string m_value;
+};
+
+using FieldList = std::vector<NamedField>;
+
+// The state and behaviour of every record, request or reply.
+//   request: lists[0] is the first list (nothing sets it), lists[1] the second
+//            (the kind's fields); wire: major, minor, count 1, count 2,
+//            fields of list 1, fields of list 2.
+//   reply:   lists[0] holds the fields; wire: major, minor, status, count, fields.
+class RecordCore {
+public:
+    enum class Shape { Request, Reply };
+
+    RecordCore(Shape shape, std::uint16_t minorId) : m_shape(shape), m_minorId(minorId) {}
+    RecordCore(const RecordCore&) = delete;
+    RecordCore& operator=(const RecordCore&) = delete;
+
+    std::int32_t Write(Dead::Stream* stream);
+    std::int32_t Read(Dead::Stream* stream);
+
+    // The kind's fields: the second list of a request, the list of a reply.
+    std::int32_t Set(const char* name, const char* text);
+    char* Get(const char* name);
+
+    std::int32_t Count(std::size_t list);
+    std::uint16_t Status();
+    // The text of message messageFor(status), as a new copy, or null.
+    char* StatusText(unsigned (*messageFor)(std::uint16_t status));
+
+private:
+    FieldList& KindList() { return m_lists[m_shape == Shape::Request ? 1 : 0]; }
+    std::size_t ListCount() const { return m_shape == Shape::Request ? 2 : 1; }
+
+    const Shape m_shape;
+    const std::uint16_t m_majorId = RecordMajorId;
+    const std::uint16_t m_minorId;
+    vcom::CriticalSection m_lock;
+    std::uint16_t m_status = 0; // replies only
+    FieldList m_lists[2];
+};
+
+// A request record: IMessage (0, -100), IRequestCounts (200), Kind.
+template <class Self, class Kind>
+class RequestRecord
+    : public vcom::Component<Self, vcom::Iface<Dead::IMessage>, vcom::Iface<IRequestCounts>, vcom::Iface<Kind>> {
+public:
+    std::int32_t Write(Dead::Stream* stream) override { return m_core.Write(stream); }
+    std::int32_t Read(Dead::Stream* stream) override { return m_core.Read(stream); }
+    std::int32_t GetFirstListCount() override { return m_core.Count(0); }
+    std::int32_t GetSecondListCount() override { return m_core.Count(1); }
+
+protected:
+    explicit RequestRecord(std::uint16_t minorId) : m_core(RecordCore::Shape::Request, minorId) {}
+
+    std::int32_t Set(const char* name, const char* text) { return m_core.Set(name, text); }
+    char* Get(const char* name) { return m_core.Get(name); }
+
+private:
+    RecordCore m_core;
+};
+
+// A reply record: IMessage (0, -100), IReplyStatus (201), Kind (also 202).
+// Self provides `static unsigned StatusMessage(std::uint16_t status)`.
+template <class Self, class Kind>
+class ReplyRecord : public vcom::Component<Self, vcom::Iface<Dead::IMessage>, vcom::Iface<IReplyStatus>,
+                                           vcom::Iface<Kind, ReplyFieldsId>> {
+public:
+    std::int32_t Write(Dead::Stream* stream) override { return m_core.Write(stream); }
+    std::int32_t Read(Dead::Stream* stream) override { return m_core.Read(stream); }
+    std::uint16_t GetStatus() override { return m_core.Status(); }
+    std::int32_t GetFieldCount() override { return m_core.Count(0); }
+    char* GetStatusText() override { return m_core.StatusText(&Self::StatusMessage); }
+
+protected:
+    explicit ReplyRecord(std::uint16_t minorId) : m_core(RecordCore::Shape::Reply, minorId) {}
+
+    std::int32_t Set(const char* name, const char* text) { return m_core.Set(name, text); }
+    char* Get(const char* name) { return m_core.Get(name); }
+
+private:
+    RecordCore m_core;
+};
+
+// A new record T with its count at 0, as its primary interface; null when it
+// cannot be allocated.
+template <class T>
+vcom::IComponent* NewRecord() {
+    T* record = new (std::nothrow) T();
+    return record ? record->Primary() : nullptr;
+}
+
+// The four records (AddressRequest.cpp, AddressReply.cpp, CustomerRequest.cpp,
+// TicketReply.cpp), made as NewRecord does.
+vcom::IComponent* NewAddressRequest();
+vcom::IComponent* NewAddressReply();
+vcom::IComponent* NewCustomerRequest();
+vcom::IComponent* NewTicketReply();
+
+} // namespace address
+
+#endif

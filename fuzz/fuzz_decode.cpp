@@ -1,0 +1,155 @@
+// Feeds arbitrary bytes to IMessageFactory::DecodeReply and DecodeRequest
+// and re-encodes every record that decodes.
+//
+// What must hold for every input, besides the sanitizers' own checks:
+// - a refused input (null) leaves the stream's position where it started;
+// - a decoded record answers its interfaces, and its getters and status text
+//   work (each returns a buffer or null, freed here);
+// - the decoded record writes itself (Write returns 0), and its encoding is a
+//   fixed point: decoding it again and writing that gives the same bytes.
+// Any violation aborts, which libFuzzer reports as a finding.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include <tarnclient/TarnClient.h>
+
+#include "address/Records.h"
+#include "dead/Message.h"
+#include "dead/Stream.h"
+#include "vcom/Ref.h"
+
+namespace {
+
+[[noreturn]] void Finding(const char* what) {
+    std::fprintf(stderr, "fuzz_decode: %s\n", what);
+    std::abort();
+}
+
+void Check(bool ok, const char* what) {
+    if (!ok)
+        Finding(what);
+}
+
+void Free(char* text) { TarnClientLib_MemFree(text); }
+
+template <class I>
+vcom::ref<I> As(vcom::IComponent* record) {
+    std::int32_t err = 0;
+    return vcom::Query<I>(record, &err);
+}
+
+// Calls every getter the record has (the first-match search over all fields).
+void Touch(vcom::IComponent* record) {
+    if (auto f = As<address::IAddressRequestFields>(record)) {
+        for (char* t : {f->GetProduct(), f->GetCategory(), f->GetServer(), f->GetAtt1(), f->GetAtt2(), f->GetAtt3()})
+            Free(t);
+    }
+    if (auto f = As<address::ICustomerRequestFields>(record)) {
+        for (char* t : {f->GetContextId(), f->GetProduct(), f->GetPublic(), f->GetPassword(), f->GetEventName(),
+                        f->GetMachine(), f->GetLanguage()})
+            Free(t);
+    }
+    if (auto f = As<address::IAddressReplyFields>(record)) {
+        for (char* t : {f->GetStatusText(), f->GetServerList()})
+            Free(t);
+    }
+    if (auto f = As<address::ITicketReplyFields>(record)) {
+        for (char* t : {f->GetStatusText(), f->GetKey(), f->GetLifetime()})
+            Free(t);
+    }
+    if (auto s = As<address::IReplyStatus>(record)) {
+        (void)s->GetStatus();
+        Check(s->GetFieldCount() >= 0, "negative field count");
+    }
+    if (auto c = As<address::IRequestCounts>(record))
+        Check(c->GetFirstListCount() >= 0 && c->GetSecondListCount() >= 0, "negative list count");
+}
+
+std::int64_t FieldCount(vcom::IComponent* record) {
+    if (auto s = As<address::IReplyStatus>(record))
+        return s->GetFieldCount();
+    if (auto c = As<address::IRequestCounts>(record))
+        return static_cast<std::int64_t>(c->GetFirstListCount()) + c->GetSecondListCount();
+    return 0;
+}
+
+std::vector<unsigned char> Encode(vcom::IComponent* record) {
+    auto message = As<Dead::IMessage>(record);
+    Check(static_cast<bool>(message), "record without IMessage");
+    // A request body's step, 128 bytes, except for the records of thousands of
+    // (empty) fields that huge counts give: each 128-byte growth copies the
+    // body, which would make those inputs slow without finding anything more.
+    const std::uint32_t step = FieldCount(record) > 512 ? (1u << 20) : 128u;
+    Dead::Stream out = Dead::Stream::Growable(80, step);
+    Check(message->Write(&out) == 0, "a decoded record does not write itself");
+    const Dead::Buffer& b = out.GetBuffer();
+    return std::vector<unsigned char>(b.Data(), b.Data() + b.Length());
+}
+
+vcom::ref<vcom::IComponent> Decode(Dead::IMessageFactory& factory, bool reply, const unsigned char* data,
+                                   std::size_t size) {
+    Dead::Stream in = Dead::Stream::FromBytes(data, static_cast<std::uint32_t>(size));
+    std::int32_t err = 0;
+    vcom::IComponent* record = reply ? factory.DecodeReply(-100, &err, &in) : factory.DecodeRequest(-100, &err, &in);
+    if (!record) {
+        Check(err < 0, "null without an error code");
+        Check(in.GetBuffer().Position() == 0, "a refused input moved the position");
+    } else {
+        Check(err == 0, "a record with an error code");
+        Check(in.GetBuffer().Position() <= size, "position past the input");
+    }
+    return vcom::ref<vcom::IComponent>(record);
+}
+
+// The number of fields the header announces, read from the raw bytes: the
+// two counts of a request (minor 1, 3), the count of a reply (minor 2, 4).
+std::uint32_t AnnouncedFields(const std::uint8_t* data, std::size_t size) {
+    if (size < 8)
+        return 0;
+    const std::uint32_t minor = (data[2] << 8) | data[3];
+    const std::uint32_t a = (data[4] << 8) | data[5], b = (data[6] << 8) | data[7];
+    if (address::IsRequestKind(static_cast<std::uint16_t>(minor)))
+        return a + b;
+    return address::IsReplyKind(static_cast<std::uint16_t>(minor)) ? b : 0;
+}
+
+// Inputs that announce thousands of fields cost one allocation per field
+// whether the bytes are there or not (a short stream gives empty
+// fields), so they run a hundred times slower than the rest. One in 16 of
+// them is decoded, chosen by the bytes themselves so every input always gets
+// the same treatment; the rest of the time goes to everything else.
+bool Sampled(const std::uint8_t* data, std::size_t size) {
+    if (AnnouncedFields(data, size) <= 4096)
+        return true;
+    std::uint32_t hash = 2166136261u;
+    for (std::size_t i = 0; i < size; ++i)
+        hash = (hash ^ data[i]) * 16777619u;
+    return hash % 16 == 0;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size > 0xFFFFFFFFu || !Sampled(data, size))
+        return 0;
+    vcom::ref<Dead::IMessageFactory> factory = Dead::GetMessageFactory();
+    Check(static_cast<bool>(factory), "no message factory");
+    for (bool reply : {true, false}) {
+        vcom::ref<vcom::IComponent> record = Decode(*factory, reply, data, size);
+        if (!record)
+            continue;
+        const bool huge = FieldCount(record.get()) > 4096; // counts near 65535 with little data
+        if (!huge)
+            Touch(record.get());
+        const std::vector<unsigned char> first = Encode(record.get());
+        if (huge)
+            continue; // checked once written: the fixed point adds nothing but time
+        vcom::ref<vcom::IComponent> again = Decode(*factory, reply, first.data(), first.size());
+        Check(static_cast<bool>(again), "a written record does not decode");
+        Check(Encode(again.get()) == first, "the encoding is not a fixed point");
+    }
+    return 0;
+}
