@@ -1,0 +1,146 @@
+// The running server against what a broken or hostile client sends: every
+// such request gets an HTTP error status, and the server keeps answering.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+#include <thread>
+
+#include "DataLoader.h"
+#include "DefaultData.h"
+#include "DevServer.h"
+#include "WireClient.h"
+
+namespace devserver {
+namespace {
+
+using tarntest::Exchange;
+using tarntest::ParseRawReply;
+using tarntest::PostRequest;
+
+std::string Bytes(std::initializer_list<int> values) { return std::string(values.begin(), values.end()); }
+
+ServiceData WithHang() {
+    ServiceData data = LoadServiceData(DefaultDataJson());
+    data.servlets = {"getTicket", "slow"};
+    data.faults = {ParseFaultRule("/slow=hang")};
+    return data;
+}
+
+class RunningServer : public testing::Test {
+protected:
+    RunningServer() : server(WithHang(), log) {
+        port = server.Bind("127.0.0.1", 0);
+        serving = std::thread([this] { server.Run(); });
+    }
+    ~RunningServer() override { StopServer(); }
+
+    // Afterwards every request has been logged.
+    void StopServer() {
+        if (!serving.joinable())
+            return;
+        server.Stop();
+        serving.join();
+    }
+
+    // After every hostile request the server must still answer a good one.
+    void TearDown() override {
+        if (!serving.joinable())
+            return;
+        const auto reply = ParseRawReply(Exchange(port, PostRequest("/addrsrv", GoodQuery())));
+        ASSERT_EQ(reply.status, 200);
+        EXPECT_EQ(tarntest::ReadReply(reply.body).status, 0);
+    }
+
+    static std::string GoodQuery() { return tarntest::AddressRequestBody("TARNQUEST", "game", "any"); }
+    int StatusOf(const std::string& path, const std::string& body) {
+        return ParseRawReply(Exchange(port, PostRequest(path, body))).status;
+    }
+
+    std::ostringstream logText;
+    RequestLog log{logText};
+    DevServer server;
+    int port = 0;
+    std::thread serving;
+};
+
+TEST_F(RunningServer, ReplyDeclaresItsLengthAsTheClientReadsIt) {
+    const auto reply = ParseRawReply(Exchange(port, PostRequest("/addrsrv", GoodQuery())));
+    const std::string& header = reply.header;
+    EXPECT_NE(header.find("\r\nContent-length: " + std::to_string(reply.body.size()) + "\r\n"), std::string::npos);
+    EXPECT_EQ(header.find("Content-Length"), std::string::npos) << header;
+    EXPECT_NE(header.find("\r\nConnection: close\r\n"), std::string::npos) << header;
+    EXPECT_NE(header.find("application/octet-stream"), std::string::npos) << header;
+}
+
+TEST_F(RunningServer, EveryTruncationOfARequestIsRefused) {
+    const std::string whole = GoodQuery();
+    for (std::size_t cut = 0; cut < whole.size(); ++cut)
+        EXPECT_EQ(StatusOf("/addrsrv", whole.substr(0, cut)), 400) << "first " << cut << " bytes";
+    const std::string ticket = tarntest::CustomerRequestBody("TARNQUEST", "alice", "wonderland1", "launch");
+    for (std::size_t cut = 0; cut < ticket.size(); cut += 7)
+        EXPECT_EQ(StatusOf("/getTicket", ticket.substr(0, cut)), 400) << "first " << cut << " bytes";
+}
+
+TEST_F(RunningServer, BadBodiesAreRefused) {
+    const struct {
+        const char* path;
+        std::string body;
+        int status;
+    } cases[] = {
+        {"/addrsrv", "GET / HTTP/1.0\r\n\r\n", 400},
+        {"/addrsrv", std::string(1000, '\xFF'), 400},
+        {"/addrsrv", std::string(1000, '\0'), 400},
+        {"/addrsrv", GoodQuery() + "x", 400},
+        {"/getTicket", Bytes({0, 1}), 400},
+        // Both field counts at their largest, no fields behind them.
+        {"/addrsrv", Bytes({0, 1, 0, 1, 0xFF, 0xFF, 0xFF, 0xFF}), 400},
+        // One field whose name claims 2^31 - 1 bytes.
+        {"/addrsrv", Bytes({0, 1, 0, 1, 0, 0, 0, 1, 0xFF, 0xFF, 0xFF, 0xFF, 'p'}), 400},
+        // A negative length (stored 00 00 00 00 is -2^31).
+        {"/getTicket", Bytes({0, 1, 0, 3, 0, 0, 0, 1, 0, 0, 0, 0}), 400},
+        // A reply kind, an unknown kind, another majorId, a query without selectors.
+        {"/addrsrv", Bytes({0, 1, 0, 2, 0, 0, 0, 0}), 400},
+        {"/addrsrv", Bytes({0, 1, 0, 5, 0, 0, 0, 0}), 400},
+        {"/addrsrv", Bytes({0, 2, 0, 1, 0, 0, 0, 0}), 400},
+        {"/addrsrv", Bytes({0, 1, 0, 1, 0, 0, 0, 0}), 400},
+        // The other service's record.
+        {"/getTicket", GoodQuery(), 400},
+        {"/addrsrv", tarntest::CustomerRequestBody("TARNQUEST", "a", "b", "launch"), 400},
+        {"/addrsrv", std::string(70000, 'a'), 413},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(StatusOf(c.path, c.body), c.status) << c.path << " " << testing::PrintToString(c.body.substr(0, 20));
+}
+
+TEST_F(RunningServer, BrokenHttpIsRefusedAndAClientLeavingEarlyDoesNotHurt) {
+    EXPECT_EQ(ParseRawReply(Exchange(port, "\x16\x03\x01 not http at all\r\n\r\n")).status, 400);
+    EXPECT_EQ(ParseRawReply(Exchange(port, "POST\r\n\r\n")).status, 400);
+    // Announces more body than it sends, then closes its side.
+    Exchange(port, "POST /addrsrv HTTP/1.1\r\nContent-length:500\r\n\r\n" + GoodQuery(), true);
+    Exchange(port, "POST /addrsrv HTTP/1.1\r\nContent-le", true);
+    Exchange(port, "", true);
+}
+
+TEST_F(RunningServer, EachRequestIsLoggedOnce) {
+    StatusOf("/nowhere", "");
+    Exchange(port, "BREW /addrsrv HTTP/1.1\r\n\r\n");
+    StopServer();
+    const std::string text = logText.str();
+    EXPECT_NE(text.find(" POST /nowhere -> 404 unknown path\n"), std::string::npos) << text;
+    EXPECT_NE(text.find(" -> 400 refused by the HTTP layer\n"), std::string::npos) << text;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2) << text;
+}
+
+TEST_F(RunningServer, HangSendsNothingAndEndsWhenTheClientLeaves) {
+    // The client half-closes after its request: the server sees it go.
+    const std::string body = tarntest::CustomerRequestBody("TARNQUEST", "alice", "wonderland1", "launch");
+    EXPECT_EQ(Exchange(port, PostRequest("/slow", body), true), "");
+    StopServer();
+    EXPECT_NE(logText.str().find("POST /slow product=TARNQUEST event=launch account=alice -> no answer (fault hang)"),
+              std::string::npos)
+        << logText.str();
+}
+
+} // namespace
+} // namespace devserver

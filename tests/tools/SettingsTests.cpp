@@ -1,0 +1,120 @@
+// What the server is told at start: --listen, the fault rules, and the data
+// set (a bad file is refused with the line to fix and the reason; the
+// black-box test shows the file name).
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+
+#include "DataError.h"
+#include "DataLoader.h"
+#include "Fault.h"
+#include "ListenAddress.h"
+
+namespace devserver {
+namespace {
+
+TEST(ListenAddress, SplitsAtTheLastColonAndRefusesBadPorts) {
+    EXPECT_EQ(ParseListenAddress("127.0.0.1:0").host, "127.0.0.1");
+    EXPECT_EQ(ParseListenAddress("127.0.0.1:0").port, 0);
+    EXPECT_EQ(ParseListenAddress("localhost:65535").port, 65535);
+    EXPECT_EQ(ParseListenAddress("::1:8080").host, "::1");
+    for (const char* bad : {"", "127.0.0.1", "127.0.0.1:", ":80", "h:65536", "h:-1", "h:80x", "h:+80", "h:100000"})
+        EXPECT_THROW(ParseListenAddress(bad), std::invalid_argument) << bad;
+}
+
+TEST(FaultRule, Spellings) {
+    using A = FaultAction;
+    const struct {
+        const char* text;
+        const char* path;
+        A action;
+        int http, delay;
+    } cases[] = {
+        {"close", "", A::Close, 0, 0},           {"/getTicket=http:503", "/getTicket", A::HttpStatus, 503, 0},
+        {"hang", "", A::Hang, 0, 0},             {"/addrsrv=delay:250", "/addrsrv", A::Answer, 0, 250},
+        {"unavailable", "", A::Unavailable, 0, 0}, {"malformed-list", "", A::MalformedList, 0, 0},
+        {"http:100", "", A::HttpStatus, 100, 0}, {"incomplete-list", "", A::IncompleteList, 0, 0},
+        {"http:599", "", A::HttpStatus, 599, 0}, {"delay:0", "", A::Answer, 0, 0},
+        {"delay:3600000", "", A::Answer, 0, 3600000},
+    };
+    for (const auto& c : cases) {
+        const FaultRule rule = ParseFaultRule(c.text);
+        EXPECT_EQ(rule.path, c.path) << c.text;
+        EXPECT_EQ(rule.action, c.action) << c.text;
+        EXPECT_EQ(rule.httpStatus, c.http) << c.text;
+        EXPECT_EQ(rule.delayMs, c.delay) << c.text;
+        EXPECT_EQ(rule.setsDelay, !rule.setsAction) << c.text; // a delay leaves the action alone
+    }
+    for (const char* bad : {"", "explode", "hang:1", "close:", "delay", "http", "/addrsrv", "/addrsrv=", "Close",
+                            "http:99", "http:600", "http:", "http:5o3", "http:+503", "delay:-1", "delay:3600001",
+                            "delay: 5", "delay:99999999999999999999"})
+        EXPECT_THROW(ParseFaultRule(bad), std::invalid_argument) << bad;
+}
+
+TEST(FaultFor, PathRuleWinsThenTheLaterRuleAndADelayCombines) {
+    const std::vector<FaultRule> rules = {ParseFaultRule("close"),      ParseFaultRule("http:500"),
+                                          ParseFaultRule("delay:40"),   ParseFaultRule("/addrsrv=close"),
+                                          ParseFaultRule("/x=http:404"), ParseFaultRule("/x=none"),
+                                          ParseFaultRule("/b=delay:7")};
+    EXPECT_EQ(Describe(FaultFor(rules, "/addrsrv")), "delay 40 ms + close");
+    EXPECT_EQ(FaultFor(rules, "/getTicket").httpStatus, 500);
+    EXPECT_EQ(Describe(FaultFor(rules, "/getTicket")), "delay 40 ms + http 500");
+    // "none" for a path also clears what the every-path rules asked for it.
+    EXPECT_EQ(FaultFor(rules, "/x").action, FaultAction::Answer);
+    EXPECT_EQ(FaultFor(rules, "/b").delayMs, 7);
+    EXPECT_EQ(Describe(FaultFor(rules, "/b")), "delay 7 ms + http 500");
+    EXPECT_EQ(Describe(FaultFor({}, "/a")), "");
+}
+
+TEST(DataLoader, DefaultsAndTheWholeSignedRangeOfUc) {
+    EXPECT_EQ(LoadServiceData(R"({"products": []})").servlets, std::vector<std::string>{"getTicket"});
+    EXPECT_EQ(LoadServiceData(R"({"products": []})").lifetime, 3600);
+    const ServiceData data = LoadServiceData(R"({"products": [{"name": "P", "categories": [{"name": "c", "servers": [
+        {"name": "lo", "address": "h:1", "uc": -2147483648}, {"name": "hi", "address": "h:2", "uc": 2147483647}]}]}]})");
+    EXPECT_EQ(data.products[0].categories[0].servers[0].uc, -2147483647 - 1);
+    EXPECT_EQ(data.products[0].categories[0].servers[1].uc, 2147483647);
+}
+
+TEST(DataLoader, RefusesWithLineAndReason) {
+    const std::string server = "{\"products\": [{\"name\": \"P\", \"categories\": [{\"name\": \"c\", \"servers\": [\n";
+    const struct {
+        std::string text;
+        int line;
+        const char* reason; // a part of the reason
+    } cases[] = {
+        {"{\n  \"products\": [\n  ,\n]}", 3, "syntax error"},
+        {"", 1, "unexpected end of input"},
+        {"[1, 2]", 1, "must be an object"},
+        {"{\n\"accounts\": []\n}", 1, "needs \"products\""},
+        {"{\n\"products\": [],\n\"prodcts\": []\n}", 3, "unknown key \"prodcts\""},
+        {server + " {\"name\": \"s\", \"address\": \"h:1\",\n\"uc\": \"12\"}]}]}]}", 3, "whole number"},
+        {server + " {\"name\": \"s\", \"address\": \"h:1\", \"uc\": 2147483648}]}]}]}", 2, "from -2147483648 to 2147483647"},
+        {server + " {\"name\": \"s\",\n\"address\": \"nocolon\", \"uc\": 1}]}]}]}", 3, "\"<IP Address>:<Port>\""},
+        {server + " {\"name\": \"s\", \"address\": \"h:1\"}]}]}]}", 2, "needs \"uc\""},
+        {"{\"products\": [{\"name\": \"\"}]}", 1, "non-empty text"},
+        {"{\"products\": [],\n \"contexts\": [{\"id\": \"c\",\n  \"account\": \"b\"}]}", 3, "unknown account \"b\""},
+        {"{\"products\": [],\n \"servlets\": [\"/getTicket\"]}", 2, "without its \"/\""},
+        {"{\"products\": [],\n \"lifetime\": 0}", 2, "from 1 to"},
+        {"{\"products\": [],\n \"unavailable\": \"yes\"}", 2, "true or false"},
+        {"{\"products\": [],\n \"faults\": [\"close\",\n \"explode\"]}", 3, "unknown fault mode"},
+    };
+    for (const auto& bad : cases) {
+        try {
+            LoadServiceData(bad.text);
+            ADD_FAILURE() << "accepted: " << bad.text;
+        } catch (const DataError& e) {
+            EXPECT_EQ(e.Line(), bad.line) << e.what();
+            EXPECT_NE(e.Reason().find(bad.reason), std::string::npos) << e.what();
+        }
+    }
+    try {
+        LoadServiceDataFile("/nonexistent/devserver.json");
+        ADD_FAILURE() << "accepted";
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "/nonexistent/devserver.json: cannot be read");
+    }
+}
+
+} // namespace
+} // namespace devserver

@@ -1,0 +1,95 @@
+#include "WireClient.h"
+
+#include <cstdlib>
+#include <stdexcept>
+
+#include "address/Records.h"
+#include "dead/Message.h"
+#include "dead/Stream.h"
+#include "vcom/MemHolder.h"
+#include "vcom/Ref.h"
+#include "tests/support/LoopbackSocket.h"
+
+namespace tarntest {
+
+std::string Exchange(int port, const std::string& bytes, bool halfClose) {
+    namespace net = loopback;
+    const net::Handle socket = net::ConnectTo(static_cast<std::uint16_t>(port));
+    if (socket == net::NoSocket)
+        throw std::runtime_error("connect");
+    net::SendAll(socket, bytes.data(), bytes.size()); // what a server refusing early answered still counts
+    if (halfClose)
+        net::ShutdownSend(socket);
+    std::string received;
+    char chunk[4096];
+    for (int n; (n = net::Receive(socket, chunk, sizeof chunk)) > 0;)
+        received.append(chunk, static_cast<std::size_t>(n));
+    net::Close(socket);
+    return received;
+}
+
+std::string PostRequest(const std::string& path, const std::string& body) {
+    return "POST " + path + " HTTP/1.1\r\nUser-Agent:test\r\nContent-length:" + std::to_string(body.size()) +
+           "\r\nHost:127.0.0.1\r\n\r\n" + body;
+}
+
+RawReply ParseRawReply(const std::string& bytes) {
+    RawReply reply;
+    const std::size_t end = bytes.find("\r\n\r\n");
+    if (bytes.rfind("HTTP/1.1 ", 0) != 0 || end == std::string::npos)
+        return reply;
+    reply.status = std::atoi(bytes.c_str() + 9);
+    reply.header = bytes.substr(0, end + 4);
+    reply.body = bytes.substr(end + 4);
+    return reply;
+}
+
+
+namespace {
+
+std::string Bytes(vcom::IComponent* created) {
+    vcom::ref<vcom::IComponent> record(created);
+    std::int32_t err = 0;
+    Dead::Stream stream = Dead::Stream::Growable(80, 128);
+    vcom::Query<Dead::IMessage>(record.get(), &err)->Write(&stream);
+    const Dead::Buffer& buffer = stream.GetBuffer();
+    return std::string(reinterpret_cast<const char*>(buffer.Data()), buffer.Length());
+}
+
+std::string Text(char* copy) {
+    vcom::LibMemHolder holder(copy);
+    return copy ? copy : "";
+}
+
+} // namespace
+
+std::string AddressRequestBody(const char* product, const char* category, const char* server) {
+    std::int32_t err = 0;
+    return Bytes(Dead::GetMessageFactory()->CreateAddressRequest(Dead::IMessage::Id, &err, product, category, server,
+                                                                  ""));
+}
+
+std::string CustomerRequestBody(const char* product, const char* publicName, const char* password,
+                                const char* event) {
+    std::int32_t err = 0;
+    return Bytes(Dead::GetMessageFactory()->CreateCustomerRequest(Dead::IMessage::Id, &err, product, publicName,
+                                                                   password, event, nullptr, nullptr, "{MACHINE}"));
+}
+
+ReplyRecord ReadReply(const std::string& body) {
+    ReplyRecord reply;
+    Dead::Stream stream = Dead::Stream::FromBytes(body.data(), static_cast<std::uint32_t>(body.size()));
+    std::int32_t err = 0;
+    vcom::ref<vcom::IComponent> record(Dead::GetMessageFactory()->DecodeReply(Dead::IMessage::Id, &err, &stream));
+    if (!record)
+        return reply;
+    reply.decoded = true;
+    reply.status = vcom::Query<address::IReplyStatus>(record.get(), &err)->GetStatus();
+    if (auto fields = vcom::Query<address::ITicketReplyFields>(record.get(), &err)) {
+        reply.key = Text(fields->GetKey());
+        reply.lifetime = Text(fields->GetLifetime());
+    }
+    return reply;
+}
+
+} // namespace tarntest
