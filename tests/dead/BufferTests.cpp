@@ -1,7 +1,9 @@
-// Dead::Buffer and Dead::GrowableBuffer: buffer operations and growth.
+// Dead::Buffer, Dead::GrowableBuffer and Dead::Stream: cursor limits, growth
+// and the typed big-endian encoding.
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <climits>
+#include <string>
 
 #include "dead/Buffer.h"
 #include "tests/dead/Bytes.h"
@@ -9,313 +11,202 @@
 namespace {
 
 using Dead::Buffer;
-using Dead::GrowableBuffer;
+using Dead::Stream;
 using namespace deadtest;
 
-TEST(Buffer, AllocateGivesAnEmptyOwnedArea) {
-    Buffer b(16);
-    EXPECT_NE(b.Data(), nullptr);
-    EXPECT_EQ(b.Capacity(), 16u);
-    EXPECT_EQ(b.Length(), 0u);
-    EXPECT_EQ(b.Position(), 0u);
-    EXPECT_EQ(b.Status(), 0);
-
-    Buffer empty(0u);
-    EXPECT_EQ(empty.Data(), nullptr);
-    EXPECT_EQ(empty.Capacity(), 0u);
-}
-
-TEST(Buffer, AllocateClearsEverythingButTheStatus) {
+TEST(Buffer, CopyAssignAndReserve) {
     Buffer b(8);
     b.WriteInt(0x01020304, 4);
     b.SetStatus(Dead::BufferReadPastLength);
-    b.Allocate(4);
-    EXPECT_EQ(b.Capacity(), 4u);
-    EXPECT_EQ(b.Length(), 0u);
-    EXPECT_EQ(b.Position(), 0u);
+    Buffer copy(b); // content, position and status
+    EXPECT_NE(copy.Data(), b.Data());
+    EXPECT_EQ(Content(copy), Hex("01 02 03 04"));
+    EXPECT_EQ(copy.Position() + static_cast<unsigned>(-copy.Status()), 8u);
+    b.Allocate(4); // clears everything but the status
+    EXPECT_EQ(b.Capacity() * 100 + b.Length() * 10 + b.Position(), 400u);
     EXPECT_EQ(b.Status(), Dead::BufferReadPastLength);
-}
 
-TEST(Buffer, ConstructFromBytesCopies) {
     unsigned char src[] = {1, 2, 3};
-    Buffer b(src, 3);
-    src[0] = 9;
-    ASSERT_NE(b.Data(), src);
-    EXPECT_EQ(ToHex(b.Data(), b.Length()), "01 02 03");
-    EXPECT_EQ(b.Capacity(), 3u);
-    EXPECT_EQ(b.Position(), 0u);
-}
-
-TEST(Buffer, AssignWithoutCopyBorrows) {
-    unsigned char src[] = {1, 2, 3, 4};
-    Buffer b(8);
-    b.Assign(src, 4, false);
+    b.Assign(src, 3, false); // borrowed: destroying b must not free src
     EXPECT_EQ(b.Data(), src);
-    EXPECT_EQ(b.Length(), 4u);
-    EXPECT_EQ(b.Capacity(), 4u);
-    std::uint64_t v = 0;
-    b.ReadInt(v, 4);
-    EXPECT_EQ(v, 0x01020304u);
-    // Destroying b must not free src (ASan would notice).
-}
-
-TEST(Buffer, AssignFromNoBytesGivesAnEmptyBuffer) {
-    Buffer b(8);
+    b.Reserve(6); // copies into an area of its own
+    EXPECT_NE(b.Data(), src);
+    b.Reserve(2); // cuts, pulling cursor and length back
+    EXPECT_EQ(Content(b), Hex("01 02"));
     b.Assign(nullptr, 5, true);
     EXPECT_EQ(b.Data(), nullptr);
-    EXPECT_EQ(b.Capacity(), 0u);
-    EXPECT_EQ(b.Length(), 0u);
-    b.Assign("x", 0, false);
-    EXPECT_EQ(b.Data(), nullptr);
+    EXPECT_EQ(b.Capacity() + b.Length(), 0u);
 }
 
-TEST(Buffer, PositionAndLengthBeyondTheCapacityAreRefused) {
-    Buffer b(4);
-    b.SetPosition(4);
-    EXPECT_EQ(b.Position(), 4u);
+TEST(Buffer, CursorAndCountsStopAtTheLimits) {
+    Buffer b(11);
+    b.SetPosition(11); // exactly the capacity
+    b.SetLength(11);
     EXPECT_EQ(b.Status(), 0);
-    b.SetPosition(5);
-    EXPECT_EQ(b.Position(), 4u);
-    EXPECT_EQ(b.Status(), Dead::BufferBadPosition);
-    b.ResetStatus();
-    b.SetLength(3);
-    EXPECT_EQ(b.Length(), 3u);
-    b.SetLength(5);
-    EXPECT_EQ(b.Length(), 3u);
-    EXPECT_EQ(b.Status(), Dead::BufferBadPosition);
-}
-
-TEST(Buffer, WriteIntIsBigEndianAndRaisesTheLength) {
-    Buffer b(16);
+    for (bool length : {false, true}) {
+        length ? b.SetLength(12) : b.SetPosition(12);
+        EXPECT_EQ(b.Status(), Dead::BufferBadPosition);
+        EXPECT_EQ(b.Position() + b.Length(), 22u);
+        b.ResetStatus();
+    }
+    b.SetPosition(0);
+    b.SetLength(0);
+    b.WriteInt(1, 0); // byte counts outside 1..8 move nothing
+    b.WriteInt(1, 9);
     b.WriteInt(0x0102, 2);
     b.WriteInt(0xA1B2C3D4E5F60718ull, 8);
+    b.WriteInt(0xFF, 1); // exactly the capacity
+    EXPECT_EQ(Content(b), Hex("01 02 A1 B2 C3 D4 E5 F6 07 18 FF"));
     b.WriteInt(0xFF, 1);
-    EXPECT_EQ(ToHex(b.Data(), b.Length()), "01 02 A1 B2 C3 D4 E5 F6 07 18 FF");
+    b.WriteBytes("x", 0xFFFFFFFFu); // huge counts do not wrap
+    EXPECT_EQ(b.Status(), Dead::BufferWritePastCapacity);
     EXPECT_EQ(b.Position(), 11u);
-    EXPECT_EQ(b.Length(), 11u);
-}
-
-TEST(Buffer, WriteIntPastTheCapacityFailsAndWritesNothing) {
-    Buffer b(3);
-    b.WriteInt(0x0102, 2);
-    b.WriteInt(0x0304, 2);
-    EXPECT_EQ(b.Status(), Dead::BufferWritePastCapacity);
-    EXPECT_EQ(b.Position(), 2u);
-    EXPECT_EQ(b.Length(), 2u);
-}
-
-TEST(Buffer, IntegerWritesAndReadsDoNothingWhileAFailureIsRecorded) {
-    Buffer b(8);
-    b.SetStatus(Dead::BufferReadPastLength);
-    b.WriteInt(0x0102, 2);
-    EXPECT_EQ(b.Position(), 0u);
-    EXPECT_EQ(b.Length(), 0u);
-
-    unsigned char src[] = {1, 2, 3, 4};
-    Buffer r(src, 4);
-    r.SetStatus(Dead::BufferWritePastCapacity);
-    std::uint64_t v = 77;
-    r.ReadInt(v, 2);
-    EXPECT_EQ(v, 0u);
-    EXPECT_EQ(r.Position(), 0u);
-    EXPECT_EQ(r.Status(), Dead::BufferWritePastCapacity);
-}
-
-TEST(Buffer, ByteCountsOutsideOneToEightMoveNothing) {
-    Buffer b(16);
-    b.WriteInt(1, 0);
-    b.WriteInt(1, 9);
-    EXPECT_EQ(b.Position(), 0u);
-    EXPECT_EQ(b.Status(), 0);
-    unsigned char src[16] = {};
-    Buffer r(src, 16);
-    std::uint64_t v = 5;
-    r.ReadInt(v, 9);
-    EXPECT_EQ(v, 0u);
-    EXPECT_EQ(r.Position(), 0u);
-}
-
-TEST(Buffer, ReadIntPastTheLengthFailsWithZero) {
-    unsigned char src[] = {0xAB, 0xCD, 0xEF};
-    Buffer b(src, 3);
-    std::uint64_t v = 0;
-    b.ReadInt(v, 2);
-    EXPECT_EQ(v, 0xABCDu);
-    b.ReadInt(v, 2);
-    EXPECT_EQ(v, 0u);
-    EXPECT_EQ(b.Status(), Dead::BufferReadPastLength);
-    EXPECT_EQ(b.Position(), 2u);
-}
-
-TEST(Buffer, ReadsStopAtTheLengthNotTheCapacity) {
-    Buffer b(8);
-    b.WriteInt(0x0102, 2);
-    b.SetPosition(0);
-    std::uint64_t v = 0;
-    b.ReadInt(v, 4);
-    EXPECT_EQ(b.Status(), Dead::BufferReadPastLength);
-}
-
-TEST(Buffer, WriteBytesAndReadBytes) {
-    Buffer b(5);
-    b.WriteBytes("abc", 3);
-    b.WriteBytes("xyz", 3);
-    EXPECT_EQ(b.Status(), Dead::BufferWritePastCapacity);
-    EXPECT_EQ(b.Length(), 3u);
-    b.ResetStatus();
-    b.WriteBytes(nullptr, 0); // nothing to do
-    EXPECT_EQ(b.Status(), 0);
-    b.SetPosition(0);
-    char out[4] = {};
-    b.ReadBytes(out, 3);
-    EXPECT_STREQ(out, "abc");
-    b.ReadBytes(out, 1);
-    EXPECT_EQ(b.Status(), Dead::BufferReadPastLength);
-    EXPECT_EQ(b.Position(), 3u);
-}
-
-TEST(Buffer, HugeCountsDoNotWrapAround) {
-    Buffer b(8);
-    b.WriteInt(1, 4);
-    b.WriteBytes("x", 0xFFFFFFFFu);
-    EXPECT_EQ(b.Status(), Dead::BufferWritePastCapacity);
     b.ResetStatus();
     b.SetPosition(0);
-    char out[1];
+    std::uint64_t v = 7;
+    b.ReadInt(v, 9);
+    EXPECT_EQ(v + b.Position() + static_cast<unsigned>(b.Status()), 0u);
+    b.ReadInt(v, 2);
+    EXPECT_EQ(v, 0x0102u);
+    b.SetLength(3);
+    b.ReadInt(v, 2); // stops at the length, not the capacity
+    EXPECT_EQ(v + b.Position(), 2u);
+    EXPECT_EQ(b.Status(), Dead::BufferReadPastLength);
+    b.SetPosition(0);
+    v = 77;
+    b.ReadInt(v, 1); // nothing moves while a failure is recorded
+    b.WriteInt(1, 1);
+    EXPECT_EQ(v + b.Position(), 0u);
+    b.ResetStatus();
+    char out[3] = {};
     b.ReadBytes(out, 0xFFFFFFFFu);
     EXPECT_EQ(b.Status(), Dead::BufferReadPastLength);
-}
-
-TEST(Buffer, ReserveKeepsTheContent) {
-    Buffer b(4);
-    b.WriteInt(0x01020304, 4);
-    b.Reserve(10);
-    EXPECT_EQ(b.Capacity(), 10u);
-    EXPECT_EQ(ToHex(b.Data(), b.Length()), "01 02 03 04");
-    EXPECT_EQ(b.Position(), 4u);
-    b.WriteInt(0x0506, 2);
-    EXPECT_EQ(ToHex(b.Data(), b.Length()), "01 02 03 04 05 06");
-}
-
-TEST(Buffer, ReserveSmallerCutsAndPullsTheCursorBack) {
-    Buffer b(8);
-    b.WriteInt(0x0102030405060708ull, 8);
-    b.Reserve(3);
-    EXPECT_EQ(b.Capacity(), 3u);
-    EXPECT_EQ(b.Position(), 3u);
-    EXPECT_EQ(b.Length(), 3u); // the length never passes the capacity
-    EXPECT_EQ(ToHex(b.Data(), b.Length()), "01 02 03");
-}
-
-TEST(Buffer, ReserveOnAnEmptyBufferAllocates) {
-    Buffer b;
-    b.Reserve(12);
-    EXPECT_EQ(b.Capacity(), 12u);
-    EXPECT_NE(b.Data(), nullptr);
-}
-
-TEST(Buffer, ReserveOnABorrowedAreaCopiesIntoItsOwn) {
-    unsigned char src[] = {1, 2, 3};
-    Buffer b;
-    b.Assign(src, 3, false);
-    b.Reserve(6);
-    EXPECT_NE(b.Data(), src);
-    EXPECT_EQ(ToHex(b.Data(), b.Length()), "01 02 03");
-    EXPECT_EQ(src[0], 1);
-}
-
-TEST(Buffer, CopyConstructorCopiesContentPositionAndStatus) {
-    Buffer a(8);
-    a.WriteInt(0xAABB, 2);
-    a.SetStatus(Dead::BufferBadPosition);
-    Buffer b(a);
-    EXPECT_NE(b.Data(), a.Data());
-    EXPECT_EQ(ToHex(b.Data(), b.Length()), "AA BB");
-    EXPECT_EQ(b.Position(), 2u);
-    EXPECT_EQ(b.Capacity(), 8u);
-    EXPECT_EQ(b.Status(), Dead::BufferBadPosition);
-}
-
-// ---- growth ----
-
-TEST(GrowableBuffer, SixtyBytesInEightyDoNotGrow) {
-    GrowableBuffer b(80, 128);
-    const Bytes sixty(60, 0x5A);
-    b.WriteBytes(sixty.data(), 60);
-    EXPECT_EQ(b.Capacity(), 80u);
-    EXPECT_EQ(b.Length(), 60u);
+    b.ResetStatus();
+    b.ReadBytes(out, 3);
     EXPECT_EQ(b.Status(), 0);
+    EXPECT_EQ(out[2], static_cast<char>(0xA1));
 }
 
-TEST(GrowableBuffer, TheEightyFirstByteGrowsTo128) {
-    GrowableBuffer b(80, 128);
-    const Bytes eighty(80, 1);
-    b.WriteBytes(eighty.data(), 80);
-    EXPECT_EQ(b.Capacity(), 80u);
-    b.WriteInt(0xEE, 1);
-    EXPECT_EQ(b.Capacity(), 128u);
-    EXPECT_EQ(b.Length(), 81u);
-    EXPECT_EQ(b.Data()[0], 1);
-    EXPECT_EQ(b.Data()[79], 1);
-    EXPECT_EQ(b.Data()[80], 0xEE);
+// Writes of one byte go through WriteInt, longer ones through WriteBytes.
+TEST(GrowableBuffer, GrowsByWholeStepsKeptToSixteenBits) {
+    struct Case {
+        std::uint32_t capacity, step;
+        std::vector<std::uint32_t> writes;
+        std::uint32_t grownTo, length;
+    } const cases[] = {
+        {80, 128, {60}, 80, 60},          {80, 128, {80, 1}, 128, 81}, {80, 128, {300}, 384, 300},
+        {80, 128, std::vector<std::uint32_t>(300, 1), 384, 300},     {80, 128, {256}, 384, 256},
+        {128, 128, {128, 128}, 384, 256}, {0, 128, {2}, 128, 2},       {2, 0, {3}, 2, 0},
+        {65534, 1, {65534, 1}, 65534, 65534}, // (65535 / 1 + 1) & 0xFFFF = 0: no growth
+    };
+    Bytes data(70000);
+    for (std::size_t i = 0; i < data.size(); ++i)
+        data[i] = static_cast<unsigned char>(i * 7);
+    for (const Case& c : cases) {
+        Dead::GrowableBuffer b(c.capacity, c.step);
+        std::uint32_t at = 0, all = 0;
+        for (std::uint32_t n : c.writes) {
+            all += n;
+            if (n == 1)
+                b.WriteInt(data[at], 1);
+            else
+                b.WriteBytes(data.data() + at, n);
+            at += b.Status() ? 0 : n;
+        }
+        const std::string name = std::to_string(c.capacity) + "/" + std::to_string(c.writes.size());
+        EXPECT_EQ(b.Capacity(), c.grownTo) << name;
+        EXPECT_EQ(b.Status(), all == c.length ? 0 : Dead::BufferWritePastCapacity) << name;
+        EXPECT_TRUE(Content(b) == Bytes(data.begin(), data.begin() + c.length)) << name;
+    }
 }
 
-TEST(GrowableBuffer, ThreeHundredBytesGiveA384Capacity) {
-    GrowableBuffer b(80, 128);
-    const Bytes many(300, 7);
-    b.WriteBytes(many.data(), 300);
-    EXPECT_EQ(b.Capacity(), 384u);
-    EXPECT_EQ(b.Length(), 300u);
-    EXPECT_EQ(b.Status(), 0);
+TEST(Stream, IntegerGoldenVectorsAndRoundTrips) {
+    const struct {
+        std::int32_t value;
+        const char* hex;
+    } ints[] = {{0, "80 00 00 00"},  {INT_MIN, "00 00 00 00"}, {INT_MAX, "FF FF FF FF"},
+                {-1, "7F FF FF FF"}, {5, "80 00 00 05"},       {-987654321, "45 21 97 4F"}};
+    for (const auto& c : ints) {
+        Stream s = Stream::Growable(2, 2);
+        s.WriteInt32(c.value);
+        EXPECT_EQ(Content(s), Hex(c.hex));
+        s.GetBuffer().SetPosition(0);
+        std::int32_t back = 42;
+        s.ReadInt32(back);
+        EXPECT_EQ(back, c.value);
+    }
+    Stream u = Stream::Growable(8, 8);
+    u.WriteUInt16(0x0102);
+    u.WriteUInt16(0xFFFF);
+    EXPECT_EQ(Content(u), Hex("01 02 FF FF"));
+    Stream s = StreamOf(Hex("01")); // what cannot be read is 0
+    std::uint16_t v = 1;
+    s.ReadUInt16(v);
+    std::int32_t i = 9;
+    s.ReadInt32(i);
+    EXPECT_EQ(v + i, 0);
+    EXPECT_EQ(s.GetBuffer().Status(), Dead::BufferReadPastLength);
 }
 
-TEST(GrowableBuffer, ThreeHundredBytesOneByOneAlsoEndAt384) {
-    GrowableBuffer b(80, 128);
-    for (int i = 0; i < 300; ++i)
-        b.WriteInt(static_cast<std::uint64_t>(i), 1);
-    EXPECT_EQ(b.Capacity(), 384u);
-    for (int i = 0; i < 300; ++i)
-        ASSERT_EQ(b.Data()[i], static_cast<unsigned char>(i));
+TEST(Stream, StringsAreLengthThenBytesAndRoundTrip) {
+    Stream s = Stream::Growable(2, 2);
+    s.WriteString(std::string());
+    s.WriteString(nullptr, 12);
+    s.WriteString("abc");
+    s.WriteString("xyz", 2);
+    EXPECT_EQ(Content(s), Hex("80 00 00 00 80 00 00 00 80 00 00 03 61 62 63 80 00 00 02 78 79"));
+
+    const std::string texts[] = {"", "a", std::string("a\0b", 3), std::string(1000, 'q')};
+    Stream t = Stream::Growable(80, 128);
+    for (const auto& text : texts)
+        t.WriteString(text);
+    t.GetBuffer().SetPosition(0);
+    for (const auto& text : texts) {
+        std::string got = "previous";
+        t.ReadString(got);
+        EXPECT_EQ(got, text);
+    }
+    EXPECT_EQ(t.GetBuffer().Status(), 0);
 }
 
-TEST(GrowableBuffer, ExactlyTwoHundredFiftySixBytesGive384) {
-    GrowableBuffer b(80, 128);
-    const Bytes many(256, 3);
-    b.WriteBytes(many.data(), 256);
-    EXPECT_EQ(b.Capacity(), 384u);
-
-    // Filling to exactly 256 in steps: 128 then 128 more.
-    GrowableBuffer c(128, 128);
-    c.WriteBytes(many.data(), 128);
-    EXPECT_EQ(c.Capacity(), 128u);
-    c.WriteBytes(many.data(), 128);
-    EXPECT_EQ(c.Capacity(), 384u);
+TEST(Stream, AFailedStringWriteIsUndone) {
+    Stream s(std::make_unique<Dead::Buffer>(10u));
+    s.WriteString("ab");   // 6 bytes
+    s.WriteString("cdef"); // 8 more do not fit
+    EXPECT_EQ(s.GetBuffer().Status(), Dead::BufferWritePastCapacity);
+    EXPECT_EQ(Content(s), Hex("80 00 00 02 61 62"));
+    EXPECT_EQ(s.GetBuffer().Position(), 6u);
+    s.WriteString("x"); // nothing is written after a failure
+    EXPECT_EQ(s.GetBuffer().Length(), 6u);
 }
 
-TEST(GrowableBuffer, GrowsFromNothing) {
-    GrowableBuffer b(0, 128);
-    b.WriteInt(0x0102, 2);
-    EXPECT_EQ(b.Capacity(), 128u);
-    EXPECT_EQ(ToHex(b.Data(), b.Length()), "01 02");
-}
-
-TEST(GrowableBuffer, AStepOfZeroNeverGrows) {
-    GrowableBuffer b(2, 0);
-    b.WriteInt(0x010203, 3);
-    EXPECT_EQ(b.Capacity(), 2u);
-    EXPECT_EQ(b.Status(), Dead::BufferWritePastCapacity);
-}
-
-TEST(GrowableBuffer, TheMultiplierIsKeptToSixteenBits) {
-    // With a step of 1, (position + n) / 1 + 1 passes 65535 at 65535 bytes:
-    // the multiplier wraps, the buffer does not shrink, and the write fails.
-    GrowableBuffer b(65534, 1);
-    const Bytes big(65534, 1);
-    b.WriteBytes(big.data(), 65534);
-    b.WriteInt(2, 1); // needs 65535: (65535 + 1) & 0xFFFF = 0
-    EXPECT_EQ(b.Status(), Dead::BufferWritePastCapacity);
-    EXPECT_EQ(b.Capacity(), 65534u);
-    EXPECT_EQ(b.Length(), 65534u);
+TEST(Stream, AStringThatCannotBeReadLeavesTheTarget) {
+    const struct {
+        const char* hex;
+        bool failedBefore;
+        std::uint32_t position; // the length is consumed, the bytes are not
+    } cases[] = {
+        {"80 00 00 05 61 62 63", false, 4}, // past the end
+        {"7F FF FF FF 61", false, 4},       // -1
+        {"00 00 00 00", false, 4},          // INT_MIN
+        {"80 00 00", false, 0},             // a truncated length
+        {"80 00 00 01 61", true, 0},        // a failure already recorded
+    };
+    for (const auto& c : cases) {
+        Stream s = StreamOf(Hex(c.hex));
+        if (c.failedBefore)
+            s.GetBuffer().SetStatus(Dead::BufferWritePastCapacity);
+        std::string target = "unchanged";
+        s.ReadString(target);
+        EXPECT_EQ(target, "unchanged") << c.hex;
+        EXPECT_EQ(s.GetBuffer().Status(), c.failedBefore ? Dead::BufferWritePastCapacity : Dead::BufferReadPastLength);
+        EXPECT_EQ(s.GetBuffer().Position(), c.position) << c.hex;
+    }
+    Stream exact = StreamOf(Hex("80 00 00 02 61 62"));
+    std::string target;
+    exact.ReadString(target);
+    EXPECT_EQ(target, "ab");
+    EXPECT_EQ(exact.GetBuffer().Status(), 0);
 }
 
 } // namespace
