@@ -27,18 +27,14 @@ void ExpectTexts(const InputException& e, const std::string& message, const std:
 
 } // namespace
 
-TEST(InputException, HoldsMessageAndTitleInEveryForm) {
-    ExpectTexts(InputException("Public Name field is missing", "Login Request Failed"), "Public Name field is missing",
-                "Login Request Failed");
+TEST(InputException, HoldsMessageAndTitleInEveryFormAndCopiesHaveTheirOwnBuffers) {
     ExpectTexts(InputException("", ""), "", "");
-}
-
-TEST(InputException, CopiesHaveTheirOwnBuffers) {
     try {
-        throw InputException("message", "title");
+        throw InputException("Public Name field is missing", "Login Request Failed");
     } catch (const InputException& caught) {
         const InputException copy(caught);
-        ExpectTexts(copy, "message", "title");
+        ExpectTexts(caught, "Public Name field is missing", "Login Request Failed");
+        ExpectTexts(copy, "Public Name field is missing", "Login Request Failed");
         EXPECT_NE(caught.GetMessage(), copy.GetMessage());
         EXPECT_NE(caught.GetWideTitleCopy(), copy.GetWideTitleCopy());
     }

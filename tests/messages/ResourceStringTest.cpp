@@ -40,14 +40,11 @@ TEST(ResourceString, LoadsAMessageAsItIs) {
                " --- The email server may be down, please try your request again in a little while");
 }
 
-TEST(ResourceString, PutsOneArgumentIntoItsPlaceholder) {
+TEST(ResourceString, PutsArgumentsIntoTheirPlaceholdersInOrder) {
     ExpectText(ResourceString(kModuleName, 53, "Product Name"),
                "The value provided in the Product Name input argument is missing or invalid");
     ExpectText(ResourceString(kModuleName, 53, nullptr),
                "The value provided in the  input argument is missing or invalid");
-}
-
-TEST(ResourceString, PutsTwoArgumentsInOrder) {
     ExpectText(ResourceString(kModuleName, 54, "Public Name", "Public Name"),
                "Public Name field is missing; Please provide a Public Name and try again");
     ExpectText(ResourceString(kModuleName, 4, "a", "b"), "Call to a failed");

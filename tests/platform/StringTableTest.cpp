@@ -39,22 +39,19 @@ TEST(StringTable, EveryTextMatchesTheList) {
     }
 }
 
-TEST(StringTable, UnknownIdsAndModulesGiveNothing) {
+TEST(StringTable, UnknownIdsAndModulesGiveNothingAndNamesIgnoreCase) {
     char buffer[255] = "untouched";
     EXPECT_EQ(0, LoadModuleString(kModule, 0, buffer, sizeof buffer));
     EXPECT_EQ(0, LoadModuleString(kModule, 93, buffer, sizeof buffer));
     EXPECT_EQ(0, LoadModuleString("Other.dll", 1, buffer, sizeof buffer));
     EXPECT_EQ(0, LoadModuleString(nullptr, 1, buffer, sizeof buffer));
     EXPECT_EQ(0, LoadModuleString(kModule, 1, buffer, 0));
-}
-
-TEST(StringTable, ModuleNamesIgnoreLetterCase) {
-    char buffer[255];
     EXPECT_EQ(10, LoadModuleString("tarnclient.DLL", 1, buffer, sizeof buffer));
     EXPECT_STREQ("TarnClient", buffer);
 }
 
-TEST(StringTable, ALongTextIsCutToTheRoomLessTheTerminator) {
+// A long text is cut to the room less the terminator.
+TEST(StringTable, ALongTextIsCut) {
     char buffer[11];
     std::memset(buffer, 'x', sizeof buffer);
     EXPECT_EQ(10, LoadModuleString(kModule, 3, buffer, sizeof buffer));
