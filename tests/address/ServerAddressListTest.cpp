@@ -46,61 +46,30 @@ protected:
     // A list of the given names; the list holds the only reference to each.
     vcom::ref<IServerAddressList> MakeList(const std::vector<std::string>& names) {
         address::ServerRecords records;
-        for (const std::string& name : names) {
-            std::int32_t err = 0;
-            records.emplace_back(static_cast<IServerAddress*>(
-                vcom::Create<TracedServer>(IServerAddress::Id, &err, name, m_gone)));
-        }
         std::int32_t err = 1;
-        vcom::ref<IServerAddressList> list(static_cast<IServerAddressList*>(
+        for (const std::string& name : names)
+            records.emplace_back(
+                static_cast<IServerAddress*>(vcom::Create<TracedServer>(IServerAddress::Id, &err, name, m_gone)));
+        return vcom::ref<IServerAddressList>(static_cast<IServerAddressList*>(
             vcom::Create<address::ServerAddressList>(IServerAddressList::Id, &err, std::move(records))));
-        EXPECT_EQ(err, 0);
-        return list;
     }
 
-    // The name of the element, which the caller's reference is then given back for.
+    // The name of the element, whose reference is then given back.
     static std::string NameOf(IServerAddress* element) {
-        if (!element)
-            return "<none>";
-        std::string name = Take(element->GetName());
-        element->Release();
+        const std::string name = element ? Take(element->GetName()) : "<none>";
+        if (element)
+            element->Release();
         return name;
     }
 
     std::shared_ptr<std::vector<std::string>> m_gone = std::make_shared<std::vector<std::string>>();
 };
 
-TEST_F(ServerAddressListTest, NextWalksForwardThenStopsAtEnd) {
+TEST_F(ServerAddressListTest, NextAndPrevWalkSymmetricallyAndStopAtTheEnds) {
     vcom::ref<IServerAddressList> list = MakeList({"a", "b", "c"});
     EXPECT_EQ(list->Count(), 3);
     EXPECT_FALSE(list->IsEmpty());
     EXPECT_EQ(list->End() - list->Begin(), 3);
-
-    std::int32_t pos = list->Begin();
-    EXPECT_EQ(NameOf(list->Next(&pos)), "a");
-    EXPECT_EQ(NameOf(list->Next(&pos)), "b");
-    EXPECT_EQ(NameOf(list->Next(&pos)), "c");
-    EXPECT_EQ(pos, list->End());
-    EXPECT_EQ(list->Next(&pos), nullptr);
-    EXPECT_EQ(pos, list->End());
-    // Having fallen off the end, Prev gives the last element again.
-    EXPECT_EQ(NameOf(list->Prev(&pos)), "c");
-}
-
-TEST_F(ServerAddressListTest, PrevWalksBackwardThenStopsAtBegin) {
-    vcom::ref<IServerAddressList> list = MakeList({"a", "b", "c"});
-    std::int32_t pos = list->End();
-    EXPECT_EQ(NameOf(list->Prev(&pos)), "c");
-    EXPECT_EQ(NameOf(list->Prev(&pos)), "b");
-    EXPECT_EQ(NameOf(list->Prev(&pos)), "a");
-    EXPECT_EQ(pos, list->Begin());
-    EXPECT_EQ(list->Prev(&pos), nullptr);
-    EXPECT_EQ(pos, list->Begin());
-    EXPECT_EQ(NameOf(list->Next(&pos)), "a");
-}
-
-TEST_F(ServerAddressListTest, NextAndPrevAreMirrorImages) {
-    vcom::ref<IServerAddressList> list = MakeList({"a", "b", "c"});
     std::int32_t pos = list->Begin();
     EXPECT_EQ(NameOf(list->Next(&pos)), "a");
     EXPECT_EQ(NameOf(list->Next(&pos)), "b");
@@ -108,16 +77,32 @@ TEST_F(ServerAddressListTest, NextAndPrevAreMirrorImages) {
     EXPECT_EQ(NameOf(list->Prev(&pos)), "b");
     EXPECT_EQ(pos, 1);
     EXPECT_EQ(NameOf(list->Next(&pos)), "b");
+    EXPECT_EQ(NameOf(list->Next(&pos)), "c");
+    EXPECT_EQ(list->Next(&pos), nullptr);
+    EXPECT_EQ(pos, list->End());
+    EXPECT_EQ(NameOf(list->Prev(&pos)), "c");
+    EXPECT_EQ(NameOf(list->Prev(&pos)), "b");
+    EXPECT_EQ(NameOf(list->Prev(&pos)), "a");
+    EXPECT_EQ(list->Prev(&pos), nullptr);
+    EXPECT_EQ(pos, list->Begin());
+    EXPECT_EQ(NameOf(list->Next(&pos)), "a");
 }
 
 TEST_F(ServerAddressListTest, HostilePositionsReadNothingAndStayPut) {
     vcom::ref<IServerAddressList> list = MakeList({"a", "b", "c"});
+    vcom::ref<IServerAddressList> empty = MakeList({});
+    EXPECT_TRUE(empty->IsEmpty());
+    EXPECT_EQ(empty->Begin(), empty->End());
     for (std::int32_t start : {-5, -1, INT_MIN, 4, 1000, INT_MAX}) {
-        SCOPED_TRACE(start);
         std::int32_t pos = start;
-        EXPECT_EQ(list->Next(&pos), nullptr);
+        EXPECT_EQ(list->Next(&pos), nullptr) << start;
+        EXPECT_EQ(list->Prev(&pos), nullptr) << start;
         EXPECT_EQ(pos, start);
-        EXPECT_EQ(list->Prev(&pos), nullptr);
+    }
+    for (std::int32_t start : {-1, 0, 1}) {
+        std::int32_t pos = start;
+        EXPECT_EQ(empty->Next(&pos), nullptr) << start;
+        EXPECT_EQ(empty->Prev(&pos), nullptr) << start;
         EXPECT_EQ(pos, start);
     }
     EXPECT_EQ(list->Next(nullptr), nullptr);
@@ -125,46 +110,23 @@ TEST_F(ServerAddressListTest, HostilePositionsReadNothingAndStayPut) {
     EXPECT_TRUE(m_gone->empty());
 }
 
-TEST_F(ServerAddressListTest, EmptyListHasNothingToWalk) {
-    vcom::ref<IServerAddressList> list = MakeList({});
-    EXPECT_TRUE(list->IsEmpty());
-    EXPECT_EQ(list->Count(), 0);
-    EXPECT_EQ(list->Begin(), list->End());
-    std::int32_t pos = list->Begin();
-    EXPECT_EQ(list->Next(&pos), nullptr);
-    EXPECT_EQ(list->Prev(&pos), nullptr);
-    EXPECT_EQ(pos, list->Begin());
-}
-
-TEST_F(ServerAddressListTest, ElementsOutliveTheListWithTheirOwnReference) {
+TEST_F(ServerAddressListTest, EachElementHandedOutCarriesOneReferenceAndOutlivesTheList) {
     vcom::ref<IServerAddressList> list = MakeList({"a", "b", "c"});
     std::int32_t pos = list->Begin() + 1;
     IServerAddress* kept = list->Next(&pos);
+    IServerAddress* again = list->Prev(&pos);
     ASSERT_NE(kept, nullptr);
-
+    ASSERT_EQ(kept, again);
+    // The list's reference and the two handed out.
+    EXPECT_EQ(hosttest::Count(kept), 3);
+    again->Release();
     EXPECT_EQ(list->Release(), 0);
     list.detach();
     // The list gave back its own three references, in list order, and no more.
     EXPECT_EQ(*m_gone, (std::vector<std::string>{"a", "c"}));
     EXPECT_EQ(Take(kept->GetName()), "b");
-    EXPECT_EQ(hosttest::Count(kept), 1);
     EXPECT_EQ(kept->Release(), 0);
     EXPECT_EQ(*m_gone, (std::vector<std::string>{"a", "c", "b"}));
-}
-
-TEST_F(ServerAddressListTest, EveryElementHandedOutCarriesOneReference) {
-    vcom::ref<IServerAddressList> list = MakeList({"a"});
-    std::int32_t pos = list->Begin();
-    IServerAddress* first = list->Next(&pos);
-    IServerAddress* again = list->Prev(&pos);
-    ASSERT_EQ(first, again);
-    // The list's reference and the two handed out.
-    EXPECT_EQ(hosttest::Count(first), 3);
-    first->Release();
-    again->Release();
-    EXPECT_TRUE(m_gone->empty());
-    list.reset();
-    EXPECT_EQ(*m_gone, std::vector<std::string>{"a"});
 }
 
 } // namespace

@@ -13,100 +13,56 @@
 namespace {
 
 using hosttest::Take;
-using tarnclient::ICoreFactory;
 using tarnclient::IServerAddress;
 
-class ServerAddressTest : public testing::Test {
-protected:
-    void SetUp() override {
-        tarnclient::IComponentFactory* factory = TarnClientLib_GetComponentFactory();
-        ASSERT_NE(factory, nullptr);
-        m_core = hosttest::CoreFactory(factory);
-        factory->Release();
-        ASSERT_NE(m_core, nullptr);
-    }
-    void TearDown() override {
-        if (m_core)
-            m_core->Release();
-    }
+// A record from the factory, or null; err receives the factory's code.
+IServerAddress* Create(const char* name, const char* address, std::int32_t uc, std::int32_t& err,
+                       std::int32_t id = IServerAddress::Id) {
+    tarnclient::IComponentFactory* factory = TarnClientLib_GetComponentFactory();
+    tarnclient::ICoreFactory* core = hosttest::CoreFactory(factory);
+    factory->Release();
+    err = 12345;
+    auto* record = static_cast<IServerAddress*>(core->CreateServerAddress(id, name, address, &err, uc));
+    core->Release();
+    return record;
+}
 
-    // Creates a record; err receives the factory's code.
-    IServerAddress* Create(const char* name, const char* address, std::int32_t uc, std::int32_t& err,
-                           std::int32_t id = IServerAddress::Id) {
-        err = 12345;
-        return static_cast<IServerAddress*>(m_core->CreateServerAddress(id, name, address, &err, uc));
-    }
-
-    ICoreFactory* m_core = nullptr;
-};
-
-struct Split {
-    const char* address;
-    const char* host;
-    std::int32_t port;
-};
-
-TEST_F(ServerAddressTest, SplitsTheAddressAtItsFirstColonAndReadsThePortAsAtoi) {
+TEST(ServerAddress, SplitsAtTheFirstColonReadsThePortAsAtoiKeepsTheRest) {
+    struct Split {
+        const char* address;
+        const char* host;
+        std::int32_t port;
+        std::int32_t uc;
+    };
     const Split cases[] = {
-        {"10.0.0.5:7000", "10.0.0.5", 7000},
-        {":7000", "", 7000},
-        {"host:", "host", 0},
-        {"a:b:c", "a", 0},
-        {"h: 42", "h", 42},
-        {"h:+8x9", "h", 8},
-        {"h:-12", "h", -12},
-        {" h :9", " h ", 9},
+        {"10.0.0.5:7000", "10.0.0.5", 7000, 0}, {":7000", "", 7000, -1}, {"host:", "host", 0, INT_MIN},
+        {"a:b:c", "a", 0, INT_MAX},             {"h: 42", "h", 42, 12},  {"h:+8x9", "h", 8, 0},
+        {"h:-12", "h", -12, 0},                 {" h :9", " h ", 9, 0},  {" :", " ", 0, 0},
     };
     for (const Split& c : cases) {
         SCOPED_TRACE(c.address);
         std::int32_t err = 0;
-        IServerAddress* record = Create("srv", c.address, 3, err);
+        IServerAddress* record = Create(" Lobby 1 ", c.address, c.uc, err);
         ASSERT_NE(record, nullptr);
         EXPECT_EQ(err, 0);
         EXPECT_EQ(Take(record->GetHost()), c.host);
         EXPECT_EQ(record->GetPort(), c.port);
-        // The address text is kept as given, not rebuilt from its parts.
         EXPECT_EQ(Take(record->GetAddress()), c.address);
+        EXPECT_EQ(Take(record->GetName()), " Lobby 1 ");
+        EXPECT_EQ(record->GetUc(), c.uc);
         EXPECT_EQ(record->Release(), 0);
     }
 }
 
-TEST_F(ServerAddressTest, KeepsNameAndUcExactlyAsGiven) {
-    for (std::int32_t uc : {0, -1, 12, INT_MIN, INT_MAX}) {
-        std::int32_t err = 0;
-        IServerAddress* record = Create(" Lobby 1 ", "1.2.3.4:5", uc, err);
-        ASSERT_NE(record, nullptr);
-        EXPECT_EQ(record->GetUc(), uc);
-        EXPECT_EQ(Take(record->GetName()), " Lobby 1 ");
-        record->Release();
-    }
-}
-
-TEST_F(ServerAddressTest, RefusesMissingTextsAndAnAddressWithoutColon) {
-    struct Bad {
-        const char* name;
-        const char* address;
-    };
-    const Bad cases[] = {
+TEST(ServerAddress, RefusesMissingTextsAnAddressWithoutColonAndOtherIds) {
+    const std::pair<const char*, const char*> cases[] = {
         {nullptr, "h:1"}, {"", "h:1"}, {"n", nullptr}, {"n", ""}, {"n", "10.0.0.5"}, {"n", "10.0.0.5;7000"},
     };
-    for (const Bad& c : cases) {
-        SCOPED_TRACE(std::string(c.name ? c.name : "(null)") + " / " + (c.address ? c.address : "(null)"));
+    for (const auto& c : cases) {
         std::int32_t err = 0;
-        EXPECT_EQ(Create(c.name, c.address, 1, err), nullptr);
+        EXPECT_EQ(Create(c.first, c.second, 1, err), nullptr) << (c.second ? c.second : "(null)");
         EXPECT_EQ(err, vcom::InvalidArgument);
     }
-}
-
-TEST_F(ServerAddressTest, BlanksArePresentTexts) {
-    std::int32_t err = 0;
-    IServerAddress* record = Create(" ", " :", 0, err);
-    ASSERT_NE(record, nullptr);
-    EXPECT_EQ(Take(record->GetHost()), " ");
-    record->Release();
-}
-
-TEST_F(ServerAddressTest, AnotherInterfaceIdGivesNothing) {
     std::int32_t err = 0;
     EXPECT_EQ(Create("n", "h:1", 0, err, tarnclient::IServerAddressList::Id), nullptr);
     EXPECT_EQ(err, vcom::Failure);

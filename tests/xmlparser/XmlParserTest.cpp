@@ -1,0 +1,155 @@
+// The XML parser library alone, through its public header. The tree it
+// builds is read end to end by tests/xml and tests/address; here stand what
+// those do not reach: the operations at their table positions, the factory's
+// refusal, every DOCTYPE refused, lengths, and positions outside a sequence.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdint>
+#include <string>
+
+#include <xmlparser/XMLParser.h>
+
+#include "vcom/Ref.h"
+
+namespace {
+
+using vcom::ref;
+using xmlparser::IAttribute;
+using xmlparser::IElement;
+using xmlparser::INode;
+using xmlparser::INodeList;
+
+std::string Take(char* text) {
+    std::string copy(text ? text : "(null)");
+    XMLParserLib_MemFree(text);
+    return copy;
+}
+
+ref<INode> Parse(const std::string& text, std::int32_t length = -1) {
+    ref<xmlparser::IParserFactory> factory(XMLParserLib_GetComponentFactory());
+    std::int32_t err = 0;
+    ref<xmlparser::IParser> parser(static_cast<xmlparser::IParser*>(factory->Create(xmlparser::IParser::Id, &err)));
+    return ref<INode>(parser->Parse(text.c_str(), length));
+}
+
+// The client calls by virtual-table position: entries 0 to 7 are the common
+// head (the destructor takes two under g++ and MinGW), so the n-th own
+// operation of an interface is entry 7 + n.
+template <class R, class... Args>
+R CallOwn(void* object, int position, Args... args) {
+    void** table = *static_cast<void***>(object);
+    return reinterpret_cast<R (*)(void*, Args...)>(table[7 + position])(object, args...);
+}
+
+TEST(XmlParser, OperationsSitAtTheirPositionsAndRefuseWhatIsNotTheirs) {
+    ref<xmlparser::IParserFactory> factory(XMLParserLib_GetComponentFactory());
+    ASSERT_TRUE(factory);
+    std::int32_t err = -99;
+    ref<xmlparser::IParser> parser(
+        static_cast<xmlparser::IParser*>(CallOwn<vcom::IComponent*>(factory.get(), 1, std::int32_t{1004}, &err)));
+    ASSERT_TRUE(parser);
+    EXPECT_EQ(err, 0);
+    EXPECT_EQ(parser->Parse(nullptr, 10), nullptr);
+    EXPECT_EQ(factory->Create(xmlparser::IParserFactory::Id, &err), nullptr);
+    EXPECT_EQ(err, vcom::Failure);
+    ref<INode> root(CallOwn<INode*>(parser.get(), 1, R"(<l><a n="1" v="x"/><b/></l>)", std::int32_t{-1}));
+    ASSERT_TRUE(root);
+    ref<INodeList> children(CallOwn<INodeList*>(root.get(), 9, &err));
+    ASSERT_TRUE(children);
+    EXPECT_EQ(CallOwn<std::int32_t>(children.get(), 6), 2);
+    std::int32_t pos = CallOwn<std::int32_t>(children.get(), 3);
+    ref<INode> first(CallOwn<INode*>(children.get(), 1, &pos));
+    ASSERT_TRUE(first);
+    ref<IElement> element(CallOwn<IElement*>(first.get(), 11, &err));
+    ASSERT_TRUE(element);
+    EXPECT_EQ(CallOwn<std::int32_t>(element.get(), 6), 2);
+    std::int32_t apos = CallOwn<std::int32_t>(element.get(), 3);
+    ref<IAttribute> one(CallOwn<IAttribute*>(element.get(), 1, &apos));
+    ref<IAttribute> two(CallOwn<IAttribute*>(element.get(), 1, &apos));
+    ASSERT_TRUE(one && two);
+    EXPECT_EQ(Take(CallOwn<char*>(two.get(), 1)), "v");
+    EXPECT_EQ(Take(CallOwn<char*>(two.get(), 2)), "x");
+    // A node without child elements: no sequence, and a positive code.
+    ref<INode> leaf(CallOwn<INode*>(children.get(), 1, &pos));
+    ASSERT_TRUE(leaf);
+    EXPECT_EQ(CallOwn<INodeList*>(leaf.get(), 9, &err), nullptr);
+    EXPECT_EQ(err, xmlparser::NoNode);
+    EXPECT_GT(err, 0);
+}
+
+// Nine levels of ten references each: expanded, a billion copies.
+std::string BillionLaughs() {
+    std::string text = "<!DOCTYPE l [<!ENTITY e0 \"lol\">";
+    for (int i = 1; i < 10; ++i) {
+        text += "<!ENTITY e" + std::to_string(i) + " \"";
+        for (int j = 0; j < 10; ++j)
+            text += "&e" + std::to_string(i - 1) + ";";
+        text += "\">";
+    }
+    return text + "]><l a=\"&e9;\">&e9;</l>";
+}
+
+TEST(XmlParser, RefusesEveryDoctypeAndWhatIsNotWellFormed) {
+    ASSERT_TRUE(Parse(R"(<r a="&amp;&#65;"/>)"));
+    EXPECT_FALSE(Parse(BillionLaughs()));
+    for (const char* text : {
+             "<!DOCTYPE servers><servers/>",
+             R"(<!DOCTYPE servers [<!ENTITY e "unused">]><servers/>)",
+             R"(<!DOCTYPE servers SYSTEM "file:///etc/passwd"><servers/>)",
+             R"(<!DOCTYPE r [<!ENTITY x SYSTEM "file:///etc/hostname">]><r a="&x;"/>)",
+             R"(<!DOCTYPE r [<!ENTITY % p SYSTEM "http://127.0.0.1:1/x.dtd"> %p;]><r/>)",
+             "<r a=\"1\" a=\"2\"/>",
+             "<r a=\"x&#0;y\"/>",
+         })
+        EXPECT_FALSE(Parse(text)) << text;
+}
+
+TEST(XmlParser, LengthBoundsTheTextAndStopsAtItsEnd) {
+    const std::string text = "<r a=\"1\"/><junk";
+    EXPECT_TRUE(Parse(text, 10));
+    EXPECT_FALSE(Parse(text, 9));
+    EXPECT_FALSE(Parse(text));
+    EXPECT_TRUE(Parse("<r/>", 1000));
+    EXPECT_FALSE(Parse("<r/>", 0));
+}
+
+TEST(XmlParser, PositionsOutsideASequenceReadNothing) {
+    ref<INode> root = Parse(R"(<r k="v"><a/><b/></r>)");
+    ASSERT_TRUE(root);
+    std::int32_t err = 0;
+    ref<INodeList> list(root->GetChildren(&err));
+    ref<IElement> element(root->GetElement(&err));
+    ASSERT_TRUE(list && element);
+    for (std::int32_t bad : {-1, 3, INT_MIN, INT_MAX}) {
+        std::int32_t pos = bad;
+        EXPECT_EQ(list->Next(&pos), nullptr) << bad;
+        EXPECT_EQ(list->Prev(&pos), nullptr) << bad;
+        EXPECT_EQ(element->Next(&pos), nullptr) << bad;
+        EXPECT_EQ(element->Prev(&pos), nullptr) << bad;
+        EXPECT_EQ(pos, bad);
+    }
+    std::int32_t pos = list->End();
+    EXPECT_EQ(list->Next(&pos), nullptr);
+    EXPECT_EQ(pos, list->End());
+    EXPECT_EQ(list->Next(nullptr), nullptr);
+}
+
+TEST(XmlParser, ObjectsOutliveTheParserAndEachOther) {
+    ref<IAttribute> attribute;
+    {
+        ref<INode> root = Parse("<r><c k=\"v\"/></r>");
+        ASSERT_TRUE(root);
+        std::int32_t err = 0;
+        ref<INode> child(root->GetChild(0, &err));
+        ASSERT_TRUE(child);
+        ref<IElement> element(child->GetElement(&err));
+        ASSERT_TRUE(element);
+        std::int32_t pos = element->Begin();
+        attribute.reset(element->Next(&pos));
+    }
+    ASSERT_TRUE(attribute);
+    EXPECT_EQ(Take(attribute->GetValue()), "v");
+}
+
+} // namespace
