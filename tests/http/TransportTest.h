@@ -1,57 +1,46 @@
-// What the transport tests share: a fixture that restores real time and
-// clears armed socket failures, and short ways to run one exchange.
+// What the transport tests share: real time and no armed socket failures
+// around every test, the request a post sends, and short ways to run one
+// exchange.
 #ifndef TARN_TESTS_HTTP_TRANSPORTTEST_H
 #define TARN_TESTS_HTTP_TRANSPORTTEST_H
 
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "http/CHttp.h"
+#include "http/MakeHttpRequest.h"
+#include "platform/Socket.h"
+#include "platform/Time.h"
 #include "tests/support/ScriptedServer.h"
 
 namespace httptest {
 
+using namespace tarntest;
+using Requests = std::vector<std::string>;
+
 constexpr char kMessage13[] = "Unspecified C++ exception was thrown while making HTTP request";
-constexpr char kExtraHeaders[] = "Accept: application/octet-stream\r\nAccept: text/*\r\nContent-Type: application/octet-stream";
+constexpr char kExtra[] = "Accept: application/octet-stream\r\nAccept: text/*\r\nContent-Type: application/octet-stream\r\n";
 
 class TransportTest : public testing::Test {
 protected:
     void SetUp() override { Restore(); }
     void TearDown() override { Restore(); }
-    // Every wait of the library becomes factor times shorter. The default
-    // suits waits that must run out (60 s -> 60 ms); a wait that a reply
-    // should end needs room for a busy machine (100: 1 s -> 10 ms).
-    static void ShortenWaits(std::int64_t factor = 1000);
-
-private:
-    static void Restore();
+    static void Restore() { platform::SetTimeScalePpm(1000000); platform::ClearSocketFailures(); }
+    // Every wait of the library becomes factor times shorter: 1000 for waits
+    // that must run out (60 s -> 60 ms), 100 for one a reply should end.
+    static void ShortenWaits(std::int64_t factor) { platform::SetTimeScalePpm(1000000 / factor); }
 };
 
-// The request MakeHttpRequest sends to 127.0.0.1:port.
-std::string ExpectedRequest(const std::string& path, const std::string& agent, std::uint16_t port,
-                            const std::string& body = std::string());
-
-struct Outcome {
-    std::int32_t result = 0;
-    std::string text;
-    std::uint32_t bytes = 0;
-};
-
-// A text exchange with Utility::MakeHttpRequest.
-Outcome TextExchange(const std::string& host, std::uint16_t port, const std::string& path = "/t");
-
-struct Delivered {
-    std::vector<int> counts; // of every Read, the final 0 included
-    std::string body;
-};
-
-// Connects http to the server, posts body to "/t" (agent "a", no extra
-// headers) and reads with the given capacity until Read delivers 0.
-Delivered PostAndRead(CHttp& http, std::uint16_t port, int capacity, const std::string& body = std::string());
-void Post(CHttp& http, std::uint16_t port, const std::string& body = std::string());
+// The request posted to 127.0.0.1:port; extra is whole lines.
+inline std::string Request(std::uint16_t port, const std::string& body = "", const std::string& path = "/t",
+                           const std::string& agent = "a", const std::string& extra = "") {
+    return "POST " + path + " HTTP/1.1\r\nUser-Agent:" + agent + "\r\nContent-length:" + std::to_string(body.size()) +
+           "\r\nHost:127.0.0.1:" + std::to_string(port) + "\r\n" + extra + "\r\n" + body;
+}
 
 // The what() of the CHttpException that action throws ("" when none).
 template <class Action>
@@ -62,6 +51,46 @@ std::string FailureText(Action&& action) {
         return failure.what();
     }
     return std::string();
+}
+
+inline void Post(CHttp& http, std::uint16_t port, const std::string& body = std::string()) {
+    http.Connect("127.0.0.1", port);
+    http.SendPostRequest("a", "/t", nullptr, body.data(), static_cast<int>(body.size()));
+}
+
+struct Delivered {
+    std::vector<int> counts; // of every Read, the final 0 included
+    std::string body;
+};
+
+// Posts body to "/t" and reads with the given capacity until Read delivers 0.
+inline Delivered PostAndRead(CHttp& http, std::uint16_t port, int capacity, const std::string& body = std::string()) {
+    Post(http, port, body);
+    Delivered delivered;
+    std::vector<char> chunk(static_cast<std::size_t>(capacity));
+    // Bounded, so a Read that never ends the body fails the test instead of hanging it.
+    for (int calls = 0; calls < 100000; ++calls) {
+        int count = 0;
+        http.Read(chunk.data(), capacity, count);
+        delivered.counts.push_back(count);
+        delivered.body.append(chunk.data(), static_cast<std::size_t>(count));
+        if (count == 0)
+            break;
+    }
+    return delivered;
+}
+
+struct Outcome {
+    std::int32_t result = 0;
+    std::string text = "stale";
+    std::uint32_t bytes = 77; // both replaced by every exchange
+};
+
+// A text exchange with Utility::MakeHttpRequest.
+inline Outcome TextExchange(const std::string& host, std::uint16_t port) {
+    Outcome outcome;
+    outcome.result = Utility::MakeHttpRequest(host, port, "agent", "/t", "POST", outcome.text, &outcome.bytes, nullptr);
+    return outcome;
 }
 
 } // namespace httptest
