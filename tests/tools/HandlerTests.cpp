@@ -31,10 +31,7 @@ TEST(Services, TicketStatuses) {
     TicketQuery ignored = Context("TARNQUEST", "launch", "ctx-alice-1");
     ignored.publicName = "x";
     ignored.password = "y";
-    const struct {
-        TicketQuery query;
-        int status;
-    } cases[] = {
+    const std::pair<TicketQuery, int> cases[] = {
         {Login("tarnquest", "launch", "ALICE", "wonderland1"), TicketGranted},
         {Login("TARNQUEST", "finals", "alice", "wonderland1"), TicketGranted},
         {Login("TARNQUEST", "Launch", "alice", "wonderland1"), UnknownEvent},
@@ -48,9 +45,9 @@ TEST(Services, TicketStatuses) {
         {Context("TARNQUEST", "launch", ""), BadContextId}, {Context("TARNQUEST", "launch", "ctx-bob-race"), BadContextId},
         {Context("TARNQUEST", "nope", "ctx-alice-1"), UnknownEvent}, {ignored, TicketGranted},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(DecideTicket(data, c.query).status, c.status)
-            << c.query.product << " " << c.query.event << " " << c.query.publicName << c.query.contextId;
+    for (const auto& [query, status] : cases)
+        EXPECT_EQ(DecideTicket(data, query).status, status)
+            << query.product << " " << query.event << " " << query.publicName << query.contextId;
     EXPECT_EQ(DecideTicket(data, Context("TARNQUEST", "launch", "ctx-alice-1")).account, "alice");
 }
 
