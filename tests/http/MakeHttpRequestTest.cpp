@@ -95,18 +95,15 @@ TEST_F(MakeHttpRequestTest, SecondCallerConnectsOnlyAfterTheFirstHasClosed) {
 
 // A request record that fails to write itself: by throwing a message, or by
 // returning a failure.
-class FailingRecord : public vcom::Component<FailingRecord, vcom::Iface<Dead::IMessage>> {
-public:
-    explicit FailingRecord(bool throws) : m_throws(throws) {}
+struct FailingRecord : vcom::Component<FailingRecord, vcom::Iface<Dead::IMessage>> {
+    explicit FailingRecord(bool throws) : throws(throws) {}
     std::int32_t Write(Dead::Stream*) override {
-        if (m_throws)
+        if (throws)
             throw tarnClientLib::ResourceString(tarnClientLib::kModuleName, 53, "Product Name");
         return -1;
     }
     std::int32_t Read(Dead::Stream*) override { return 0; }
-
-private:
-    bool m_throws;
+    const bool throws;
 };
 
 Dead::IMessage* NewAddressRequest() {

@@ -94,9 +94,7 @@ TEST_F(RequestTest, StartupFailuresAreReportedAndUndoneAndEveryObjectCleansUp) {
         EXPECT_EQ(FailureText([] { CHttp http; }), row.failure);
         EXPECT_TRUE(SocketLibraryBalanced()) << row.failure;
     }
-    {
-        CHttp first, second;
-    }
+    { CHttp first, second; }
     EXPECT_TRUE(SocketLibraryBalanced());
 }
 

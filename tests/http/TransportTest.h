@@ -58,10 +58,8 @@ inline void Post(CHttp& http, std::uint16_t port, const std::string& body = std:
     http.SendPostRequest("a", "/t", nullptr, body.data(), static_cast<int>(body.size()));
 }
 
-struct Delivered {
-    std::vector<int> counts; // of every Read, the final 0 included
-    std::string body;
-};
+// The count of every Read, the final 0 included, and the bytes delivered.
+struct Delivered { std::vector<int> counts; std::string body; };
 
 // Posts body to "/t" and reads with the given capacity until Read delivers 0.
 inline Delivered PostAndRead(CHttp& http, std::uint16_t port, int capacity, const std::string& body = std::string()) {
@@ -80,11 +78,8 @@ inline Delivered PostAndRead(CHttp& http, std::uint16_t port, int capacity, cons
     return delivered;
 }
 
-struct Outcome {
-    std::int32_t result = 0;
-    std::string text = "stale";
-    std::uint32_t bytes = 77; // both replaced by every exchange
-};
+// Text and byte count start stale: every exchange must replace both.
+struct Outcome { std::int32_t result = 0; std::string text = "stale"; std::uint32_t bytes = 77; };
 
 // A text exchange with Utility::MakeHttpRequest.
 inline Outcome TextExchange(const std::string& host, std::uint16_t port) {
