@@ -291,33 +291,29 @@ TEST(Stream, AFailedStringWriteIsUndone) {
     EXPECT_EQ(s.GetBuffer().Length(), 6u);
 }
 
-TEST(Stream, AStringThatCannotBeReadLeavesTheTarget) {
+TEST(Stream, AStringIsReadWholeOrLeavesTheTargetAsItWas) {
     const struct {
         const char* hex;
-        bool failedBefore;
-        std::uint32_t position; // the length is consumed, the bytes are not
+        std::int32_t before, after;
+        std::uint32_t position; // a bad length is consumed, the bytes are not
+        const char* target;
     } cases[] = {
-        {"80 00 00 05 61 62 63", false, 4}, // past the end
-        {"7F FF FF FF 61", false, 4},       // -1
-        {"00 00 00 00", false, 4},          // INT_MIN
-        {"80 00 00", false, 0},             // a truncated length
-        {"80 00 00 01 61", true, 0},        // a failure already recorded
+        {"80 00 00 02 61 62", 0, 0, 6, "ab"},                                     // exactly the rest
+        {"80 00 00 05 61 62 63", 0, Dead::BufferReadPastLength, 4, "unchanged"}, // past the end
+        {"7F FF FF FF 61", 0, Dead::BufferReadPastLength, 4, "unchanged"},       // -1
+        {"00 00 00 00", 0, Dead::BufferReadPastLength, 4, "unchanged"},          // INT_MIN
+        {"80 00 00", 0, Dead::BufferReadPastLength, 0, "unchanged"},             // a truncated length
+        {"80 00 00 01 61", Dead::BufferWritePastCapacity, Dead::BufferWritePastCapacity, 0, "unchanged"},
     };
     for (const auto& c : cases) {
         Stream s = StreamOf(Hex(c.hex));
-        if (c.failedBefore)
-            s.GetBuffer().SetStatus(Dead::BufferWritePastCapacity);
+        s.GetBuffer().SetStatus(c.before);
         std::string target = "unchanged";
         s.ReadString(target);
-        EXPECT_EQ(target, "unchanged") << c.hex;
-        EXPECT_EQ(s.GetBuffer().Status(), c.failedBefore ? Dead::BufferWritePastCapacity : Dead::BufferReadPastLength);
+        EXPECT_EQ(target, c.target) << c.hex;
+        EXPECT_EQ(s.GetBuffer().Status(), c.after) << c.hex;
         EXPECT_EQ(s.GetBuffer().Position(), c.position) << c.hex;
     }
-    Stream exact = StreamOf(Hex("80 00 00 02 61 62"));
-    std::string target;
-    exact.ReadString(target);
-    EXPECT_EQ(target, "ab");
-    EXPECT_EQ(exact.GetBuffer().Status(), 0);
 }
 
 // ---- records ----
