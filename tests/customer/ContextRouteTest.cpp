@@ -1,5 +1,6 @@
 // The context route: one exchange with the "Get Ticket" servlet, what goes
-// on the wire, and what the reply makes of the result.
+// on the wire, and what the reply makes of the result; callbacks run with
+// no lock held.
 #include <thread>
 
 #include "tests/customer/CustomerHost.h"
@@ -7,188 +8,86 @@
 namespace customertest {
 namespace {
 
-using tarntest::RecordFields;
-
-std::string MachineId() {
-    Held<tarnclient::ICoreFactory> core(static_cast<tarnclient::ICoreFactory*>(
-        Factory()->QueryInterface(tarnclient::ICoreFactory::Id, nullptr)));
-    std::int32_t err = 99;
-    Held<tarnclient::IMachineIdentity> identity(static_cast<tarnclient::IMachineIdentity*>(
-        core->CreateMachineIdentity(tarnclient::IMachineIdentity::Id, &err)));
-    return identity ? Take(identity->GetMachineId()) : "<none>";
-}
-
-class ContextRouteTest : public CustomerTest {
-protected:
-    std::int32_t Get(tarnclient::ICustomerManager* manager, const char* product, const char* contextId,
-                     const char* language, std::string& ticket) {
-        char* out = nullptr;
-        const std::int32_t result = manager->GetTicket(product, "Finals", contextId, language, 0, &display, &out);
-        ticket = Take(out);
-        return result;
-    }
-
-    ScriptedDisplay display;
-};
-
-TEST_F(ContextRouteTest, SendsExactlyTheContextFieldsAndDeliversTheKey) {
-    server.Script(TicketAnswer("KEY-1"));
+TEST_F(CustomerTest, ContextRouteSendsExactlyItsFieldsAndDeliversTheKey) {
+    server.Script(TicketAnswer("KEY-1")); // for every connection
     auto manager = Manager();
-
     std::string ticket;
-    EXPECT_EQ(Get(manager.get(), "game-1x", "ctx-9", "en", ticket), vcom::Success);
+    EXPECT_EQ(Get(manager.get(), "game-1x`{", "ctx-9", "en", 0, ticket), vcom::Success);
     EXPECT_EQ(ticket, "KEY-1");
+    EXPECT_EQ(Get(manager.get(), nullptr, "ctx-9", nullptr, 0, ticket), vcom::Success);
+    EXPECT_EQ(Get(manager.get(), "", "ctx-9", "", 0, ticket), vcom::Success);
 
-    ASSERT_EQ(server.Requests().size(), 1u);
-    const std::string request = server.Requests()[0];
-    EXPECT_EQ(RequestLine(request), "POST /getTicket HTTP/1.1");
-    EXPECT_NE(request.find("\r\nUser-Agent:Tarn Customer Manager/1.0\r\n"), std::string::npos);
-    const RecordFields expected = {{"contextid", "ctx-9"},
-                                   {"product", "GAME-1X"},
-                                   {"eventname", "Finals"},
-                                   {"machine", MachineId()},
-                                   {"language", "en"}};
-    EXPECT_EQ(RequestFields(request), expected);
-    EXPECT_TRUE(display.calls.empty());
+    const std::vector<std::string> requests = server.Requests();
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(RequestLine(requests[0]), "POST /getTicket HTTP/1.1");
+    EXPECT_NE(requests[0].find("\r\nUser-Agent:Tarn Customer Manager/1.0\r\n"), std::string::npos);
+    EXPECT_EQ(Sent(requests[0], true),
+              "contextid=ctx-9 product=GAME-1X`{ eventname=Finals machine=" + MachineId() + " language=en ");
+    EXPECT_EQ(Sent(requests[1]), "contextid=ctx-9 eventname=Finals machine ");
+    EXPECT_EQ(Sent(requests[2]), "contextid=ctx-9 eventname=Finals machine ");
+    EXPECT_EQ(display.log, "");
 }
 
-TEST_F(ContextRouteTest, AbsentProductAndLanguageSendNoField) {
-    server.Script(TicketAnswer("KEY-1"));
-    server.Script(TicketAnswer("KEY-2"));
+TEST_F(CustomerTest, ContextRouteReplyDecidesTheResult) {
+    struct Case {
+        std::vector<tarntest::Step> answer;
+        std::int32_t errorAnswer;
+        std::int32_t result;
+        const char* ticket;
+        const char* log;
+    };
+    const Case cases[] = {
+        {StatusAnswer(2002), 0, vcom::Failure, "<null>", "E2002/0"},
+        {StatusAnswer(2006), 0, vcom::Failure, "<null>", "E2006/0"}, // correctable, but no prompt to correct it
+        {StatusAnswer(0xFFFF), 0, vcom::Failure, "<null>", "E65535/0"},
+        {StatusAnswer(2002), -77, -77, "<null>", "E2002/0"},
+        {tarntest::Answer(tarntest::HttpReply(200, tarntest::TicketReplyBytes(0, {{"key", "K"}}))), 0,
+         vcom::OutOfMemory, "<null>", ""},
+        {tarntest::Answer(tarntest::HttpReply(200, tarntest::TicketReplyBytes(0, {{"lifetime", "60"}}))), 0,
+         vcom::OutOfMemory, "<null>", ""},
+        {TicketAnswer("K-3", "soon"), 0, vcom::Success, "K-3", ""}, // a lifetime that is no number is present
+        {tarntest::Answer(tarntest::HttpReply(404, "no such servlet")), 0, vcom::Failure, "<null>", ""}, // failed exchange
+        {tarntest::Answer(tarntest::HttpReply(200, "")), 0, vcom::Failure, "<null>", ""},
+        // An address server's reply: a status, but no ticket fields.
+        {tarntest::Answer(tarntest::HttpReply(200, tarntest::ReplyRecordBytes(2, 0, {{"serverlist", "<s/>"}}))), 0,
+         vcom::Failure, "<null>", ""},
+    };
+    for (const Case& c : cases)
+        server.Script(c.answer);
     auto manager = Manager();
-
-    std::string ticket;
-    EXPECT_EQ(Get(manager.get(), nullptr, "ctx-9", nullptr, ticket), vcom::Success);
-    EXPECT_EQ(ticket, "KEY-1");
-    EXPECT_EQ(Get(manager.get(), "", "ctx-9", "", ticket), vcom::Success);
-    EXPECT_EQ(ticket, "KEY-2");
-
-    const RecordFields expected = {{"contextid", "ctx-9"}, {"eventname", "Finals"}, {"machine", MachineId()}};
-    ASSERT_EQ(server.Requests().size(), 2u);
-    EXPECT_EQ(RequestFields(server.Requests()[0]), expected);
-    EXPECT_EQ(RequestFields(server.Requests()[1]), expected);
-}
-
-TEST_F(ContextRouteTest, ApplicationErrorsAreReportedAndFail) {
-    // 2002 cannot be corrected; 2006 could at a login prompt, but there is none here.
-    server.Script(StatusAnswer(2002));
-    server.Script(StatusAnswer(2006));
-    auto manager = Manager();
-
-    std::string ticket;
-    EXPECT_EQ(Get(manager.get(), "game", "ctx-9", nullptr, ticket), vcom::Failure);
-    EXPECT_EQ(ticket, "<null>");
-    EXPECT_EQ(Get(manager.get(), "game", "ctx-9", nullptr, ticket), vcom::Failure);
-
-    ASSERT_EQ(display.calls.size(), 2u);
-    EXPECT_FALSE(display.calls[0].prompt);
-    EXPECT_EQ(display.calls[0].code, 2002);
-    EXPECT_EQ(display.calls[0].zero, 0);
-    EXPECT_FALSE(display.calls[1].prompt);
-    EXPECT_EQ(display.calls[1].code, 2006);
-}
-
-TEST_F(ContextRouteTest, StatusIsWidenedWithoutSign) {
-    server.Script(StatusAnswer(0xFFFF));
-    auto manager = Manager();
-
-    std::string ticket;
-    EXPECT_EQ(Get(manager.get(), "game", "ctx-9", nullptr, ticket), vcom::Failure);
-    ASSERT_EQ(display.Errors().size(), 1u);
-    EXPECT_EQ(display.Errors()[0].code, 65535);
-}
-
-TEST_F(ContextRouteTest, NegativeReportErrorAnswerIsTheResult) {
-    server.Script(StatusAnswer(2002));
-    auto manager = Manager();
-    display.errorAnswer = -77;
-
-    std::string ticket;
-    EXPECT_EQ(Get(manager.get(), "game", "ctx-9", nullptr, ticket), -77);
-    EXPECT_EQ(ticket, "<null>");
-}
-
-TEST_F(ContextRouteTest, SuccessNeedsBothKeyAndLifetime) {
-    server.Script(tarntest::Answer(tarntest::HttpReply(200, tarntest::TicketReplyBytes(0, {{"key", "K"}}))));
-    server.Script(tarntest::Answer(tarntest::HttpReply(200, tarntest::TicketReplyBytes(0, {{"lifetime", "60"}}))));
-    // A lifetime that is no number still counts as present.
-    server.Script(TicketAnswer("K-3", "soon"));
-    auto manager = Manager();
-
-    std::string ticket;
-    EXPECT_EQ(Get(manager.get(), "game", "ctx-9", nullptr, ticket), vcom::OutOfMemory);
-    EXPECT_EQ(ticket, "<null>");
-    EXPECT_EQ(Get(manager.get(), "game", "ctx-9", nullptr, ticket), vcom::OutOfMemory);
-    EXPECT_EQ(Get(manager.get(), "game", "ctx-9", nullptr, ticket), vcom::Success);
-    EXPECT_EQ(ticket, "K-3");
-    EXPECT_TRUE(display.calls.empty());
-}
-
-TEST_F(ContextRouteTest, FailedExchangeGivesFailure) {
-    server.Script(tarntest::Answer(tarntest::HttpReply(404, "no such servlet")));
-    // A body that is no record at all.
-    server.Script(tarntest::Answer(tarntest::HttpReply(200, "")));
-    auto manager = Manager();
-
-    std::string ticket;
-    EXPECT_EQ(Get(manager.get(), "game", "ctx-9", nullptr, ticket), vcom::Failure);
-    EXPECT_EQ(Get(manager.get(), "game", "ctx-9", nullptr, ticket), vcom::Failure);
-    EXPECT_EQ(ticket, "<null>");
-    EXPECT_TRUE(display.calls.empty());
-}
-
-TEST_F(ContextRouteTest, ReplyOfAnotherKindFailsWithTheRefusedQuery) {
-    // An address server's reply: it has a status, but no ticket fields.
-    const std::uint16_t addressReply = 2;
-    server.Script(tarntest::Answer(
-        tarntest::HttpReply(200, tarntest::ReplyRecordBytes(addressReply, 0, {{"serverlist", "<servers/>"}}))));
-    auto manager = Manager();
-
-    std::string ticket;
-    EXPECT_EQ(Get(manager.get(), "game", "ctx-9", nullptr, ticket), vcom::Failure);
-    EXPECT_EQ(ticket, "<null>");
-    EXPECT_TRUE(display.calls.empty());
-}
-
-TEST(ContextRouteUnreachable, ServerThatIsGoneGivesFailure) {
-    std::string gone;
-    {
-        tarntest::ScriptedServer closed;
-        gone = closed.Address();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        display.log.clear();
+        display.errorAnswer = c.errorAnswer;
+        std::string ticket;
+        EXPECT_EQ(Get(manager.get(), "game", "ctx-9", nullptr, 0, ticket), c.result);
+        EXPECT_EQ(ticket, c.ticket);
+        EXPECT_EQ(display.log, c.log);
     }
-    auto manager = NewManager(gone);
-    ASSERT_NE(manager, nullptr);
-    ScriptedDisplay display;
-    char* ticket = nullptr;
-    EXPECT_EQ(manager->GetTicket("game", "Finals", "ctx-9", nullptr, 0, &display, &ticket), vcom::Failure);
-    EXPECT_EQ(ticket, nullptr);
-    EXPECT_TRUE(display.calls.empty());
 }
 
-TEST_F(ContextRouteTest, ReportErrorRunsWithNoLockHeld) {
-    server.Script(StatusAnswer(2002));
+TEST_F(CustomerTest, CallbacksRunWithNoLockHeld) {
+    server.Script(StatusAnswer(2001));
     auto manager = Manager();
     Held<tarnclient::IServerLocation> location(static_cast<tarnclient::IServerLocation*>(
         manager->QueryInterface(tarnclient::IServerLocation::Id, nullptr)));
-    std::int32_t putResult = 99;
-    std::int32_t port = 0;
-    // Another thread does not share a recursive lock with the callback: any
-    // lock held across the call would block it for ever.
-    display.onError = [&](std::int32_t) {
+    std::vector<std::int32_t> seen;
+    // Another thread shares no recursive lock with the callback: a lock held
+    // across the call would block it for ever.
+    display.inCallback = [&] {
         std::thread([&] {
-            putResult = manager->PutTicket("game", "Finals", "from-callback");
-            port = location->GetPort();
+            seen.push_back(manager->PutTicket("game", "Finals", "from-callback"));
+            seen.push_back(location->GetPort());
         }).join();
     };
-
+    display.Then(ScriptedDisplay::Login("alice", "pw"));
     std::string ticket;
-    EXPECT_EQ(Get(manager.get(), "game", "ctx-9", nullptr, ticket), vcom::Failure);
-    EXPECT_EQ(putResult, vcom::Success);
-    EXPECT_EQ(port, server.Port());
-
-    char* stored = nullptr;
-    EXPECT_EQ(manager->GetTicket("game", "Finals", nullptr, nullptr, 1, &display, &stored), vcom::Success);
-    EXPECT_EQ(Take(stored), "from-callback");
+    EXPECT_EQ(Get(manager.get(), "game", nullptr, nullptr, 0, ticket), vcom::Failure);
+    EXPECT_EQ(display.log, "P[||]E2001/0");
+    const std::vector<std::int32_t> expected = {0, server.Port(), 0, server.Port()};
+    EXPECT_EQ(seen, expected);
+    EXPECT_EQ(Get(manager.get(), "game", nullptr, nullptr, 1, ticket), vcom::Success);
+    EXPECT_EQ(ticket, "from-callback");
 }
 
 } // namespace

@@ -1,7 +1,5 @@
 // The login route: the host's prompt, what it proposes, when it comes back,
 // and the login remembered for later prompts and in "Most Recently Used".
-#include <thread>
-
 #include "tests/customer/CustomerHost.h"
 #include "tests/support/RegistryFaults.h"
 #include "tests/support/RegistryValues.h"
@@ -10,315 +8,135 @@ namespace customertest {
 namespace {
 
 using Answer = ScriptedDisplay::Answer;
-using tarntest::RecordFields;
 
 const char kUserLogKey[] = "Software\\Orvane\\Tarn\\User Log";
 const char kMostRecentlyUsed[] = "Most Recently Used";
+const std::string kN40(40, 'n'), kP40(40, 'p'), kN39(39, 'n'), kP39(39, 'p');
 
-// A login request of Login() below, without the machine identifier.
-RecordFields LoginFields(const std::string& publicName, const std::string& password) {
-    return {{"product", "GAME"},
-            {"public", publicName},
-            {"password", password},
-            {"eventname", "Finals"},
-            {"language", "en"}};
-}
-
-class LoginRouteTest : public CustomerTest {
-protected:
-    std::int32_t Login(tarnclient::ICustomerManager* manager, std::string& ticket, const char* language = "en") {
-        char* out = nullptr;
-        const std::int32_t result = manager->GetTicket("game", "Finals", nullptr, language, 0, &display, &out);
-        ticket = Take(out);
-        return result;
-    }
-
-    // The fields of the n-th request, without the machine identifier.
-    RecordFields Sent(std::size_t n) {
-        const std::vector<std::string> requests = server.Requests();
-        if (n >= requests.size())
-            return {{"missing request", std::to_string(n)}};
-        RecordFields fields;
-        for (const auto& field : RequestFields(requests[n]))
-            if (field.first != "machine")
-                fields.push_back(field);
-        return fields;
-    }
-
-    ScriptedDisplay display;
+struct Flow {
+    const char* name;
+    std::vector<Answer> prompts;
+    std::vector<std::uint16_t> statuses; // 0 answers with a ticket
+    std::int32_t errorAnswer;
+    std::int32_t result;
+    std::string log;
+    std::string sent;
 };
 
-TEST_F(LoginRouteTest, HostThatGivesUpEndsTheRouteWithItsAnswer) {
-    auto manager = Manager();
-    display.Then(ScriptedDisplay::Result(2));
+const Flow kFlows[] = {
+    {"host gives up", {Answer{2}}, {}, 0, 2, "P[||]", ""},
+    {"negative prompt answer", {Answer{-42}}, {}, 0, -42, "P[||]", ""},
+    {"empty public name", {ScriptedDisplay::Login("", "secret"), Answer{3}}, {}, 0, 3, "P[||]E2003/0P[|secret|]", ""},
+    {"other action", {Answer{0, 7, "bob", "pw"}, Answer{4}}, {}, 0, 4, "P[||]P[bob|pw|]", ""},
+    {"wrong password",
+     {ScriptedDisplay::Login("alice", "bad"), ScriptedDisplay::Login("alice", "good")},
+     {2006, 0},
+     0,
+     vcom::Success,
+     "P[||]E2006/0P[alice|bad|]",
+     "product=GAME public=alice password=bad eventname=Finals machine language=en ; "
+     "product=GAME public=alice password=good eventname=Finals machine language=en ; "},
+    {"not correctable", {ScriptedDisplay::Login("alice", "pw")}, {2001}, 0, vcom::Failure, "P[||]E2001/0",
+     "product=GAME public=alice password=pw eventname=Finals machine language=en ; "},
+    {"negative error answer", {ScriptedDisplay::Login("alice", "pw")}, {2006}, -9, -9, "P[||]E2006/0",
+     "product=GAME public=alice password=pw eventname=Finals machine language=en ; "},
+    {"context id, no name check", {Answer{0, 1, nullptr, nullptr, "ctx-42"}}, {0}, 0, vcom::Success, "P[||]",
+     "contextid=ctx-42 product=GAME eventname=Finals machine language=en ; "},
+    {"context id ends the route", {Answer{0, 1, nullptr, nullptr, "ctx-42"}}, {2006}, 0, vcom::Failure, "P[||]E2006/0",
+     "contextid=ctx-42 product=GAME eventname=Finals machine language=en ; "},
+    // Fields filled without a terminator are read as 40 bytes and proposed cut to 39.
+    {"forty bytes", {ScriptedDisplay::Login(kN40.c_str(), kP40.c_str()), Answer{}}, {2005, 0}, 0, vcom::Success,
+     "P[||]E2005/0P[" + kN39 + "|" + kP39 + "|]",
+     "product=GAME public=" + kN40 + " password=" + kP40 + " eventname=Finals machine language=en ; " +
+         "product=GAME public=" + kN39 + " password=" + kP39 + " eventname=Finals machine language=en ; "},
+};
 
+void PrintTo(const Flow& flow, std::ostream* out) { *out << flow.name; }
+
+class LoginFlowTest : public CustomerTest, public testing::WithParamInterface<Flow> {};
+
+TEST_P(LoginFlowTest, EndsAsScripted) {
+    const Flow& flow = GetParam();
+    for (std::uint16_t status : flow.statuses)
+        server.Script(status ? StatusAnswer(status) : TicketAnswer("KEY"));
+    for (const Answer& answer : flow.prompts)
+        display.Then(answer);
+    display.errorAnswer = flow.errorAnswer;
+    auto manager = Manager();
     std::string ticket;
-    EXPECT_EQ(Login(manager.get(), ticket), 2);
-    EXPECT_EQ(ticket, "<null>");
-    ASSERT_EQ(display.calls.size(), 1u);
-    // Nothing remembered yet: the first prompt proposes empty fields.
-    EXPECT_EQ(display.calls[0].publicName, "");
-    EXPECT_EQ(display.calls[0].password, "");
-    EXPECT_EQ(display.calls[0].contextId, "");
-    EXPECT_TRUE(display.calls[0].terminated);
-    EXPECT_EQ(server.Connections(), 0u);
+    EXPECT_EQ(Get(manager.get(), "game", nullptr, "en", 0, ticket), flow.result);
+    EXPECT_EQ(ticket, flow.result == vcom::Success ? "KEY" : "<null>");
+    EXPECT_EQ(display.log, flow.log);
+    EXPECT_EQ(SentAll(), flow.sent);
+    for (const std::string& request : server.Requests())
+        EXPECT_EQ(RequestLine(request), "POST /getTicket HTTP/1.1");
+    // Only a successful login by name is remembered and saved.
+    manager.reset();
+    std::string bytes;
+    if (flow.prompts[0].contextId == nullptr) {
+        EXPECT_EQ(tarntest::GetRegistryValue(kUserLogKey, kMostRecentlyUsed, bytes), flow.result == vcom::Success);
+    }
 }
 
-TEST_F(LoginRouteTest, PromptLoginRunsWithNoLockHeld) {
-    auto manager = Manager();
-    Held<tarnclient::IServerLocation> location(static_cast<tarnclient::IServerLocation*>(
-        manager->QueryInterface(tarnclient::IServerLocation::Id, nullptr)));
-    std::int32_t putResult = 99;
-    std::int32_t port = 0;
-    display.onPrompt = [&] {
-        std::thread([&] {
-            putResult = manager->PutTicket("game", "Finals", "from-prompt");
-            port = location->GetPort();
-        }).join();
-    };
-    display.Then(ScriptedDisplay::Result(2));
+INSTANTIATE_TEST_SUITE_P(Flows, LoginFlowTest, testing::ValuesIn(kFlows));
 
-    std::string ticket;
-    EXPECT_EQ(Login(manager.get(), ticket), 2);
-    EXPECT_EQ(putResult, vcom::Success);
-    EXPECT_EQ(port, server.Port());
-}
-
-TEST_F(LoginRouteTest, NegativePromptAnswerIsTheResult) {
-    auto manager = Manager();
-    display.Then(ScriptedDisplay::Result(-42));
-
-    std::string ticket;
-    EXPECT_EQ(Login(manager.get(), ticket), -42);
-    EXPECT_EQ(server.Connections(), 0u);
-}
-
-TEST_F(LoginRouteTest, MissingPublicNameIsReportedAndPromptedAgainWithoutSending) {
-    auto manager = Manager();
-    display.Then(ScriptedDisplay::Login("", "secret"));
-    display.Then(ScriptedDisplay::Result(3));
-
-    std::string ticket;
-    EXPECT_EQ(Login(manager.get(), ticket), 3);
-    ASSERT_EQ(display.calls.size(), 3u);
-    EXPECT_FALSE(display.calls[1].prompt);
-    EXPECT_EQ(display.calls[1].code, 2003);
-    EXPECT_EQ(display.calls[1].zero, 0);
-    EXPECT_TRUE(display.calls[2].prompt);
-    EXPECT_EQ(display.calls[2].publicName, "");
-    EXPECT_EQ(display.calls[2].password, "secret");
-    EXPECT_EQ(server.Connections(), 0u);
-}
-
-TEST_F(LoginRouteTest, WrongPasswordPromptsAgainWithThePreviousValues) {
-    server.Script(StatusAnswer(2006));
-    server.Script(TicketAnswer("KEY-7"));
-    auto manager = Manager();
-    display.Then(ScriptedDisplay::Login("alice", "bad"));
-    display.Then(ScriptedDisplay::Login("alice", "good"));
-
-    std::string ticket;
-    EXPECT_EQ(Login(manager.get(), ticket), vcom::Success);
-    EXPECT_EQ(ticket, "KEY-7");
-
-    ASSERT_EQ(display.calls.size(), 3u);
-    EXPECT_EQ(display.calls[1].code, 2006);
-    EXPECT_EQ(display.calls[2].publicName, "alice");
-    EXPECT_EQ(display.calls[2].password, "bad");
-
-    EXPECT_EQ(Sent(0), LoginFields("alice", "bad"));
-    EXPECT_EQ(Sent(1), LoginFields("alice", "good"));
-    EXPECT_EQ(RequestLine(server.Requests()[1]), "POST /getTicket HTTP/1.1");
-}
-
-TEST_F(LoginRouteTest, ErrorThatCannotBeCorrectedEndsTheRoute) {
-    server.Script(StatusAnswer(2001));
-    auto manager = Manager();
-    display.Then(ScriptedDisplay::Login("alice", "pw"));
-
-    std::string ticket;
-    EXPECT_EQ(Login(manager.get(), ticket), vcom::Failure);
-    EXPECT_EQ(ticket, "<null>");
-    ASSERT_EQ(display.calls.size(), 2u);
-    EXPECT_EQ(display.calls[1].code, 2001);
-    EXPECT_EQ(server.Connections(), 1u);
-}
-
-TEST_F(LoginRouteTest, NegativeReportErrorAnswerIsTheResult) {
-    server.Script(StatusAnswer(2006));
-    auto manager = Manager();
-    display.Then(ScriptedDisplay::Login("alice", "pw"));
-    display.errorAnswer = -9;
-
-    std::string ticket;
-    EXPECT_EQ(Login(manager.get(), ticket), -9);
-    EXPECT_EQ(display.Prompts().size(), 1u);
-}
-
-TEST_F(LoginRouteTest, AnyOtherActionPromptsAgainWithoutSending) {
-    auto manager = Manager();
-    Answer other = ScriptedDisplay::Login("bob", "pw");
-    other.action = 7;
-    display.Then(other);
-    display.Then(ScriptedDisplay::Result(4));
-
-    std::string ticket;
-    EXPECT_EQ(Login(manager.get(), ticket), 4);
-    ASSERT_EQ(display.Prompts().size(), 2u);
-    EXPECT_EQ(display.Prompts()[1].publicName, "bob");
-    EXPECT_EQ(display.Prompts()[1].password, "pw");
-    EXPECT_EQ(server.Connections(), 0u);
-}
-
-TEST_F(LoginRouteTest, ContextIdFromThePromptMakesOneExchangeWithoutNameCheck) {
+TEST_F(CustomerTest, LoginGoesWithEveryLaterExchangeIsProposedAndSavedOnDestruction) {
     server.Script(TicketAnswer("KEY-C"));
-    auto manager = Manager();
-    display.Then(ScriptedDisplay::UseContextId("ctx-42"));
-
-    std::string ticket;
-    EXPECT_EQ(Login(manager.get(), ticket, nullptr), vcom::Success);
-    EXPECT_EQ(ticket, "KEY-C");
-    EXPECT_EQ(display.calls.size(), 1u);
-    const RecordFields expected = {{"contextid", "ctx-42"}, {"product", "GAME"}, {"eventname", "Finals"}};
-    EXPECT_EQ(Sent(0), expected);
-}
-
-TEST_F(LoginRouteTest, ContextIdFromThePromptEndsTheRouteEvenWhenItFails) {
-    server.Script(StatusAnswer(2006));
-    auto manager = Manager();
-    display.Then(ScriptedDisplay::UseContextId("ctx-42"));
-
-    std::string ticket;
-    EXPECT_EQ(Login(manager.get(), ticket), vcom::Failure);
-    EXPECT_EQ(display.Prompts().size(), 1u);
-    EXPECT_EQ(display.Errors().size(), 1u);
-    EXPECT_EQ(server.Connections(), 1u);
-}
-
-TEST_F(LoginRouteTest, NameAndPasswordGoWithEveryLaterExchangeOfTheInstance) {
-    server.Script(TicketAnswer("KEY-L"));
-    server.Script(TicketAnswer("KEY-C"));
-    auto manager = Manager();
-    display.Then(ScriptedDisplay::Login("alice", "pw"));
-
-    std::string ticket;
-    ASSERT_EQ(Login(manager.get(), ticket), vcom::Success);
-    char* out = nullptr;
-    ASSERT_EQ(manager->GetTicket("game", "Finals", "ctx-1", nullptr, 0, &display, &out), vcom::Success);
-    EXPECT_EQ(Take(out), "KEY-C");
-
-    const RecordFields expected = {{"contextid", "ctx-1"}, {"product", "GAME"}, {"public", "alice"},
-                                   {"password", "pw"},     {"eventname", "Finals"}};
-    EXPECT_EQ(Sent(1), expected);
-}
-
-TEST_F(LoginRouteTest, SuccessfulLoginIsProposedByANewInstanceAndSavedOnDestruction) {
-    server.Script(TicketAnswer("KEY-1"));
     auto first = Manager();
     display.Then(ScriptedDisplay::Login("alice", "pa;ss"));
     std::string ticket;
-    ASSERT_EQ(Login(first.get(), ticket), vcom::Success);
+    ASSERT_EQ(Get(first.get(), "game", nullptr, nullptr, 0, ticket), vcom::Success);
+    ASSERT_EQ(Get(first.get(), "game", "ctx-1", nullptr, 0, ticket), vcom::Success);
+    EXPECT_EQ(Sent(server.Requests().at(1)), "contextid=ctx-1 product=GAME public=alice password=pa;ss eventname=Finals machine ");
 
     // A value written meanwhile by someone else is not read again.
     tarntest::SetRegistryText(kUserLogKey, kMostRecentlyUsed, "mallory;x");
     auto second = Manager();
-    ScriptedDisplay later;
-    later.Then(ScriptedDisplay::Result(2));
-    char* out = nullptr;
-    EXPECT_EQ(second->GetTicket("game", "Finals", nullptr, nullptr, 0, &later, &out), 2);
-    ASSERT_EQ(later.calls.size(), 1u);
-    EXPECT_EQ(later.calls[0].publicName, "alice");
-    EXPECT_EQ(later.calls[0].password, "pa;ss");
-
-    // Proposed from the process's memory: nothing has been written yet.
+    display.log.clear();
+    EXPECT_EQ(Get(second.get(), "game", nullptr, nullptr, 0, ticket), 2);
+    EXPECT_EQ(display.log, "P[alice|pa;ss|]");
     std::string bytes;
     ASSERT_TRUE(tarntest::GetRegistryValue(kUserLogKey, kMostRecentlyUsed, bytes));
     EXPECT_EQ(bytes, std::string("mallory;x", 10));
 
-    second.reset();
+    second.reset(); // any instance saves it
     std::uint32_t type = 0;
     ASSERT_TRUE(tarntest::GetRegistryValue(kUserLogKey, kMostRecentlyUsed, bytes, &type));
     EXPECT_EQ(type, tarntest::kRegSz);
     EXPECT_EQ(bytes, std::string("alice;pa;ss", 12));
 }
 
-TEST_F(LoginRouteTest, LoginThatCannotBeSavedIsKeptInTheProcess) {
+TEST_F(CustomerTest, LoginThatCannotBeSavedIsKeptInTheProcess) {
     server.Script(TicketAnswer("KEY-1"));
     auto first = Manager();
     auto second = Manager();
     display.Then(ScriptedDisplay::Login("alice", "pw"));
     std::string ticket;
-    ASSERT_EQ(Login(first.get(), ticket), vcom::Success);
+    ASSERT_EQ(Get(first.get(), "game", nullptr, nullptr, 0, ticket), vcom::Success);
     if (!tarntest::MakeRegistryUnusable())
         GTEST_SKIP() << "the registry of this target cannot be taken away";
-
     first.reset(); // the save fails without a word
-    ScriptedDisplay later;
-    char* out = nullptr;
-    EXPECT_EQ(second->GetTicket("game", "Finals", nullptr, nullptr, 0, &later, &out), 2);
-    ASSERT_EQ(later.calls.size(), 1u);
-    EXPECT_EQ(later.calls[0].publicName, "alice");
-    EXPECT_EQ(later.calls[0].password, "pw");
+    display.log.clear();
+    EXPECT_EQ(Get(second.get(), "game", nullptr, nullptr, 0, ticket), 2);
+    EXPECT_EQ(display.log, "P[alice|pw|]");
 }
 
-TEST_F(LoginRouteTest, WithoutASuccessfulLoginNothingIsSaved) {
-    server.Script(StatusAnswer(2006));
-    auto manager = Manager();
-    display.Then(ScriptedDisplay::Login("alice", "bad"));
-    std::string ticket;
-    EXPECT_EQ(Login(manager.get(), ticket), 2);
-    manager.reset();
-
-    std::string bytes;
-    EXPECT_FALSE(tarntest::GetRegistryValue(kUserLogKey, kMostRecentlyUsed, bytes));
-}
-
-TEST_F(LoginRouteTest, EveryNewInstanceProposesTheStoredLoginUntilOneSucceeds) {
-    struct Step {
-        std::string stored;
-        std::string publicName;
-        std::string password;
+TEST_F(CustomerTest, EveryNewInstanceProposesTheStoredLoginUntilOneSucceeds) {
+    const std::pair<std::string, std::string> steps[] = {
+        {"carol", "P[||]"}, // no separator: nothing to propose
+        {"carol;pa;ss", "P[carol|pa;ss|]"},
+        {"dave", "P[carol|pa;ss|]"}, // no separator: the earlier values stay
+        {std::string(45, 'n') + ";" + kP39, "P[" + kN39 + "|" + kP39 + "|]"},
+        {";", "P[||]"},
     };
-    const Step steps[] = {
-        {"carol", "", ""}, // no separator: nothing to propose
-        {"carol;pa;ss", "carol", "pa;ss"},
-        {"dave", "carol", "pa;ss"}, // no separator: the earlier values stay
-        {std::string(45, 'n') + ";" + std::string(39, 'p'), std::string(39, 'n'), std::string(39, 'p')},
-        {";", "", ""},
-    };
-    for (const Step& step : steps) {
-        SCOPED_TRACE(step.stored);
-        tarntest::SetRegistryText(kUserLogKey, kMostRecentlyUsed, step.stored);
+    for (const auto& step : steps) {
+        tarntest::SetRegistryText(kUserLogKey, kMostRecentlyUsed, step.first);
         auto manager = Manager();
-        ScriptedDisplay host;
-        char* ticket = nullptr;
-        EXPECT_EQ(manager->GetTicket("game", "Finals", nullptr, nullptr, 0, &host, &ticket), 2);
-        ASSERT_EQ(host.calls.size(), 1u);
-        EXPECT_TRUE(host.calls[0].terminated);
-        EXPECT_EQ(host.calls[0].publicName, step.publicName);
-        EXPECT_EQ(host.calls[0].password, step.password);
+        display.log.clear();
+        std::string ticket;
+        EXPECT_EQ(Get(manager.get(), "game", nullptr, nullptr, 0, ticket), 2);
+        EXPECT_EQ(display.log, step.second) << step.first;
     }
-}
-
-TEST_F(LoginRouteTest, FieldsFilledWithoutTerminatorAreReadAsFortyBytes) {
-    server.Script(StatusAnswer(2005));
-    server.Script(TicketAnswer("KEY-F"));
-    auto manager = Manager();
-    const std::string name(40, 'n');
-    const std::string password(40, 'p');
-    display.Then(ScriptedDisplay::Login(name, password));
-    Answer again;
-    display.Then(again); // log in with whatever is proposed
-
-    std::string ticket;
-    EXPECT_EQ(Login(manager.get(), ticket), vcom::Success);
-
-    EXPECT_EQ(Sent(0), LoginFields(name, password));
-    ASSERT_EQ(display.Prompts().size(), 2u);
-    EXPECT_TRUE(display.Prompts()[1].terminated);
-    EXPECT_EQ(display.Prompts()[1].publicName, std::string(39, 'n'));
-    EXPECT_EQ(display.Prompts()[1].password, std::string(39, 'p'));
-    EXPECT_EQ(Sent(1), LoginFields(std::string(39, 'n'), std::string(39, 'p')));
 }
 
 } // namespace
