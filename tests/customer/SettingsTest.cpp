@@ -39,22 +39,19 @@ TEST_F(CustomerSettingsTest, FreshRegistryGetsTheDefaultServletNamesAndABracedUp
     EXPECT_TRUE(std::regex_match(id, std::regex("\\{[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}\\}"))) << id;
     EXPECT_EQ(Exchange(), "POST /getTicket HTTP/1.1 contextid=ctx product=GAME eventname=Finals machine=" + id + " ");
     EXPECT_EQ(MachineId(), id);
-    const std::pair<const char*, const char*> defaults[] = {{"Register Customer", "registerCust"},
-                                                            {"Update Customer", "updateCust"},
-                                                            {"Email Customer", "emailCust"},
-                                                            {"Get Ticket", "getTicket"}};
-    for (const auto& entry : defaults) { // REG_SZ with their terminators, like the identifier
+    // All REG_SZ with their terminators; the identifier is what the next process reads.
+    const std::string written[][3] = {{kServletKey, "Register Customer", "registerCust"},
+                                      {kServletKey, "Update Customer", "updateCust"},
+                                      {kServletKey, "Email Customer", "emailCust"},
+                                      {kServletKey, "Get Ticket", "getTicket"},
+                                      {kConfigKey, kMachineIdValue, id}};
+    for (const auto& entry : written) {
         std::string bytes;
         std::uint32_t type = 0;
-        ASSERT_TRUE(tarntest::GetRegistryValue(kServletKey, entry.first, bytes, &type)) << entry.first;
-        EXPECT_EQ(type, tarntest::kRegSz) << entry.first;
-        EXPECT_EQ(bytes, std::string(entry.second) + '\0') << entry.first;
+        ASSERT_TRUE(tarntest::GetRegistryValue(entry[0], entry[1], bytes, &type)) << entry[1];
+        EXPECT_EQ(type, tarntest::kRegSz) << entry[1];
+        EXPECT_EQ(bytes, entry[2] + '\0') << entry[1];
     }
-    std::string bytes;
-    std::uint32_t type = 0;
-    ASSERT_TRUE(tarntest::GetRegistryValue(kConfigKey, kMachineIdValue, bytes, &type));
-    EXPECT_EQ(type, tarntest::kRegSz);
-    EXPECT_EQ(bytes, id + '\0'); // what the next process reads
 }
 
 TEST_F(CustomerSettingsTest, ConfiguredGetTicketNameIsThePathReadOncePerProcess) {
