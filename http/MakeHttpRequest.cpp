@@ -92,13 +92,13 @@ void DecodeReply(const std::vector<char>& body, Dead::IMessage*& record, std::st
     record = nullptr;
     const vcom::ref<Dead::IMessageFactory> factory = Dead::GetMessageFactory();
     if (!factory)
-        throw std::int32_t(-1);
+        vcom::Fail(vcom::Failure);
     std::int32_t err = 0;
     vcom::IComponent* decoded = factory->DecodeReply(Dead::IMessage::Id, &err, &reply);
     // The reply record answers its primary interface, IMessage.
     record = static_cast<Dead::IMessage*>(decoded);
     if (!decoded)
-        throw err;
+        vcom::Fail(err);
     strResponseBody = DecodedText;
 }
 

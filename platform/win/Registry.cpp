@@ -51,11 +51,12 @@ std::int32_t RegKey::QueryValue(const char* name, std::uint32_t* type, unsigned 
         *type = storedType;
     if (size && (result == ERROR_SUCCESS || result == ERROR_MORE_DATA))
         *size = storedSize;
-    return result;
+    return result == ERROR_NOT_ENOUGH_MEMORY ? RegNoMemory : result;
 }
 
 std::int32_t RegKey::SetValue(const char* name, std::uint32_t type, const unsigned char* data, std::uint32_t size) {
-    return RegSetValueExA(Key(m_handle), name, 0, type, data, size);
+    const LONG result = RegSetValueExA(Key(m_handle), name, 0, type, data, size);
+    return result == ERROR_NOT_ENOUGH_MEMORY ? RegNoMemory : result;
 }
 
 void RegKey::Close() {
@@ -63,5 +64,15 @@ void RegKey::Close() {
         RegCloseKey(Key(m_handle));
     m_handle = nullptr;
 }
+
+// Registry transactions (KTM) are not offered to an ordinary process here:
+// keys under a change are plain keys and every write lands at once.
+std::int32_t RegKey::CreateOrOpen(const char* path, RegAccess access, bool* created, RegTransaction&) {
+    return CreateOrOpen(path, access, created);
+}
+
+RegTransaction::~RegTransaction() = default;
+
+std::int32_t RegTransaction::Commit() { return RegOk; }
 
 } // namespace platform
