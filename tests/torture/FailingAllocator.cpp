@@ -82,6 +82,9 @@ long Disarm() {
     return g_count;
 }
 
+Paused::Paused() : m_wasArmed(t_armed) { t_armed = false; }
+Paused::~Paused() { t_armed = m_wasArmed; }
+
 } // namespace torture
 
 void* operator new(std::size_t size) {

@@ -15,6 +15,19 @@ void Arm(long failAt);
 // Stops counting on the calling thread; the allocations counted so far.
 long Disarm();
 
+// The harness's own allocations while armed (building its records of what
+// the library handed out) are neither counted nor failed.
+class Paused {
+public:
+    Paused();
+    ~Paused();
+    Paused(const Paused&) = delete;
+    Paused& operator=(const Paused&) = delete;
+
+private:
+    bool m_wasArmed;
+};
+
 } // namespace torture
 
 #endif

@@ -36,7 +36,23 @@ std::string AddressReply(const std::string& servers) {
         200, tarntest::ReplyRecordBytes(2, 0, {{"serverlist", "<servers>" + servers + "</servers>"}}));
 }
 
-std::string Take(char* text) { return customertest::Take(text); }
+std::string Take(char* text) {
+    Paused harness;
+    return customertest::Take(text);
+}
+
+// The host's display, recording without disturbing the count.
+class Display : public customertest::ScriptedDisplay {
+public:
+    std::int32_t PromptLogin(tarnclient::LoginPrompt* prompt) override {
+        Paused harness;
+        return ScriptedDisplay::PromptLogin(prompt);
+    }
+    std::int32_t ReportError(std::int32_t code, std::int32_t zero) override {
+        Paused harness;
+        return ScriptedDisplay::ReportError(code, zero);
+    }
+};
 
 vcom::ref<ICoreFactory> Core(std::int32_t* err) {
     vcom::ref<vcom::IComponent> factory(TarnClientLib_GetComponentFactory());
@@ -44,11 +60,13 @@ vcom::ref<ICoreFactory> Core(std::int32_t* err) {
 }
 
 Outcome Failed(std::int32_t code) {
+    Paused harness;
     Outcome outcome;
     outcome.code = code;
     return outcome;
 }
 Outcome Succeeded(std::string value) {
+    Paused harness;
     Outcome outcome;
     outcome.ok = true;
     outcome.value = std::move(value);
@@ -64,7 +82,17 @@ vcom::ref<IAddressManager> AddressManager(const std::string& address, std::int32
 }
 
 std::string Describe(IServerAddress* server) {
-    return Take(server->GetName()) + " " + Take(server->GetAddress()) + " " + std::to_string(server->GetUc());
+    // A getter that cannot copy its text answers null, as documented.
+    char* name = server->GetName();
+    char* address = server->GetAddress();
+    const std::int32_t uc = server->GetUc();
+    Paused harness;
+    if (!name || !address) {
+        TarnClientLib_MemFree(name);
+        TarnClientLib_MemFree(address);
+        return "";
+    }
+    return Take(name) + " " + Take(address) + " " + std::to_string(uc);
 }
 
 Outcome LookupThree(const std::string& address, customertest::ScriptedDisplay&) {
@@ -79,9 +107,13 @@ Outcome LookupThree(const std::string& address, customertest::ScriptedDisplay&) 
     std::int32_t position = list->Begin();
     while (IServerAddress* server = list->Next(&position)) {
         vcom::ref<IServerAddress> held(server);
-        all += Describe(server) + "; ";
+        const std::string one = Describe(server);
+        if (one.empty())
+            return Failed(0);
+        Paused harness;
+        all += one + "; ";
     }
-    return Succeeded(all);
+    return Succeeded(std::move(all));
 }
 
 Outcome LookupOne(const std::string& address, customertest::ScriptedDisplay&) {
@@ -90,12 +122,15 @@ Outcome LookupOne(const std::string& address, customertest::ScriptedDisplay&) {
     if (!manager)
         return Failed(err);
     vcom::ref<IServerAddress> server(manager->GetServerAddress(kAddressProduct, "game", "east-1", nullptr));
-    return server ? Succeeded(Describe(server.get())) : Failed(0);
+    std::string one = server ? Describe(server.get()) : "";
+    return one.empty() ? Failed(0) : Succeeded(std::move(one));
 }
 
 vcom::ref<ICustomerManager> CustomerManager(const std::string& address, std::int32_t* err) {
     vcom::ref<vcom::IComponent> factory(TarnClientLib_GetComponentFactory());
     auto* components = static_cast<tarnclient::IComponentFactory*>(factory.get());
+    if (!components)
+        return {};
     return vcom::ref<ICustomerManager>(
         static_cast<ICustomerManager*>(components->CreateCustomerManager(ICustomerManager::Id, err, address.c_str())));
 }
@@ -108,7 +143,7 @@ Outcome Ticket(const std::string& address, customertest::ScriptedDisplay& displa
     char* ticket = nullptr;
     const std::int32_t result = manager->GetTicket("game", "Finals", contextId, nullptr, 0, &display, &ticket);
     const std::string text = Take(ticket);
-    return result == 0 ? Succeeded(text) : Failed(result);
+    return result == 0 ? Succeeded(std::move(text)) : Failed(result);
 }
 
 Outcome ContextTicket(const std::string& address, customertest::ScriptedDisplay& display) {
@@ -116,7 +151,10 @@ Outcome ContextTicket(const std::string& address, customertest::ScriptedDisplay&
 }
 
 Outcome Login(const std::string& address, customertest::ScriptedDisplay& display) {
-    display.Then(customertest::ScriptedDisplay::Login("alice", "pw;1"));
+    {
+        Paused harness;
+        display.Then(customertest::ScriptedDisplay::Login("alice", "pw;1"));
+    }
     return Ticket(address, display, nullptr);
 }
 
@@ -179,7 +217,7 @@ Outcome RunFlow(const Flow& flow, const Cut* cut, long failAt) {
     } else {
         server.Script(tarntest::Answer(flow.reply));
     }
-    customertest::ScriptedDisplay display;
+    Display display;
     const std::string address = server.Address();
     Arm(failAt);
     Outcome outcome = flow.run(address, display);

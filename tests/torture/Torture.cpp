@@ -188,7 +188,9 @@ int Main(int argc, char** argv) {
 
     long tried = 0;
     long found[VerdictCount] = {};
-    for (std::size_t i = 0; i < total; i += stride) {
+    // TORTURE_ONLY=i tries the i-th point alone (0-based), to look at one failure.
+    const char* only = std::getenv("TORTURE_ONLY");
+    for (std::size_t i = only ? std::size_t(std::atol(only)) : 0; i < total; i += only ? total : stride) {
         const long failAt = mode == "alloc" ? points[i] : 0;
         const Cut* cut = mode == "net" ? &cuts[i] : nullptr;
         int verdict = InChild([&] { Run(*flow, start, file, failAt, cut, &expected); });
