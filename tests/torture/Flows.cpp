@@ -38,7 +38,7 @@ std::string AddressReply(const std::string& servers) {
 
 std::string Take(char* text) {
     Paused harness;
-    return customertest::Take(text);
+    return tarntest::Take(text);
 }
 
 // The host's display, recording without disturbing the count.
@@ -223,6 +223,16 @@ Outcome RunFlow(const Flow& flow, const Cut* cut, long failAt) {
     Outcome outcome = flow.run(address, display);
     outcome.allocations = Disarm();
     outcome.reported = display.log;
+    for (const std::string& request : server.Requests()) {
+        tarntest::RequestRecord record;
+        if (!tarntest::ParseRequestRecord(tarntest::RequestBody(request), record))
+            continue;
+        std::string names;
+        for (const auto* list : {&record.first, &record.second})
+            for (const tarntest::RecordField& field : *list)
+                names += field.first + " ";
+        outcome.sent.push_back(names);
+    }
     return outcome;
 }
 
@@ -230,6 +240,10 @@ bool Acceptable(const Flow& flow, const Outcome& got, const Outcome& expected) {
     // The server never sends an application error, so none may reach the host.
     if (got.reported.find('E') != std::string::npos)
         return false;
+    // A request goes out whole or not at all.
+    for (const std::string& names : got.sent)
+        if (expected.sent.empty() || names != expected.sent.front())
+            return false;
     if (got.ok)
         return flow.anyValue ? !got.value.empty() : got.value == expected.value;
     // A bare null, -1, -4, or a login the host gave up (its own answer 2).
@@ -238,7 +252,8 @@ bool Acceptable(const Flow& flow, const Outcome& got, const Outcome& expected) {
 
 std::string Describe(const Outcome& outcome) {
     return (outcome.ok ? "value \"" + outcome.value + "\"" : "code " + std::to_string(outcome.code)) +
-           (outcome.reported.empty() ? "" : ", display " + outcome.reported);
+           (outcome.reported.empty() ? "" : ", display " + outcome.reported) +
+           (outcome.sent.empty() ? "" : ", sent " + outcome.sent.back());
 }
 
 std::string SecondRun() {

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace torture {
 
@@ -20,6 +21,7 @@ struct Outcome {
     std::string value;    // what the host got, as text
     std::int32_t code = 0; // the failure code (0: a bare null)
     std::string reported;  // the host's display log
+    std::vector<std::string> sent; // the field names of every request that arrived
     long allocations = 0;
 };
 

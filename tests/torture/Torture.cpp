@@ -44,6 +44,7 @@ struct Report {
     long count;
     int verdict;
     char machineId[64];
+    char sent[256];
     char detail[512];
 };
 Report* g_report = nullptr;
@@ -163,12 +164,16 @@ int Main(int argc, char** argv) {
             if (!outcome.ok)
                 Note(WrongResult, Describe(outcome));
             std::snprintf(g_report->detail, sizeof g_report->detail, "%s", outcome.value.c_str());
+            std::snprintf(g_report->sent, sizeof g_report->sent, "%s",
+                          outcome.sent.empty() ? "" : outcome.sent.front().c_str());
         }) != Passed) {
         std::fprintf(stderr, "%s: the undisturbed run fails: %s\n", argv[2], g_report->detail);
         return 1;
     }
     expected.ok = true;
     expected.value = g_report->detail;
+    if (*g_report->sent)
+        expected.sent.push_back(g_report->sent);
     const long allocations = g_report->count;
 
     std::vector<long> points;
@@ -178,8 +183,8 @@ int Main(int argc, char** argv) {
             points.push_back(n);
     } else {
         const std::string reply = FlowReply(*flow);
-        for (std::size_t offset = 0; offset < reply.size(); ++offset)
-            for (bool reset : {false, true})
+        for (bool reset : {false, true})
+            for (std::size_t offset = 0; offset < reply.size(); ++offset)
                 cuts.push_back(Cut{offset, reset});
     }
     const std::size_t total = mode == "alloc" ? points.size() : cuts.size();
