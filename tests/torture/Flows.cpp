@@ -1,5 +1,6 @@
 #include "tests/torture/Flows.h"
 
+#include <cstdlib>
 #include <cstring>
 
 #include <tarnclient/TarnClient.h>
@@ -254,6 +255,32 @@ std::string Describe(const Outcome& outcome) {
     return (outcome.ok ? "value \"" + outcome.value + "\"" : "code " + std::to_string(outcome.code)) +
            (outcome.reported.empty() ? "" : ", display " + outcome.reported) +
            (outcome.sent.empty() ? "" : ", sent " + outcome.sent.back());
+}
+
+const char kExitPublicName[] = "public-name-longer-than-sso";
+const char kExitPassword[] = "password-longer-than-sso";
+
+namespace {
+ICustomerManager* g_heldUntilExit = nullptr;
+}
+
+void LoginReleasedAtExit() {
+    std::atexit([] {
+        if (g_heldUntilExit)
+            g_heldUntilExit->Release();
+    });
+    tarntest::ScriptedServer server;
+    server.Script(tarntest::Answer(kTicket));
+    Display display;
+    display.Then(customertest::ScriptedDisplay::Login(kExitPublicName, kExitPassword));
+    std::int32_t err = 0;
+    vcom::ref<ICustomerManager> manager = CustomerManager(server.Address(), &err);
+    char* ticket = nullptr;
+    if (!manager || manager->GetTicket("game", "Finals", nullptr, nullptr, 0, &display, &ticket) != 0)
+        std::_Exit(3);
+    TarnClientLib_MemFree(ticket);
+    g_heldUntilExit = manager.detach();
+    std::exit(0);
 }
 
 std::string SecondRun() {

@@ -40,6 +40,14 @@ Outcome RunFlow(const Flow& flow, const Cut* cut, long failAt);
 bool Acceptable(const Flow& flow, const Outcome& got, const Outcome& expected);
 std::string Describe(const Outcome& outcome);
 
+// The public name and password of LoginForExit.
+extern const char kExitPublicName[];
+extern const char kExitPassword[];
+// Logs in with a manager that a host's exit handler, registered before the
+// library was first used, releases only during exit: the login must still be
+// saved then. Ends the process.
+[[noreturn]] void LoginReleasedAtExit();
+
 // A later process: creates a customer manager and an identity without any
 // fault; the machine identifier, or empty when either fails.
 std::string SecondRun();

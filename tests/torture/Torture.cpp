@@ -124,12 +124,40 @@ void CheckRegistry(const std::string& file, const std::string& machineId) {
         Note(BrokenRegistry, "a new process reads machine identifier " + found + ", not " + machineId);
 }
 
+// A customer manager released from a host's exit handler, after the
+// library's own process-wide objects would have been destroyed, still saves
+// the login.
+int ExitCheck() {
+    Install();
+    void* shared = mmap(nullptr, sizeof(Report), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    if (shared == MAP_FAILED)
+        return 2;
+    g_report = static_cast<Report*>(shared);
+    const char* tmp = std::getenv("TMPDIR");
+    const std::string file =
+        std::string(tmp && *tmp ? tmp : "/tmp") + "/tarn-torture-exit-" + std::to_string(getpid()) + ".db";
+    CopyFile(file + ".none", file);
+    setenv("TARN_REGISTRY", file.c_str(), 1);
+    const int verdict = InChild([] { LoginReleasedAtExit(); });
+    std::string bytes;
+    const bool saved = tarntest::GetRegistryValue("Software\\Orvane\\Tarn\\User Log", "Most Recently Used", bytes);
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+        std::remove((file + suffix).c_str());
+    const std::string expected = std::string(kExitPublicName) + ";" + kExitPassword + std::string(1, '\0');
+    const bool passed = verdict == Passed && saved && bytes == expected;
+    std::printf("torture exit: %s (%s)\n", passed ? "the login was saved during exit" : "FAILED",
+                verdict != Passed ? g_report->detail : saved ? bytes.c_str() : "nothing saved");
+    return passed ? 0 : 1;
+}
+
 int Main(int argc, char** argv) {
-    const std::string mode = argc > 2 ? argv[1] : "";
+    const std::string mode = argc > 1 ? argv[1] : "";
     const Flow* flow = argc > 2 ? FindFlow(argv[2]) : nullptr;
     const long maxPoints = argc > 3 ? std::atol(argv[3]) : 0;
+    if (mode == "exit")
+        return ExitCheck();
     if ((mode != "alloc" && mode != "net") || !flow) {
-        std::fprintf(stderr, "usage: tarn_torture alloc|net FLOW [MAX_POINTS]\n");
+        std::fprintf(stderr, "usage: tarn_torture alloc|net FLOW [MAX_POINTS] | tarn_torture exit\n");
         return 2;
     }
     Install();
