@@ -7,30 +7,26 @@
 # the licence, a CMake package (find_package(TarnClient) ->
 # TarnClient::TarnClient) and a pkg-config file (tarnclient.pc).
 #
-# Components (cmake --install ... --component NAME; the packages take all
-# but debug):
+# Components (cmake --install ... --component NAME):
 #   runtime      the shared libraries (the versioned files), README, licence
 #   development  header, development symlink or import library, CMake and
 #                pkg-config files
 #   tools        tarn, tarn-devserver, their manual pages
-#   debug        the debug information split off the installed binaries
-#
-# Installed binaries are stripped; their debug information lies in a .debug
-# folder beside them, where gdb looks for it by the binary's debug link.
+#   debug        installed only when named: the debug information split off
+#                the installed binaries, in a .debug folder beside them,
+#                where gdb looks for it by the binary's debug link
+# The packages hold what an install without --component gives.
 
-# Debian names the documentation folder after the package, in lower case.
-if(NOT DEFINED CACHE{CMAKE_INSTALL_DOCDIR})
-  set(CMAKE_INSTALL_DOCDIR share/doc/tarnclient CACHE PATH "Documentation (README, licence)")
-endif()
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
 set(TARN_CMAKE_PACKAGE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/TarnClient)
-# A Windows SDK keeps README and licence at its top.
+# Debian names the documentation folder after the package, in lower case; a
+# Windows SDK keeps README and licence at its top.
 if(WIN32)
   set(TARN_INSTALL_DOCDIR .)
 else()
-  set(TARN_INSTALL_DOCDIR ${CMAKE_INSTALL_DOCDIR})
+  set(TARN_INSTALL_DOCDIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/tarnclient)
 endif()
 
 # libTarnClient.so.1 -> libTarnClient.so.1.x.y: the major version is the
@@ -79,7 +75,7 @@ function(tarn_install_stripped target destination component)
                   \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${destination}/$<TARGET_FILE_NAME:${target}>\"
                   COMMAND_ERROR_IS_FATAL ANY)"
           COMPONENT ${component})
-  install(FILES ${debug_file} DESTINATION ${destination}/.debug COMPONENT debug)
+  install(FILES ${debug_file} DESTINATION ${destination}/.debug COMPONENT debug EXCLUDE_FROM_ALL)
 endfunction()
 
 install(FILES ${PROJECT_SOURCE_DIR}/include/tarnclient/TarnClient.h

@@ -7,20 +7,20 @@
 # under /usr: library, header, CMake and pkg-config files, tools, manual
 # pages and documentation. The .zip is the SDK a Visual Studio or MinGW
 # project unpacks: bin/ (DLLs, tarn.exe), lib/ (import libraries, .def),
-# include/, README and licence. The debug component stays out of both.
+# include/, README and licence. Both hold what `cmake --install` gives
+# without --component: the debug component stays out.
 
 set(CPACK_PACKAGE_NAME TarnClient)
 set(CPACK_PACKAGE_VENDOR "the TarnClient developers")
 set(CPACK_PACKAGE_CONTACT "TarnClient developers <tarnclient@example.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Client library of the Tarn platform: server lookups and login tickets")
-set(CPACK_PACKAGE_DESCRIPTION
-    "The library through which Tarn programs reach the address server and the customer "
-    "servlets, with its header, CMake and pkg-config files, the sample host tarn and the "
-    "local development server tarn-devserver.")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+       "The library through which Tarn programs reach the address server and\n"
+       "the customer servlets, with its header, CMake and pkg-config files,\n"
+       "the sample host tarn and the local development server tarn-devserver.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_RESOURCE_FILE_README ${PROJECT_SOURCE_DIR}/README.md)
 set(CPACK_PACKAGE_CHECKSUM SHA256)
-set(CPACK_COMPONENTS_ALL runtime development tools)
 # Packages go here unless cpack is told otherwise (-B, or the presets).
 set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/packages)
 set(CPACK_VERBATIM_VARIABLES ON)
@@ -28,20 +28,18 @@ set(CPACK_VERBATIM_VARIABLES ON)
 if(WIN32)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_SYSTEM_NAME win64)
-  # One archive holding every listed component.
   set(CPACK_ARCHIVE_COMPONENT_INSTALL OFF)
 else()
   set(CPACK_GENERATOR DEB)
   set(CPACK_DEB_COMPONENT_INSTALL OFF)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION devel)
-  set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}\n${CPACK_PACKAGE_DESCRIPTION}")
   # dpkg-shlibdeps works from the installed packages' own records: no
   # network. The package's own libraries are found in its library folder.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_INSTALL_LIBDIR})
-  # A shlibs file and the ldconfig trigger, so the loader's cache knows the
-  # new library at once.
+  # A shlibs file, and ldconfig run on installation and removal so the
+  # loader's cache knows the library at once.
   set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
   set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
   set(CPACK_DEBIAN_PACKAGE_SUGGESTS "pkg-config, cmake")
