@@ -31,7 +31,9 @@ sdk=${roots[0]}
 
 step "contents"
 required=(bin/TarnClient.dll bin/XMLParser.dll bin/tarn.exe lib/libTarnClient.dll.a
-          include/tarnclient/TarnClient.h README.md LICENSE)
+          include/tarnclient/TarnClient.h README.md LICENSE
+          lib/cmake/TarnClient/TarnClientConfig.cmake lib/cmake/TarnClient/TarnClientConfigVersion.cmake
+          lib/cmake/TarnClient/TarnClientTargets.cmake lib/pkgconfig/tarnclient.pc)
 # What Visual Studio links with; the build installs it once it makes it.
 expected_later=(lib/TarnClient.lib lib/TarnClient.def)
 for f in "${required[@]}"; do
@@ -40,7 +42,9 @@ done
 for f in "${expected_later[@]}"; do
   [ -f "$sdk/$f" ] || echo "NOTE: $f is not in the SDK yet"
 done
-unexpected=$(cd "$sdk" && find . -type f -printf '%P\n' | grep -vxF -f <(printf '%s\n' "${required[@]}" "${expected_later[@]}") || true)
+# The imported target's file is named after the build type.
+unexpected=$(cd "$sdk" && find . -type f -printf '%P\n' | grep -vxF -f <(printf '%s\n' "${required[@]}" "${expected_later[@]}") \
+             | grep -vx 'lib/cmake/TarnClient/TarnClientTargets-[a-z]*\.cmake' || true)
 [ -z "$unexpected" ] || die "files that do not belong in the SDK: $unexpected"
 
 step "binaries"
