@@ -45,7 +45,8 @@ case $source in
     for dep in libc6 libstdc++6 libsqlite3-0 libexpat1; do
       tr ',' '\n' <<<"$depends" | sed 's/ *(.*//; s/^ *//' | grep -qxF "$dep" || die "Depends lacks $dep: $depends"
     done
-    dpkg-deb --ctrl-tarfile "$deb" | tar -xO | grep -q "ldconfig" || die "the package does not run ldconfig"
+    scripts=$(dpkg-deb --ctrl-tarfile "$deb" | tar -xO)
+    grep -q "ldconfig" <<<"$scripts" || die "the package does not run ldconfig"
     dpkg-deb --contents "$deb" >"$work/contents"
     grep -q '\.debug$' "$work/contents" && die "debug files in the package"
     grep -q ' \./usr/' "$work/contents" || die "the package does not install under /usr"
@@ -70,7 +71,8 @@ done
 [ -e "$prefix/lib/libXMLParser.so" ] && die "libXMLParser.so was installed"
 for lib in TarnClient XMLParser; do
   file=$prefix/lib/lib$lib.so.$version
-  readelf -d "$file" | grep -q "SONAME.*\[lib$lib\.so\.1\]" || die "lib$lib's SONAME is not lib$lib.so.1"
+  dynamic=$(readelf -d "$file")
+  grep -q "SONAME.*\[lib$lib\.so\.1\]" <<<"$dynamic" || die "lib$lib's SONAME is not lib$lib.so.1"
 done
 for file in "$prefix/lib/libTarnClient.so.$version" "$prefix/lib/libXMLParser.so.$version" "$prefix"/bin/tarn*; do
   sections=$(readelf -S -W "$file")
