@@ -69,7 +69,7 @@ for import in "$sdk"/lib/libTarnClient.dll.a "$sdk"/lib/TarnClient.lib; do
 done
 
 step "tarn.exe from the SDK under Wine"
-(cd "$work" && "$wine_run" "$sdk/bin/tarn.exe" --help) >"$work/tarn.out" 2>&1 || { cat "$work/tarn.out"; die "tarn.exe --help"; }
-grep -q "servers" "$work/tarn.out" || { cat "$work/tarn.out"; die "tarn.exe printed no help"; }
+(cd "$work" && "$wine_run" "$sdk/bin/tarn.exe" --version) >"$work/tarn.out" 2>&1 || { cat "$work/tarn.out"; die "tarn.exe --version"; }
+grep -q "^tarn [0-9]" "$work/tarn.out" || { cat "$work/tarn.out"; die "tarn.exe printed no version"; }
 
 echo "package_zip: ok"
