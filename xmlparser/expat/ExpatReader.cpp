@@ -36,7 +36,7 @@ unsigned long ProcessHashSalt() {
 // Read throws what was recorded.
 class ExpatReader {
 public:
-    explicit ExpatReader(std::size_t length) : m_parser(XML_ParserCreate(nullptr)), m_builder(length) {
+    ExpatReader(const char* text, std::size_t length) : m_parser(XML_ParserCreate(nullptr)), m_builder(std::string_view(text, length)) {
         if (!m_parser)
             vcom::Fail(vcom::OutOfMemory);
         XML_Parser p = m_parser.get();
@@ -113,7 +113,7 @@ private:
 } // namespace
 
 std::shared_ptr<const Document> ReadDocument(const char* text, std::size_t length) {
-    return ExpatReader(length).Read(text, length);
+    return ExpatReader(text, length).Read(text, length);
 }
 
 } // namespace xmlparser
