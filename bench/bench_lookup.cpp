@@ -8,6 +8,7 @@
 // Contenders run in turn, request by request, the order rotated each round.
 //
 //   bench_lookup --devserver PATH [--rounds N] [--smoke]
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -42,6 +43,8 @@ std::string DevserverReply(const std::string& devserver, const std::string& requ
     const pid_t child = fork();
     if (child == 0) {
         dup2(out[1], STDOUT_FILENO);
+        const int quiet = open("/dev/null", O_WRONLY);
+        dup2(quiet, STDERR_FILENO);
         close(out[0]);
         execl(devserver.c_str(), devserver.c_str(), "--listen", "127.0.0.1:0", static_cast<char*>(nullptr));
         _exit(127);
