@@ -59,11 +59,12 @@ public:
     void Read(ServerListReading& reading) {
         const auto count = static_cast<std::size_t>(reading.Count());
         m_entries.reserve(count);
-        bool incomplete = false;
+        std::size_t incomplete = 0; // the first incomplete server, from 1
         ServerEntry entry;
         for (std::size_t i = 0; i < count; ++i) {
             if (!reading.Next(entry)) {
-                incomplete = true;
+                if (!incomplete)
+                    incomplete = i + 1;
                 continue;
             }
             if (incomplete)
@@ -74,7 +75,7 @@ public:
             m_texts.append(entry.address.c_str(), entry.address.size() + 1);
         }
         if (incomplete)
-            FailIncompleteServer();
+            FailIncompleteServer(incomplete);
     }
 
     std::size_t Count() const { return m_entries.size(); }
@@ -167,8 +168,11 @@ IServerAddressList* AddressManager::GetServerAddressEnum(const char* product, co
         for (std::size_t i = 0; i < servers.Count(); ++i) {
             vcom::ref<IServerAddress> record(static_cast<IServerAddress*>(
                 core->CreateServerAddress(IServerAddress::Id, servers.Name(i), servers.Address(i), &err, servers.Uc(i))));
-            if (!record)
+            if (!record) {
+                tarnClientLib::TraceFailed("unreadable server list: server \"%s\" has an unusable address \"%s\"",
+                                           servers.Name(i), servers.Address(i));
                 return nullptr;
+            }
             records.push_back(std::move(record));
         }
         return static_cast<IServerAddressList*>(
@@ -183,7 +187,8 @@ std::int32_t AddressManager::GetDataFromQAS(const std::string& product, const st
     xmlText.reset();
     try {
         ValidateAddressQuery(product, category, server);
-    } catch (const tarnClientLib::ResourceString&) {
+    } catch (const tarnClientLib::ResourceString& message) {
+        tarnClientLib::TraceFailed("%s", message.GetText() ? message.GetText() : "invalid query");
         return vcom::InvalidArgument;
     }
 
@@ -214,11 +219,14 @@ std::int32_t AddressManager::GetDataFromQAS(const std::string& product, const st
         vcom::ref<IReplyStatus> status = vcom::Query<IReplyStatus>(record.get(), &err);
         if (!status)
             return err;
-        if (status->GetStatus() != 0)
-            return vcom::Failure;
         vcom::ref<IAddressReplyFields> fields = vcom::Query<IAddressReplyFields>(record.get(), &err);
         if (!fields)
             return err;
+        if (const std::uint16_t code = status->GetStatus()) {
+            const vcom::LibMemHolder text(fields->GetStatusText());
+            tarnClientLib::TraceRefused("server status %u: %s", unsigned{code}, text ? text.text() : "");
+            return vcom::Failure;
+        }
         xmlText.reset(fields->GetServerList());
         return xmlText ? vcom::Success : vcom::OutOfMemory;
     } catch (const vcom::Code& code) {

@@ -5,6 +5,7 @@
 
 #include "messages/Module.h"
 #include "messages/ResourceString.h"
+#include "messages/Trace.h"
 #include "vcom/Codes.h"
 
 namespace address {
@@ -46,7 +47,8 @@ bool ReadEntry(const Utility::XmlPairs& pairs, ServerEntry& entry, std::string& 
 
 } // namespace
 
-void FailIncompleteServer() {
+void FailIncompleteServer(std::size_t server) {
+    tarnClientLib::TraceFailed("unreadable server list: a <server> lacks name, address or uc (server %zu)", server);
     throw tarnClientLib::ResourceString(tarnClientLib::kModuleName, kIncompleteServerMessage);
 }
 
@@ -55,8 +57,10 @@ ServerListReading::ServerListReading(const char* xmlText, std::int32_t textLengt
 
 bool ServerListReading::Next(ServerEntry& entry) {
     m_reading.Next(Wanted(), m_pairs);
-    if (m_pairs.size() != Wanted().size())
+    if (m_pairs.size() != Wanted().size()) {
+        m_reading.TraceIncomplete(m_pairs.size(), Wanted().size());
         vcom::Fail(vcom::BadData);
+    }
     return ReadEntry(m_pairs, entry, m_uc);
 }
 
@@ -65,16 +69,18 @@ void ParseServerList(const std::string& xmlText, std::int32_t textLength, Server
     ServerListReading reading(xmlText.c_str(), textLength);
     ServerEntries read;
     read.reserve(static_cast<std::size_t>(reading.Count()));
-    bool incomplete = false;
+    std::size_t incomplete = 0; // the first incomplete server, from 1
     ServerEntry entry;
     for (std::int32_t i = 0; i < reading.Count(); ++i) {
-        if (!reading.Next(entry))
-            incomplete = true;
-        else if (!incomplete)
+        if (!reading.Next(entry)) {
+            if (!incomplete)
+                incomplete = static_cast<std::size_t>(i) + 1;
+        } else if (!incomplete) {
             read.push_back(entry);
+        }
     }
     if (incomplete)
-        FailIncompleteServer();
+        FailIncompleteServer(incomplete);
     entries = std::move(read);
 }
 
@@ -86,7 +92,7 @@ void ReadServerEntries(const std::vector<Utility::XmlPairs>& elements, ServerEnt
     for (const Utility::XmlPairs& pairs : elements) {
         ServerEntry entry;
         if (!ReadEntry(pairs, entry, uc))
-            FailIncompleteServer();
+            FailIncompleteServer(read.size() + 1);
         read.push_back(std::move(entry));
     }
     entries = std::move(read);

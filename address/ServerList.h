@@ -55,7 +55,8 @@ private:
     std::string m_uc;
 };
 
-[[noreturn]] void FailIncompleteServer();
+// Message 6, for the first incomplete server (counting from 1).
+[[noreturn]] void FailIncompleteServer(std::size_t server);
 
 } // namespace address
 

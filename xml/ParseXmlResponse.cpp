@@ -21,6 +21,7 @@ std::int32_t ParseXmlResponse(const std::string& document, std::int32_t length,
         XmlPairs pairs;
         reading.Next(wanted, pairs);
         if (pairs.size() != wanted.size()) {
+            reading.TraceIncomplete(pairs.size(), wanted.size());
             elements.clear();
             vcom::Fail(vcom::BadData);
         }

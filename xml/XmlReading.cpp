@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "messages/Trace.h"
 #include "vcom/Codes.h"
 #include "xml/ParserMemHolder.h"
 
@@ -31,8 +32,10 @@ XmlReading::XmlReading(const char* document, std::int32_t length, bool readChild
     if (!m_parser)
         vcom::Fail(err);
     m_root.reset(m_parser->Parse(document, length));
-    if (!m_root)
+    if (!m_root) {
+        tarnClientLib::TraceFailed("unreadable reply: the XML document of %d bytes is not well-formed", length);
         vcom::Fail(vcom::Failure);
+    }
     if (!readChildren)
         return;
     m_children.reset(m_root->GetChildren(&err));
@@ -47,7 +50,13 @@ XmlReading::XmlReading(const char* document, std::int32_t length, bool readChild
     m_count = m_children->Count();
 }
 
+void XmlReading::TraceIncomplete(std::size_t found, std::size_t wanted) const {
+    tarnClientLib::TraceFailed("unreadable reply: element %d has %zu of the %zu attributes wanted", m_read, found,
+                               wanted);
+}
+
 void XmlReading::Next(const std::vector<std::string>& wanted, XmlPairs& pairs) {
+    ++m_read;
     std::int32_t err = vcom::Success;
     ref<xmlparser::IElement> element;
     if (m_children) {

@@ -33,6 +33,10 @@ public:
     // missing and -4 when a text cannot be had. Call at most Count() times.
     void Next(const std::vector<std::string>& wanted, XmlPairs& pairs);
 
+    // Traces that the element read last (counting from 1) lacks wanted
+    // attributes, for a caller about to fail with -2.
+    void TraceIncomplete(std::size_t found, std::size_t wanted) const;
+
 private:
     vcom::ref<xmlparser::IParserFactory> m_factory;
     vcom::ref<xmlparser::IParser> m_parser;
@@ -40,6 +44,7 @@ private:
     vcom::ref<xmlparser::INodeList> m_children;
     std::int32_t m_pos = 0;
     std::int32_t m_count = 1;
+    std::int32_t m_read = 0;
 };
 
 } // namespace Utility
