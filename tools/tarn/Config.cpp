@@ -1,5 +1,6 @@
 #include "Commands.h"
 #include "LibText.h"
+#include "RegistryPlace.h"
 
 namespace tarn {
 
@@ -8,6 +9,8 @@ int ShowConfig(Library& library, std::ostream& out) {
     out << "address  " << TakeText(location->GetAddress()) << '\n';
     out << "host     " << TakeText(location->GetHost()) << '\n';
     out << "port     " << location->GetPort() << '\n';
+    if (library.ReadsRegistry())
+        out << "from     " << RegistryPlace() << '\n';
     return 0;
 }
 

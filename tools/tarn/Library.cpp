@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "CodeTexts.h"
+#include "RegistryPlace.h"
 #include "ToolError.h"
 
 namespace tarn {
@@ -60,8 +61,8 @@ void Library::Require(const vcom::IComponent* result, const char* what, std::int
     if (usesLocation && err == vcom::InvalidArgument)
         text += "; a server location is HOST:PORT";
     else if (usesLocation && err == vcom::Failure && m_serverAddress.empty())
-        text += "; is the server location configured? Give --server HOST:PORT, or set the registry value "
-                "\"QAS Address\" under HKEY_LOCAL_MACHINE\\Software\\Orvane\\Tarn\\Config";
+        text += "; is the server location configured? Give --server HOST:PORT, or set \"QAS Address\" in " +
+                RegistryPlace() + " (tarn-devserver --register does)";
     throw ToolError(text);
 }
 

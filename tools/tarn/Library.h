@@ -21,6 +21,8 @@ public:
     Ref<tarnclient::ICustomerManager> CustomerManager();
     Ref<tarnclient::IMachineIdentity> MachineIdentity();
     Ref<tarnclient::IServerLocation> Location();
+    // True when the location comes from the registry, not from --server.
+    bool ReadsRegistry() const { return m_serverAddress.empty(); }
 
 private:
     // Null when no address was given, so the library reads the registry.
