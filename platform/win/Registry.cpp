@@ -2,6 +2,7 @@
 // for a key a standard user may not write.
 #include "platform/Registry.h"
 
+#include <initializer_list>
 #include <memory>
 
 #include <windows.h>

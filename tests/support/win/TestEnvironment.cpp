@@ -1,5 +1,7 @@
 #include "tests/support/TestEnvironment.h"
 
+#include <initializer_list>
+
 #include <windows.h>
 
 namespace tarntest {
