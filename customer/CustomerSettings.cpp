@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "customer/RegistryValue.h"
+#include "messages/Trace.h"
 #include "platform/Registry.h"
 #include "platform/UserSecret.h"
 #include "vcom/Codes.h"
@@ -44,8 +45,10 @@ const char ServletNames::kGetTicket[] = "Get Ticket";
 void ServletNames::Load() {
     platform::RegKey key;
     bool created = false;
-    if (key.CreateOrOpen(kServletKey, platform::RegReadWrite, &created) != platform::RegOk)
+    if (key.CreateOrOpen(kServletKey, platform::RegReadWrite, &created) != platform::RegOk) {
+        tarnClientLib::TraceFailed("registry: cannot open or create %s for reading and writing", kServletKey);
         vcom::Fail(vcom::Failure);
+    }
     std::map<std::string, std::string> names;
     for (const ServletDefault& entry : kServletDefaults) {
         if (created) {
@@ -62,6 +65,8 @@ void ServletNames::Load() {
             vcom::Fail(vcom::OutOfMemory);
         case ValueRead::Absent:
         case ValueRead::Unreadable:
+            tarnClientLib::TraceFailed("registry: value \"%s\" under %s is missing or unreadable", entry.displayName,
+                                       kServletKey);
             vcom::Fail(vcom::Failure);
         }
     }
@@ -89,7 +94,7 @@ void RememberedLogin::Load() {
 
 void RememberedLogin::Save() const {
     // Stored as a REG_SZ text would be, with its terminator.
-    const std::string text = m_publicName + kLoginSeparator + m_password;
+    const std::string text = m_publicName + kLoginSeparator + m_password.Reveal();
     platform::SaveUserSecret(kUserLogKey, kMostRecentlyUsed, text + '\0');
 }
 
