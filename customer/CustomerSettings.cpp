@@ -4,7 +4,9 @@
 #include <utility>
 
 #include "customer/RegistryValue.h"
+#include "messages/Trace.h"
 #include "platform/Registry.h"
+#include "platform/UserSecret.h"
 #include "vcom/Codes.h"
 
 namespace customer {
@@ -48,6 +50,8 @@ std::map<std::string, std::string> ReadServletNames(platform::RegKey& key) {
             vcom::Fail(vcom::OutOfMemory);
         case ValueRead::Absent:
         case ValueRead::Unreadable:
+            tarnClientLib::TraceFailed("registry: value \"%s\" under %s is missing or unreadable", entry.displayName,
+                                       kServletKey);
             vcom::Fail(vcom::Failure);
         }
     }
@@ -62,8 +66,10 @@ std::map<std::string, std::string> CreateServletNames() {
     platform::RegKey key;
     bool created = false;
     std::int32_t result = key.CreateOrOpen(kServletKey, platform::RegReadWrite, &created, change);
-    if (result != platform::RegOk)
+    if (result != platform::RegOk) {
+        tarnClientLib::TraceFailed("registry: cannot open or create %s for reading and writing", kServletKey);
         FailWith(result);
+    }
     if (!created)
         return ReadServletNames(key);
     std::map<std::string, std::string> names;
@@ -94,8 +100,10 @@ void ServletNames::Load() {
             names = ReadServletNames(key);
         else if (platform::IsAbsent(opened))
             names = CreateServletNames();
-        else
+        else {
+            tarnClientLib::TraceFailed("registry: cannot open %s for reading", kServletKey);
             FailWith(opened);
+        }
     }
     m_names.swap(names);
     m_loaded = true;
@@ -121,22 +129,20 @@ bool SplitRememberedLogin(const std::string& bytes, std::string& publicName, std
 }
 
 void RememberedLogin::Load() {
-    platform::RegKey key;
-    bool created = false;
-    // Creating the key here is what lets a later save (open only) succeed.
-    if (key.CreateOrOpen(kUserLogKey, platform::RegRead, &created) != platform::RegOk || created)
-        return;
     std::string bytes;
-    if (ReadValueBytes(key, kMostRecentlyUsed, bytes) == ValueRead::Ok)
-        SplitRememberedLogin(bytes, m_publicName, m_password);
+    std::string publicName;
+    std::string password;
+    if (!platform::LoadUserSecret(kUserLogKey, kMostRecentlyUsed, bytes) ||
+        !SplitRememberedLogin(bytes, publicName, password))
+        return;
+    m_publicName.swap(publicName);
+    m_password = password;
 }
 
 void RememberedLogin::Save() const {
-    platform::RegKey key;
-    if (key.Open(kUserLogKey, platform::RegWrite) != platform::RegOk)
-        return;
-    // Nothing to tell anyone when it fails: the next login remembers again.
-    WriteText(key, kMostRecentlyUsed, m_publicName + kLoginSeparator + m_password);
+    // Stored as a REG_SZ text would be, with its terminator.
+    const std::string text = m_publicName + kLoginSeparator + m_password.Reveal();
+    platform::SaveUserSecret(kUserLogKey, kMostRecentlyUsed, text + '\0');
 }
 
 void RememberedLogin::Remember(const std::string& publicName, const std::string& password) {

@@ -2,6 +2,7 @@
 
 #include "customer/Customer.h"
 #include "customer/RegistryValue.h"
+#include "messages/Trace.h"
 #include "platform/Registry.h"
 #include "platform/Text.h"
 #include "vcom/MemHolder.h"
@@ -29,6 +30,7 @@ bool ReadMachineId(platform::RegKey& key, std::string& text) {
     case ValueRead::Unreadable:
         break;
     }
+    tarnClientLib::TraceFailed("registry: \"%s\" under %s is unreadable", kMachineIdValue, kConfigKey);
     vcom::Fail(vcom::Failure);
 }
 
@@ -51,8 +53,10 @@ std::string CreateMachineId() {
         key.SetValue(kMachineIdValue, platform::RegSz, bytes, static_cast<std::uint32_t>(text.size() + 1));
     key.Close();
     const std::int32_t committed = written == platform::RegOk ? change.Commit() : written;
-    if (committed != platform::RegOk)
+    if (committed != platform::RegOk) {
+        tarnClientLib::TraceFailed("registry: cannot write \"%s\" under %s", kMachineIdValue, kConfigKey);
         FailWith(committed);
+    }
     return text;
 }
 
@@ -69,8 +73,10 @@ std::string MachineIdentity::ReadOrCreate() {
     {
         platform::RegKey key;
         const std::int32_t opened = key.CreateOrOpen(kConfigKey, platform::RegReadWrite, nullptr);
-        if (opened != platform::RegOk)
+        if (opened != platform::RegOk) {
+            tarnClientLib::TraceFailed("registry: cannot open or create %s for reading and writing", kConfigKey);
             FailWith(opened);
+        }
         if (ReadMachineId(key, text))
             return text;
     }

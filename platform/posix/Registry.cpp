@@ -1,5 +1,5 @@
-// HKEY_LOCAL_MACHINE as an SQLite database shared by every process of the
-// machine (TARN_REGISTRY, else /var/lib/tarn/registry.db).
+// HKEY_LOCAL_MACHINE as SQLite databases: the file this process writes,
+// over the machine-wide one it only reads (platform/posix/RegistryFiles.h).
 #include "platform/Registry.h"
 
 #include <chrono>
@@ -10,14 +10,14 @@
 #include <thread>
 
 #include <sqlite3.h>
-#include <sys/stat.h>
+
+#include "platform/posix/RegistryFiles.h"
 
 namespace platform {
 
 namespace {
 
 const char kHive[] = "HKEY_LOCAL_MACHINE";
-const char kDefaultFile[] = "/var/lib/tarn/registry.db";
 const int kBusyTimeoutMs = 5000;
 
 const char kSchema[] =
@@ -31,29 +31,9 @@ const char kSchema[] =
     "  data BLOB NOT NULL,"
     "  PRIMARY KEY(key, name));";
 
-// What a RegKey's handle points at: a connection (its own, or its
-// transaction's) and the key's stored path. A RegTransaction's handle is one
-// too, with no path.
-struct OpenKey {
-    sqlite3* db = nullptr;
-    bool ownsDb = true;
-    std::string path;
-    RegAccess access = RegRead;
-
-    OpenKey() = default;
-    OpenKey(const OpenKey&) = delete;
-    OpenKey& operator=(const OpenKey&) = delete;
-    ~OpenKey() {
-        if (ownsDb)
-            sqlite3_close_v2(db);
-    }
-};
-
 // An SQLite failure as a registry result: running short of memory is told
 // apart, so that callers can report it as such.
 std::int32_t Failed(int rc) { return (rc & 0xff) == SQLITE_NOMEM ? RegNoMemory : RegError; }
-
-OpenKey* Key(void* handle) { return static_cast<OpenKey*>(handle); }
 
 // A prepared statement that remembers the first failure of its preparation
 // or bindings: a statement run with a binding missing would look for NULL
@@ -105,16 +85,32 @@ private:
     int m_rc = SQLITE_OK;
 };
 
-std::string DatabaseFile() {
-    const char* path = std::getenv("TARN_REGISTRY");
-    return path && *path ? path : kDefaultFile;
-}
+// One database as a key sees it.
+struct Layer {
+    sqlite3* db = nullptr;
+    bool holdsKey = false;
+    bool ownsDb = true; // false: the connection of a RegTransaction
 
-void MakeParentDirectories(const std::string& file) {
-    for (std::string::size_type slash = file.find('/', 1); slash != std::string::npos;
-         slash = file.find('/', slash + 1))
-        mkdir(file.substr(0, slash).c_str(), 0755);
-}
+    Layer() = default;
+    Layer(const Layer&) = delete;
+    Layer& operator=(const Layer&) = delete;
+    ~Layer() {
+        if (ownsDb)
+            sqlite3_close_v2(db);
+    }
+};
+
+// What a RegKey's handle points at: the key in the file this process
+// writes, over the machine-wide file that is only read.
+struct OpenKey {
+    RegistryFiles files;
+    Layer own;
+    Layer machine;
+    std::string path; // the key's full name as first stored
+    RegAccess access = RegRead;
+};
+
+OpenKey* Key(void* handle) { return static_cast<OpenKey*>(handle); }
 
 // The full stored name of subKey: the hive, then the backslash-separated
 // names. False for an empty name inside the path.
@@ -134,48 +130,88 @@ bool FullPath(const char* subKey, std::string& full) {
     }
 }
 
-// Opens the database for one key: created with its tables on first use.
-std::int32_t Connect(RegAccess access, OpenKey& key) {
-    const std::string file = DatabaseFile();
-    MakeParentDirectories(file);
-    const int opened = sqlite3_open_v2(file.c_str(), &key.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+// Opens the file this process writes, which exists already; makes its
+// tables when they are not there yet.
+std::int32_t ConnectOwn(OpenKey& key) {
+    const int opened = sqlite3_open_v2(key.files.own.c_str(), &key.own.db, SQLITE_OPEN_READWRITE, nullptr);
     if (opened != SQLITE_OK)
-        return Failed(key.db ? sqlite3_extended_errcode(key.db) : opened);
-    sqlite3_busy_timeout(key.db, kBusyTimeoutMs);
+        return Failed(key.own.db ? sqlite3_extended_errcode(key.own.db) : opened);
+    sqlite3_busy_timeout(key.own.db, kBusyTimeoutMs);
     // Processes that meet on a new database race to turn on WAL and make the
     // tables; SQLite reports the loser busy at once rather than waiting.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kBusyTimeoutMs);
     for (;;) {
-        const int rc = sqlite3_exec(key.db, kSchema, nullptr, nullptr, nullptr);
+        const int rc = sqlite3_exec(key.own.db, kSchema, nullptr, nullptr, nullptr);
         if (rc == SQLITE_OK)
             break;
         if ((rc != SQLITE_BUSY && rc != SQLITE_LOCKED) || std::chrono::steady_clock::now() > deadline)
             return Failed(rc);
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    if ((access & RegWrite) && sqlite3_db_readonly(key.db, "main") == 1)
+    if ((key.access & RegWrite) && sqlite3_db_readonly(key.own.db, "main") == 1)
         return RegAccessDenied;
-    key.access = access;
     return RegOk;
 }
 
-// Looks up full; on success key.path is the name as stored.
-std::int32_t FindKey(OpenKey& key, const std::string& full) {
+// The machine-wide file, read-only and immutable: nothing is ever created
+// beside it, and a user who may not write its folder can still read it.
+void ConnectMachine(OpenKey& key) {
+    std::string uri = "file:";
+    for (const char c : key.files.machine) {
+        switch (c) {
+        case '%': uri += "%25"; break;
+        case '?': uri += "%3f"; break;
+        case '#': uri += "%23"; break;
+        default: uri += c;
+        }
+    }
+    uri += "?mode=ro&immutable=1";
+    if (sqlite3_open_v2(uri.c_str(), &key.machine.db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) != SQLITE_OK) {
+        sqlite3_close_v2(key.machine.db);
+        key.machine.db = nullptr;
+    }
+}
+
+// Looks up full in one database; on success stored is the name as stored.
+std::int32_t FindKey(sqlite3* db, const std::string& full, std::string& stored) {
     if (full == kHive) {
-        key.path = full;
+        stored = full;
         return RegOk;
     }
-    Statement select(key.db, "SELECT path FROM reg_keys WHERE path = ?1");
+    if (!db)
+        return RegNotFound;
+    Statement select(db, "SELECT path FROM reg_keys WHERE path = ?1");
     const int rc = select.Bind(1, full).Step();
     if (rc == SQLITE_DONE)
         return RegNotFound;
     if (rc != SQLITE_ROW)
         return Failed(rc);
-    const auto* stored = reinterpret_cast<const char*>(sqlite3_column_text(select.get(), 0));
-    if (!stored)
-        return Failed(sqlite3_errcode(key.db));
-    key.path = stored;
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(select.get(), 0));
+    if (!text)
+        return Failed(sqlite3_errcode(db));
+    stored = text;
     return RegOk;
+}
+
+// Finds full in both files without creating either. A machine-wide file that
+// cannot be read counts as one without the key.
+std::int32_t Find(OpenKey& key, const std::string& full) {
+    if (FileExists(key.files.own)) {
+        std::int32_t result = ConnectOwn(key);
+        if (result == RegOk)
+            result = FindKey(key.own.db, full, key.path);
+        if (result != RegOk && result != RegNotFound)
+            return result;
+        key.own.holdsKey = result == RegOk;
+    }
+    if (!key.files.machine.empty()) {
+        ConnectMachine(key);
+        std::string stored;
+        key.machine.holdsKey = FindKey(key.machine.db, full, stored) == RegOk;
+        if (key.machine.holdsKey && !key.own.holdsKey)
+            key.path = stored;
+    }
+    return key.own.holdsKey || key.machine.holdsKey ? RegOk : RegNotFound;
 }
 
 // Inserts full and its missing ancestors. The hive itself is never stored.
@@ -197,35 +233,79 @@ std::int32_t Exec(sqlite3* db, const char* sql) {
     return rc == SQLITE_OK ? RegOk : Failed(rc);
 }
 
-// Runs the creation under a write lock, so that two processes creating the
-// same key see one of them create it. Inside a transaction, that transaction
-// already holds the lock and decides what lands.
-std::int32_t CreateKey(OpenKey& key, const std::string& full, bool& created) {
-    const bool own = sqlite3_get_autocommit(key.db) != 0;
-    std::int32_t result = own ? Exec(key.db, "BEGIN IMMEDIATE") : RegOk;
+// Makes the key in the file this process writes (the file too, the first
+// time), under a write lock, so that of two processes creating the same key
+// one is told it created it. Inside a RegTransaction, that transaction holds
+// the lock and decides what lands.
+std::int32_t CreateOwnKey(OpenKey& key, const std::string& full, bool& created) {
+    created = false;
+    if (!key.own.db) {
+        if (!PrepareOwnFile(key.files))
+            return RegError;
+        const std::int32_t result = ConnectOwn(key);
+        if (result != RegOk)
+            return result;
+    }
+    const bool own = sqlite3_get_autocommit(key.own.db) != 0;
+    std::int32_t result = own ? Exec(key.own.db, "BEGIN IMMEDIATE") : RegOk;
     if (result != RegOk)
         return result;
-    result = FindKey(key, full);
+    std::string stored;
+    result = FindKey(key.own.db, full, stored);
     if (result == RegNotFound) {
-        result = InsertWithAncestors(key.db, full);
+        result = InsertWithAncestors(key.own.db, full);
         created = result == RegOk;
-        if (created)
-            key.path = full;
+        stored = full;
     }
     if (own && result == RegOk)
-        result = Exec(key.db, "COMMIT");
-    if (own && result != RegOk)
-        sqlite3_exec(key.db, "ROLLBACK", nullptr, nullptr, nullptr);
-    if (result != RegOk)
+        result = Exec(key.own.db, "COMMIT");
+    if (result != RegOk) {
+        if (own)
+            sqlite3_exec(key.own.db, "ROLLBACK", nullptr, nullptr, nullptr);
         created = false;
-    return result;
+        return result;
+    }
+    key.own.holdsKey = true;
+    if (key.path.empty())
+        key.path = stored;
+    return RegOk;
 }
 
-// Opens or creates full on key's connection, already made.
-std::int32_t FindOrCreate(OpenKey& key, const std::string& full, bool& created) {
-    // An existing key needs no write lock.
-    const std::int32_t result = FindKey(key, full);
-    return IsAbsent(result) ? CreateKey(key, full, created) : result;
+std::unique_ptr<OpenKey> NewKey(RegAccess access) {
+    auto key = std::make_unique<OpenKey>();
+    key->files = CurrentRegistryFiles();
+    key->access = access;
+    return key;
+}
+
+// One value of the key in one database.
+std::int32_t QueryLayer(const Layer& layer, const std::string& path, const char* name, std::uint32_t* type,
+                        unsigned char* data, std::uint32_t* size) {
+    if (!layer.holdsKey || !layer.db)
+        return RegNotFound;
+    Statement select(layer.db, "SELECT type, data FROM reg_values WHERE key = ?1 AND name = ?2");
+    const int rc = select.Bind(1, path).Bind(2, name ? name : "").Step();
+    if (rc == SQLITE_DONE)
+        return RegNotFound;
+    if (rc != SQLITE_ROW)
+        return Failed(rc);
+    if (type)
+        *type = static_cast<std::uint32_t>(sqlite3_column_int64(select.get(), 0));
+    if (!size)
+        return RegOk;
+    const void* stored = sqlite3_column_blob(select.get(), 1);
+    const auto length = static_cast<std::uint32_t>(sqlite3_column_bytes(select.get(), 1));
+    if (!stored && length)
+        return Failed(sqlite3_errcode(layer.db));
+    const std::uint32_t room = *size;
+    *size = length;
+    if (!data)
+        return RegOk;
+    if (room < length)
+        return RegMoreData;
+    if (length)
+        std::memcpy(data, stored, length);
+    return RegOk;
 }
 
 } // namespace
@@ -235,10 +315,8 @@ std::int32_t RegKey::Open(const char* path, RegAccess access) {
     std::string full;
     if (!FullPath(path, full))
         return RegNotFound;
-    auto key = std::make_unique<OpenKey>();
-    std::int32_t result = Connect(access, *key);
-    if (result == RegOk)
-        result = FindKey(*key, full);
+    std::unique_ptr<OpenKey> key = NewKey(access);
+    const std::int32_t result = Find(*key, full);
     if (result == RegOk)
         m_handle = key.release();
     return result;
@@ -250,37 +328,11 @@ std::int32_t RegKey::CreateOrOpen(const char* path, RegAccess access, bool* crea
     std::string full;
     if (!FullPath(path, full))
         return RegInvalidParameter;
-    auto key = std::make_unique<OpenKey>();
-    std::int32_t result = Connect(access, *key);
-    if (result == RegOk)
-        result = FindOrCreate(*key, full, isNew);
-    if (result == RegOk)
-        m_handle = key.release();
-    if (created)
-        *created = isNew;
-    return result;
-}
-
-std::int32_t RegKey::CreateOrOpen(const char* path, RegAccess access, bool* created, RegTransaction& change) {
-    Close();
-    bool isNew = false;
-    std::string full;
-    if (!FullPath(path, full))
-        return RegInvalidParameter;
-    if (!change.m_handle) {
-        auto connection = std::make_unique<OpenKey>();
-        std::int32_t result = Connect(RegReadWrite, *connection);
-        if (result == RegOk)
-            result = Exec(connection->db, "BEGIN IMMEDIATE");
-        if (result != RegOk)
-            return result;
-        change.m_handle = connection.release();
-    }
-    auto key = std::make_unique<OpenKey>();
-    key->db = Key(change.m_handle)->db;
-    key->ownsDb = false;
-    key->access = access;
-    const std::int32_t result = FindOrCreate(*key, full, isNew);
+    std::unique_ptr<OpenKey> key = NewKey(access);
+    // An existing key needs no write, so no file is made for it.
+    std::int32_t result = Find(*key, full);
+    if (result == RegNotFound)
+        result = CreateOwnKey(*key, full, isNew);
     if (result == RegOk)
         m_handle = key.release();
     if (created)
@@ -296,29 +348,10 @@ std::int32_t RegKey::QueryValue(const char* name, std::uint32_t* type, unsigned 
         return RegAccessDenied;
     if (data && !size)
         return RegInvalidParameter;
-    Statement select(key->db, "SELECT type, data FROM reg_values WHERE key = ?1 AND name = ?2");
-    const int rc = select.Bind(1, key->path).Bind(2, name ? name : "").Step();
-    if (rc == SQLITE_DONE)
-        return RegNotFound;
-    if (rc != SQLITE_ROW)
-        return Failed(rc);
-    if (type)
-        *type = static_cast<std::uint32_t>(sqlite3_column_int64(select.get(), 0));
-    if (!size)
-        return RegOk;
-    const void* stored = sqlite3_column_blob(select.get(), 1);
-    const auto length = static_cast<std::uint32_t>(sqlite3_column_bytes(select.get(), 1));
-    if (!stored && length)
-        return Failed(sqlite3_errcode(key->db));
-    const std::uint32_t room = *size;
-    *size = length;
-    if (!data)
-        return RegOk;
-    if (room < length)
-        return RegMoreData;
-    if (length)
-        std::memcpy(data, stored, length);
-    return RegOk;
+    const std::int32_t result = QueryLayer(key->own, key->path, name, type, data, size);
+    if (result != RegNotFound)
+        return result;
+    return QueryLayer(key->machine, key->path, name, type, data, size);
 }
 
 std::int32_t RegKey::SetValue(const char* name, std::uint32_t type, const unsigned char* data, std::uint32_t size) {
@@ -329,8 +362,15 @@ std::int32_t RegKey::SetValue(const char* name, std::uint32_t type, const unsign
         return RegAccessDenied;
     if (!data && size)
         return RegInvalidParameter;
+    // A key seen only in the machine-wide file gets its copy in this process's own file now.
+    bool created = false;
+    if (!key->own.holdsKey) {
+        const std::int32_t result = CreateOwnKey(*key, key->path, created);
+        if (result != RegOk)
+            return result;
+    }
     // A value written again keeps the letter case of its first name, as on Windows.
-    Statement upsert(key->db,
+    Statement upsert(key->own.db,
                      "INSERT INTO reg_values(key, name, type, data) VALUES(?1, ?2, ?3, ?4)"
                      " ON CONFLICT(key, name) DO UPDATE SET type = excluded.type, data = excluded.data");
     const int rc = upsert.Bind(1, key->path)
@@ -346,9 +386,51 @@ void RegKey::Close() {
     m_handle = nullptr;
 }
 
+// Under a change every key uses the change's connection to this process's
+// own file, which the change holds under a write lock from its first key on.
+std::int32_t RegKey::CreateOrOpen(const char* path, RegAccess access, bool* created, RegTransaction& change) {
+    Close();
+    bool isNew = false;
+    std::string full;
+    if (!FullPath(path, full))
+        return RegInvalidParameter;
+    if (!change.m_handle) {
+        std::unique_ptr<OpenKey> connection = NewKey(RegReadWrite);
+        if (!PrepareOwnFile(connection->files))
+            return RegError;
+        std::int32_t result = ConnectOwn(*connection);
+        if (result == RegOk)
+            result = Exec(connection->own.db, "BEGIN IMMEDIATE");
+        if (result != RegOk)
+            return result;
+        change.m_handle = connection.release();
+    }
+    std::unique_ptr<OpenKey> key = NewKey(access);
+    key->own.db = Key(change.m_handle)->own.db;
+    key->own.ownsDb = false;
+    std::int32_t result = FindKey(key->own.db, full, key->path);
+    key->own.holdsKey = result == RegOk;
+    if (result == RegNotFound && !key->files.machine.empty()) {
+        ConnectMachine(*key);
+        std::string stored;
+        key->machine.holdsKey = FindKey(key->machine.db, full, stored) == RegOk;
+        if (key->machine.holdsKey) {
+            key->path = stored;
+            result = RegOk;
+        }
+    }
+    if (result == RegNotFound)
+        result = CreateOwnKey(*key, full, isNew);
+    if (result == RegOk)
+        m_handle = key.release();
+    if (created)
+        *created = isNew;
+    return result;
+}
+
 RegTransaction::~RegTransaction() {
     if (OpenKey* connection = Key(m_handle)) {
-        sqlite3_exec(connection->db, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_exec(connection->own.db, "ROLLBACK", nullptr, nullptr, nullptr);
         delete connection;
     }
 }
@@ -357,7 +439,7 @@ std::int32_t RegTransaction::Commit() {
     OpenKey* connection = Key(m_handle);
     if (!connection)
         return RegOk;
-    const std::int32_t result = Exec(connection->db, "COMMIT");
+    const std::int32_t result = Exec(connection->own.db, "COMMIT");
     if (result != RegOk)
         return result; // the destructor rolls back
     delete connection;
