@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -56,20 +57,27 @@ void Note(int verdict, const std::string& detail) {
     }
 }
 
+// Empty when there is none, or no registry yet.
 std::string StoredMachineId() {
     std::string bytes;
-    if (!tarntest::GetRegistryValue(kConfigKey, "Machine ID", bytes))
+    try {
+        if (!tarntest::GetRegistryValue(kConfigKey, "Machine ID", bytes))
+            return "";
+    } catch (const std::exception&) {
         return "";
+    }
     return bytes.substr(0, bytes.find('\0'));
 }
 
 void CopyFile(const std::string& from, const std::string& to) {
     for (const char* suffix : {"", "-wal", "-shm", "-journal"})
         std::remove((to + suffix).c_str());
+    // No file to copy: a machine that never used the registry.
     std::ifstream in(from, std::ios::binary);
+    if (!in)
+        return;
     std::ofstream out(to, std::ios::binary);
-    if (in)
-        out << in.rdbuf();
+    out << in.rdbuf();
 }
 
 // Runs body in a child process; Crashed when it dies of a signal.
