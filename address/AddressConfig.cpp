@@ -6,6 +6,7 @@
 #include "address/Address.h"
 #include "messages/Trace.h"
 #include "platform/Registry.h"
+#include "vcom/Immortal.h"
 #include "vcom/MemHolder.h"
 
 namespace address {
@@ -18,10 +19,7 @@ const char kAddressValue[] = "QAS Address";
 // Serialises creation and destruction of the instance. Made on first use and
 // never destroyed: the unload hook that destroys the instance may run after
 // the file-scope objects are gone.
-vcom::CriticalSection& ConfigLock() {
-    static vcom::CriticalSection* lock = new vcom::CriticalSection();
-    return *lock;
-}
+vcom::CriticalSection& ConfigLock() { return vcom::Immortal<vcom::CriticalSection, AddressConfig>(); }
 AddressConfig* g_config = nullptr;
 
 } // namespace

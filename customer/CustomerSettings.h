@@ -20,8 +20,9 @@ public:
     bool IsLoaded() const { return m_loaded; }
 
     // Reads all four names from an existing key, or creates the key with the
-    // defaults. Throws -1 (key or a value unusable) or -4; the table then
-    // stays unloaded so that the next attempt reads again.
+    // defaults as one registry change. Throws -1 (key or a value unusable) or
+    // -4 (memory ran short); the table then stays unloaded and the registry
+    // as it was, so that the next attempt reads or creates again.
     void Load();
 
     // The servlet name of displayName; empty when there is none.
@@ -31,6 +32,12 @@ private:
     std::map<std::string, std::string> m_names;
     bool m_loaded = false;
 };
+
+// The stored bytes of "Most Recently Used" as a public name and a password:
+// the text up to the first NUL, split at its first ";" (a password may hold
+// more). False, with both left alone, for a value of at most 1 byte or a text
+// without ";".
+bool SplitRememberedLogin(const std::string& bytes, std::string& publicName, std::string& password);
 
 // The last public name and password that led to a ticket, in "Most Recently Used".
 class RememberedLogin {

@@ -93,7 +93,7 @@ void DecodeReply(const std::vector<char>& body, Dead::IMessage*& record, std::st
     record = nullptr;
     const vcom::ref<Dead::IMessageFactory> factory = Dead::GetMessageFactory();
     if (!factory)
-        throw std::int32_t(-1);
+        vcom::Fail(vcom::Failure);
     std::int32_t err = 0;
     vcom::IComponent* decoded = factory->DecodeReply(Dead::IMessage::Id, &err, &reply);
     // The reply record answers its primary interface, IMessage.
@@ -101,7 +101,7 @@ void DecodeReply(const std::vector<char>& body, Dead::IMessage*& record, std::st
     if (!decoded) {
         tarnClientLib::TraceFailed("unreadable reply: a body of %zu bytes is not a reply record (code %d)",
                                    body.size() - 1, err);
-        throw err;
+        vcom::Fail(err);
     }
     strResponseBody = DecodedText;
 }

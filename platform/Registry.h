@@ -24,7 +24,39 @@ namespace platform {
 enum RegType : std::uint32_t { RegSz = 1, RegBinary = 3, RegDword = 4 };
 enum RegResult : std::int32_t {
     RegOk = 0, RegError = 1, RegNotFound = 2, RegAccessDenied = 5, RegInvalidHandle = 6,
-    RegInvalidParameter = 87, RegMoreData = 234
+    RegNoMemory = 14, RegInvalidParameter = 87, RegMoreData = 234
+};
+
+// What a result says about a value or key that was asked for: only
+// RegNotFound means it is not there; any other failure says nothing about it,
+// so a caller must never overwrite on such a result.
+inline bool IsAbsent(std::int32_t result) { return result == RegNotFound; }
+
+class RegKey;
+
+// A registry change that lands whole or not at all. Keys created or opened
+// through CreateOrOpen(..., change) share it: their key creations and value
+// writes become visible together at Commit(); a change destroyed uncommitted
+// undoes them. It also keeps other processes from changing the registry
+// between its reads and its writes. Keys opened under a change must be closed
+// before it ends.
+//
+// Where the target offers no registry transactions to an ordinary process
+// (Windows), every write lands at once and Commit() only reports success; the
+// callers order their writes so that a change cut short there still leaves
+// usable values.
+class RegTransaction {
+public:
+    RegTransaction() = default;
+    ~RegTransaction();
+    RegTransaction(const RegTransaction&) = delete;
+    RegTransaction& operator=(const RegTransaction&) = delete;
+
+    std::int32_t Commit();
+
+private:
+    friend class RegKey;
+    void* m_handle = nullptr;
 };
 enum RegAccess : std::uint32_t { RegRead = 1, RegWrite = 2, RegReadWrite = 3 };
 
@@ -43,6 +75,8 @@ public:
     // RegCreateKeyExA (non-volatile): creates missing ancestors; *created tells
     // a new key from an existing one (may be null).
     std::int32_t CreateOrOpen(const char* path, RegAccess access, bool* created);
+    // The same, as part of change (begun by its first key).
+    std::int32_t CreateOrOpen(const char* path, RegAccess access, bool* created, RegTransaction& change);
     // RegQueryValueExA: with data null only *size is set (the stored size);
     // with data, *size is the room in data on entry and the stored size on
     // return, RegMoreData when the room is too small. type may be null.

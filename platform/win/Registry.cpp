@@ -88,7 +88,7 @@ std::int32_t RegKey::QueryValue(const char* name, std::uint32_t* type, unsigned 
         if (result != ERROR_FILE_NOT_FOUND)
             break;
     }
-    return result;
+    return result == ERROR_NOT_ENOUGH_MEMORY ? RegNoMemory : result;
 }
 
 std::int32_t RegKey::SetValue(const char* name, std::uint32_t type, const unsigned char* data, std::uint32_t size) {
@@ -96,12 +96,23 @@ std::int32_t RegKey::SetValue(const char* name, std::uint32_t type, const unsign
     if (!key)
         return ERROR_INVALID_HANDLE;
     const HKEY to = key->user.get() ? key->user.get() : key->machine.get();
-    return RegSetValueExA(to, name, 0, type, data, size);
+    const LONG result = RegSetValueExA(to, name, 0, type, data, size);
+    return result == ERROR_NOT_ENOUGH_MEMORY ? RegNoMemory : result;
 }
 
 void RegKey::Close() {
     delete Key(m_handle);
     m_handle = nullptr;
 }
+
+// Registry transactions (KTM) are not offered to an ordinary process here:
+// keys under a change are plain keys and every write lands at once.
+std::int32_t RegKey::CreateOrOpen(const char* path, RegAccess access, bool* created, RegTransaction&) {
+    return CreateOrOpen(path, access, created);
+}
+
+RegTransaction::~RegTransaction() = default;
+
+std::int32_t RegTransaction::Commit() { return RegOk; }
 
 } // namespace platform

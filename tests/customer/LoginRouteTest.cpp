@@ -1,7 +1,6 @@
 // The login route: the host's prompt, what it proposes, when it comes back,
 // and the login remembered for later prompts and in "Most Recently Used".
 #include "tests/customer/CustomerHost.h"
-#include "tests/support/RegistryFaults.h"
 #include "tests/support/RegistryValues.h"
 
 namespace customertest {
@@ -100,21 +99,6 @@ TEST_F(CustomerTest, LoginGoesWithEveryLaterExchangeIsProposedAndSavedOnDestruct
     second.reset(); // any instance saves it
     ASSERT_TRUE(tarntest::GetStoredLogin(stored));
     EXPECT_EQ(stored, "alice;pa;ss");
-}
-
-TEST_F(CustomerTest, LoginThatCannotBeSavedIsKeptInTheProcess) {
-    server.Script(TicketAnswer("KEY-1"));
-    auto first = Manager();
-    auto second = Manager();
-    display.Then(ScriptedDisplay::Login("alice", "pw"));
-    std::string ticket;
-    ASSERT_EQ(Get(first.get(), "game", nullptr, nullptr, 0, ticket), vcom::Success);
-    if (!tarntest::MakeRegistryUnusable())
-        GTEST_SKIP() << "the registry of this target cannot be taken away";
-    first.reset(); // the save fails without a word
-    display.log.clear();
-    EXPECT_EQ(Get(second.get(), "game", nullptr, nullptr, 0, ticket), 2);
-    EXPECT_EQ(display.log, "P[alice|pw|]");
 }
 
 TEST_F(CustomerTest, EveryNewInstanceProposesTheStoredLoginUntilOneSucceeds) {

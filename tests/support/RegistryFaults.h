@@ -1,16 +1,10 @@
 // Changes what the registry lets the library do, for the rest of the current
-// test: take it away, or act as a user who may not write the machine-wide
-// store.
+// test: act as a user who may not write the machine-wide store. (Registry
+// failures themselves are covered by the torture runs, tests/torture.)
 #ifndef TARN_TESTS_SUPPORT_REGISTRYFAULTS_H
 #define TARN_TESTS_SUPPORT_REGISTRYFAULTS_H
 
 namespace tarntest {
-
-// On POSIX the registry file is moved where it cannot be created; the real
-// Windows registry cannot be taken away from a test. False when the target
-// has no way to do it (the caller skips its test). The next test starts with
-// a usable registry again.
-bool MakeRegistryUnusable();
 
 // For the rest of the current test the library meets the machine-wide store
 // as a standard user does: Windows denies it writes under
