@@ -58,6 +58,8 @@ private:
     // connection had to be replaced: the reply starts again from its first byte.
     static constexpr int Restarted = -1;
     int SafeRead(void* destination, int count);
+    // A receive failed: re-connects, or throws when no connection is left.
+    void ReadFailed();
     bool WaitForReply();
     int ProcessHttpHeader();
     // Both false when the reply restarted on a new connection.

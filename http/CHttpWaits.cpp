@@ -171,15 +171,20 @@ int CHttp::SafeRead(void* destination, int count) {
     }
     if (got == platform::SocketError)
         Trace("Socket Error, %d (%s)\n", LastError(), platform::SocketErrorCause(LastError()));
+    ReadFailed();
+    return Restarted;
+}
+
+void CHttp::ReadFailed() {
     ++m_failedReads;
     if (m_connections >= ConnectionsPerExchange)
         CHttpException::Raise("CHttp::SafeRead : failed after " + std::to_string(m_failedReads) + " read attempts");
     Reconnect();
-    return Restarted;
 }
 
 // Polls until the first reply bytes are pending and takes them into the
-// header buffer. A peer that closed or reset first has nothing more to say.
+// header buffer. A peer that closed first has nothing to say; one that
+// reset is asked again on a new connection while the polls last.
 bool CHttp::WaitForReply() {
     for (int poll = 1; poll <= FirstBytePolls; ++poll) {
         if (platform::SocketWaitReadable(m_socket, PollMicros) <= 0)
@@ -190,10 +195,13 @@ bool CHttp::WaitForReply() {
             m_headerFill = got;
             return true;
         }
-        if (got != platform::SocketWouldBlock) {
-            Trace("no reply from %s:%d: %s\n", m_hostName, m_port,
-                  got == 0 ? "connection closed" : platform::SocketErrorCause(LastError()));
+        if (got == 0) {
+            Trace("no reply from %s:%d: connection closed\n", m_hostName, m_port);
             return false;
+        }
+        if (got == platform::SocketError) {
+            Trace("Socket Error, %d (%s)\n", LastError(), platform::SocketErrorCause(LastError()));
+            ReadFailed();
         }
     }
     Trace("no reply from %s:%d within %d polls\n", m_hostName, m_port, FirstBytePolls);
