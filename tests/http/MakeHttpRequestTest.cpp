@@ -61,11 +61,11 @@ TEST_F(MakeHttpRequestTest, ServerThatFailsToAnswerGives999) {
         // The reply begins, then the server falls silent, or resets inside
         // the header, on every connection.
         {.scripts = {{ReadRequest(), Send(header), Silent()}}, .shorten = 100, .text = lost, .connections = 2},
-        {.scripts = {{ReadRequest(), Send(header), Pause(20), Reset()}}, .shorten = 1, .text = lost, .connections = 2},
-        {.scripts = {{ReadRequest(), Reset()}}, .shorten = 1, .text = lost, .connections = 2},
+        {.scripts = {CutByReset(header)}, .shorten = 1, .text = lost, .connections = 2},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.connections);
+        SCOPED_TRACE(&row - rows);
+        Restore();
         ScriptedServer server;
         for (const auto& script : row.scripts)
             server.Script(script);
@@ -170,12 +170,13 @@ TEST_F(MakeHttpRequestTest, ReplyCutByAResetIsReadAgainFromItsFirstByte) {
     const std::string replyBytes = BytesOf(reply.get()), whole = HttpReply(200, replyBytes);
     for (std::size_t cut : {std::size_t(1), std::size_t(20), whole.size() - replyBytes.size() + 2, whole.size() - 1}) {
         SCOPED_TRACE(cut);
+        Restore();
         ScriptedServer server;
-        server.Script({ReadRequest(), Send(whole.substr(0, cut)), Pause(50), Reset()});
+        server.Script(CutByReset(whole.substr(0, cut)));
         server.Script(Answer(whole));
         Binary binary;
         binary.record = NewAddressRequest();
-        EXPECT_EQ(binary.Exchange(server.Port()), 200);
+        EXPECT_EQ(binary.Exchange(server.Port()), 200) << binary.text;
         EXPECT_EQ(binary.bytes, replyBytes.size());
         ASSERT_NE(binary.record, nullptr);
         EXPECT_EQ(BytesOf(binary.record), replyBytes);
@@ -209,10 +210,12 @@ TEST_F(MakeHttpRequestTest, FailedBinaryExchangesGive999) {
         EXPECT_EQ(binary.Exchange(server.Port()), 999);
         EXPECT_EQ(binary.text, row.text);
         EXPECT_EQ(binary.bytes, row.bytes);
-        if (row.kept != Any)
+        if (row.kept != Any) {
             EXPECT_EQ(binary.record, row.kept == Request ? request : nullptr);
-        if (row.record == Unwritable && server.WaitFinished(1))
+        }
+        if (row.record == Unwritable && server.WaitFinished(1)) {
             EXPECT_EQ(server.Requests().at(0), ""); // nothing sent
+        }
     }
 }
 

@@ -35,6 +35,14 @@ protected:
     static void ShortenWaits(std::int64_t factor) { platform::SetTimeScalePpm(1000000 / factor); }
 };
 
+// A script: answers with sent, then the connection is cut by a reset, as
+// the client sees it: its next receive fails so. (A real reset reads as a
+// close under Wine.) The byte after the fault wakes a client that waits.
+inline std::vector<Step> CutByReset(const std::string& sent) {
+    return {ReadRequest(), Send(sent), Pause(50),
+            Run([] { platform::FailSocketCalls(platform::SocketCall::Receive, 1, 10054); }), Send("!"), Silent()};
+}
+
 // The request posted to 127.0.0.1:port; extra is whole lines.
 inline std::string Request(std::uint16_t port, const std::string& body = "", const std::string& path = "/t",
                            const std::string& agent = "a", const std::string& extra = "") {
