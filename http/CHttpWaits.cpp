@@ -6,8 +6,10 @@
 
 #include "http/CHttp.h"
 #include "messages/Trace.h"
+#include "platform/SocketErrorText.h"
 
 using tarnClientLib::Trace;
+using tarnClientLib::TraceFailed;
 
 namespace {
 
@@ -33,6 +35,8 @@ bool Retry(Step&& step) {
 }
 
 int LastError() { return platform::SocketLastError(); }
+
+std::string LastErrorText() { return platform::SocketErrorText(LastError()); }
 
 } // namespace
 
@@ -64,7 +68,7 @@ void CHttp::GetAddress(platform::Ipv4Endpoint& address) {
         return platform::ResolveHostIpv4(m_hostName, resolved);
     });
     if (!found) {
-        Trace("host %s not found\n", m_hostName);
+        TraceFailed("cannot resolve the host name \"%s\"", m_hostName);
         CHttpException::Raise("CHttp::GetAddress : call to ::gethostbyname failed after " +
                               std::to_string(m_maxAttempts) + " tries - last error code = " +
                               std::to_string(LastError()));
@@ -94,12 +98,14 @@ void CHttp::ConnectSocket() {
         Trace("Connect attempt #:%d\n", attempt);
         if (platform::SocketConnect(m_socket, address, m_timeoutSecs * MicrosPerSecond) == 0)
             return true;
-        Trace("connect to %s:%d failed: %s\n", m_hostName, m_port, platform::SocketErrorCause(LastError()));
+        Trace("Connect failed: %s\n", LastErrorText().c_str());
         return false;
     });
-    if (!connected)
+    if (!connected) {
+        TraceFailed("cannot connect to %s:%d: %s", m_hostName, m_port, LastErrorText().c_str());
         CHttpException::Raise("CHttp::Connect : call to ::socket failed - error code = " +
                               std::to_string(LastError()));
+    }
 }
 
 int CHttp::Reconnect() {
@@ -112,9 +118,11 @@ int CHttp::Reconnect() {
     m_headerLen = 0;
     m_contentLength = http::LengthNotDeclared;
     const int sent = platform::SocketSend(m_socket, m_requestBuf, m_requestLen);
-    if (sent < 0)
+    if (sent < 0) {
+        TraceFailed("cannot send the request again to %s:%d: %s", m_hostName, m_port, LastErrorText().c_str());
         CHttpException::Raise("CHttp::Reconnect : call to ::send failed - error code = " +
                               std::to_string(sent == platform::SocketWouldBlock ? 0 : LastError()));
+    }
     return sent;
 }
 
@@ -138,15 +146,17 @@ void CHttp::SafeSend() {
         if (result >= 0)
             return result > 0;
         if (result == platform::SocketError)
-            Trace("Send failed, reason:%d (%s)\n", LastError(), platform::SocketErrorCause(LastError()));
+            Trace("Send failed, reason:%d\n", LastError());
         if (m_connections >= ConnectionsPerExchange)
             return false;
         // The request went out again on the new connection: sending it once
         // more would make the server answer twice.
         return Reconnect() > 0;
     });
-    if (!sent)
+    if (!sent) {
+        TraceFailed("cannot send the request to %s:%d", m_hostName, m_port);
         CHttpException::Raise("CHttp::SafeSend : failed after " + std::to_string(tried) + " send attempts");
+    }
 }
 
 // Takes what is pending at once; waits only when nothing is.
@@ -161,7 +171,7 @@ int CHttp::SafeRead(void* destination, int count) {
         } else {
             Trace("::select failed, ThisRead:%d (0 == timeout) reason:%d\n", ready, LastError());
             if (ready == 0)
-                Trace("no reply byte from %s:%d within %d seconds\n", m_hostName, m_port, m_timeoutSecs);
+                Trace("no byte from %s:%d within %d seconds\n", m_hostName, m_port, m_timeoutSecs);
             got = platform::SocketError;
         }
     }
@@ -170,15 +180,18 @@ int CHttp::SafeRead(void* destination, int count) {
         return got;
     }
     if (got == platform::SocketError)
-        Trace("Socket Error, %d (%s)\n", LastError(), platform::SocketErrorCause(LastError()));
+        Trace("Socket Error, %d (%s)\n", LastError(), LastErrorText().c_str());
     ReadFailed();
     return Restarted;
 }
 
 void CHttp::ReadFailed() {
     ++m_failedReads;
-    if (m_connections >= ConnectionsPerExchange)
+    if (m_connections >= ConnectionsPerExchange) {
+        TraceFailed("no reply from %s:%d after %d read attempts on %d connections", m_hostName, m_port, m_failedReads,
+                    m_connections);
         CHttpException::Raise("CHttp::SafeRead : failed after " + std::to_string(m_failedReads) + " read attempts");
+    }
     Reconnect();
 }
 
@@ -196,14 +209,15 @@ bool CHttp::WaitForReply() {
             return true;
         }
         if (got == 0) {
-            Trace("no reply from %s:%d: connection closed\n", m_hostName, m_port);
+            TraceFailed("%s:%d closed the connection without a reply", m_hostName, m_port);
             return false;
         }
         if (got == platform::SocketError) {
-            Trace("Socket Error, %d (%s)\n", LastError(), platform::SocketErrorCause(LastError()));
+            Trace("Socket Error, %d (%s)\n", LastError(), LastErrorText().c_str());
             ReadFailed();
         }
     }
-    Trace("no reply from %s:%d within %d polls\n", m_hostName, m_port, FirstBytePolls);
+    TraceFailed("no reply from %s:%d within %d polls of %lld ms", m_hostName, m_port, FirstBytePolls,
+                static_cast<long long>(PollMicros / 1000));
     return false;
 }

@@ -93,6 +93,7 @@ int CHttp::ProcessHttpHeader() {
         Trace("CHttp::ProcessHttpHeader : Http 1.1 header not found\n");
         if (header.version != 10) {
             Trace("CHttp::ProcessHttpHeader : Http 1.0 header not found\n");
+            tarnClientLib::TraceFailed("unreadable reply from %s:%d: no HTTP status line", m_hostName, m_port);
             CHttpException::Raise(
                 "CHttp::ProcessHttpHeader : failed - HTTP version info missing from HTTP header");
         }
@@ -100,6 +101,8 @@ int CHttp::ProcessHttpHeader() {
     Trace("Status code :%d\n", header.status);
     if (!http::StatusAccepted(header.status)) {
         const std::string request(m_requestBuf, std::find(std::begin(m_requestBuf), std::end(m_requestBuf), '\0'));
+        tarnClientLib::TraceRefused("HTTP %d from %s:%d for %s", header.status, m_hostName, m_port,
+                                    request.substr(0, request.find('\r')).c_str());
         CHttpException::Raise("CHttp::ProcessHttpHeader : HTTP Request failed - request = " + request +
                               "; HTTP Status = " + std::to_string(header.status));
     }
@@ -119,9 +122,12 @@ bool CHttp::ReadHeader() {
         const int got = room > 0 ? SafeRead(m_headerBuf + m_headerFill, room) : 0;
         if (got == Restarted)
             return false;
-        if (got == 0)
+        if (got == 0) {
+            tarnClientLib::TraceFailed("%s:%d closed the connection before a whole HTTP header arrived", m_hostName,
+                                       m_port);
             CHttpException::Raise(
                 "CHttp::Read failed : no data left in the socket, and we haven't found the http header");
+        }
         m_headerFill += got;
     }
 }
@@ -152,9 +158,12 @@ bool CHttp::ReadBody(ReplyBody& body) {
         body.Grow(std::size_t(got));
     }
     // Without a declared length the body ends when the server closes.
-    if (declared)
+    if (declared) {
+        tarnClientLib::TraceFailed("%s:%d closed the connection after %zu of the %d body bytes declared", m_hostName,
+                                   m_port, body.Size(), m_contentLength);
         CHttpException::Raise("CHttp::Read failed : the connection closed after " + std::to_string(body.Size()) +
                               " of the " + std::to_string(m_contentLength) + " body bytes declared");
+    }
     return true;
 }
 

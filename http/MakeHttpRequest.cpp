@@ -65,8 +65,11 @@ void DecodeReply(const ReplyBody& body, Dead::IMessage*& record, std::string& st
     vcom::IComponent* decoded = factory->DecodeReply(Dead::IMessage::Id, &err, &reply);
     // The reply record answers its primary interface, IMessage.
     record = static_cast<Dead::IMessage*>(decoded);
-    if (!decoded)
+    if (!decoded) {
+        tarnClientLib::TraceFailed("unreadable reply: a body of %zu bytes is not a reply record (code %d)",
+                                   body.Size(), err);
         throw err;
+    }
     strResponseBody = DecodedText;
 }
 

@@ -51,10 +51,6 @@ int SocketReceive(SocketHandle socket, void* data, int count);
 // shutdown of the sending side would.
 int SocketClose(SocketHandle socket);
 
-// What a socket error number means, in a few words ("connection refused",
-// "timed out", ...), for traces.
-const char* SocketErrorCause(int error);
-
 // Tests only: makes the next `times` calls of one kind fail with `error` as
 // the last error. With error 0 the failure takes the call's quiet form:
 // Startup grants version 2.2, Select times out at once, Send and Receive

@@ -225,16 +225,4 @@ int SocketClose(SocketHandle socket) {
     return rc == 0 ? 0 : Failed(closeError);
 }
 
-const char* SocketErrorCause(int error) {
-    switch (error) {
-    case ECONNREFUSED: return "connection refused";
-    case ETIMEDOUT: return "timed out";
-    case ECONNRESET: return "connection reset";
-    case ECONNABORTED: return "connection aborted";
-    case EPIPE: return "connection closed";
-    case ENETUNREACH: case EHOSTUNREACH: return "unreachable";
-    default: return "socket error";
-    }
-}
-
 } // namespace platform

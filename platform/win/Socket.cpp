@@ -166,17 +166,4 @@ int SocketClose(SocketHandle socket) {
     return rc == SOCKET_ERROR ? SocketError : 0;
 }
 
-const char* SocketErrorCause(int error) {
-    switch (error) {
-    case WSAECONNREFUSED: return "connection refused";
-    case WSAETIMEDOUT: return "timed out";
-    case WSAECONNRESET: return "connection reset";
-    case WSAECONNABORTED: return "connection aborted";
-    case WSAESHUTDOWN: return "connection closed";
-    case WSAENETUNREACH: case WSAEHOSTUNREACH: return "unreachable";
-    case WSAHOST_NOT_FOUND: return "host not found";
-    default: return "socket error";
-    }
-}
-
 } // namespace platform
