@@ -71,12 +71,12 @@ TEST_F(CustomerSettingsTest, ConfiguredGetTicketNameIsThePathReadOncePerProcess)
 TEST_F(CustomerSettingsTest, KeyLackingAServletNameFailsEveryCreationUntilItIsAdded) {
     SetServletNames(false);
     std::int32_t err = 99;
-    EXPECT_EQ(NewCustomerManager(server.Address(), tarnclient::ICustomerManager::Id, &err), nullptr);
+    EXPECT_EQ(NewCustomerManager(server.Address(), tarnclient::ICustomerManager::Id, &err).get(), nullptr);
     EXPECT_EQ(err, vcom::Failure);
-    EXPECT_EQ(NewCustomerManager(server.Address(), tarnclient::ICustomerManager::Id, &err), nullptr);
+    EXPECT_EQ(NewCustomerManager(server.Address(), tarnclient::ICustomerManager::Id, &err).get(), nullptr);
     EXPECT_EQ(err, vcom::Failure);
     tarntest::SetRegistryText(kServletKey, "Email Customer", "mail");
-    EXPECT_NE(NewCustomerManager(server.Address(), tarnclient::ICustomerManager::Id, &err), nullptr);
+    EXPECT_NE(NewCustomerManager(server.Address(), tarnclient::ICustomerManager::Id, &err).get(), nullptr);
 }
 
 TEST_F(CustomerSettingsTest, MachineIdIsReadUnchangedWhateverItsForm) {
@@ -102,8 +102,8 @@ TEST_F(CustomerSettingsTest, UnusableRegistryFailsIdentityAndManager) {
     if (!tarntest::MakeRegistryUnusable())
         GTEST_SKIP() << "the registry of this target cannot be taken away";
     std::int32_t errs[2] = {99, 99};
-    EXPECT_EQ(NewIdentity(&errs[0]), nullptr);
-    EXPECT_EQ(NewCustomerManager(server.Address(), tarnclient::ICustomerManager::Id, &errs[1]), nullptr);
+    EXPECT_EQ(NewIdentity(&errs[0]).get(), nullptr);
+    EXPECT_EQ(NewCustomerManager(server.Address(), tarnclient::ICustomerManager::Id, &errs[1]).get(), nullptr);
     EXPECT_THAT(errs, testing::Each(vcom::Failure));
 }
 

@@ -8,9 +8,9 @@
 
 #include <tarnclient/TarnClient.h>
 
-#include "Ref.h"
-
 namespace tarn {
+
+using tarnclient::Ref;
 
 class Library {
 public:
