@@ -176,7 +176,8 @@ public:
     // 0: *ticket holds a new text (free it with TarnClientLib_MemFree); 1: no stored ticket;
     // a positive value from PromptLogin: the host gave up; negative: a failure code.
     // A new ticket is not put into the store: call PutTicket to keep it for
-    // a later GetTicket with useStoredTicket.
+    // a later GetTicket with useStoredTicket, which hands a stored ticket out
+    // once (and removes it).
     virtual int32 GetTicket(const char* product, const char* eventName, const char* contextId,
                                    const char* language, int32 useStoredTicket, IDisplayCallback* callback,
                                    char** ticket) = 0;
