@@ -92,8 +92,8 @@ protected:
 
     // The destructor entry of the Windows layout: bit 0 of flags frees the
     // memory. Elsewhere the root has a virtual destructor instead and this
-    // member is never used (hence no override).
-    void* DeletingDestructor(unsigned int flags) {
+    // member is never used.
+    void* DeletingDestructor(unsigned int flags) TARNCLIENT_ENTRY6_OVERRIDE {
         Self* self = static_cast<Self*>(this);
         if (flags & 1u)
             delete self;

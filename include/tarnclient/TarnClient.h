@@ -69,12 +69,16 @@ protected:
     // free the memory) and returning the object. Declaring it as a plain
     // operation and the destructor as non-virtual gives that entry under every
     // Windows compiler alike, MinGW's Itanium-style g++ included. The Itanium
-    // layout keeps the virtual destructor (two entries, 6 and 7).
+    // layout keeps the virtual destructor (two entries, 6 and 7), and there
+    // an implementation's DeletingDestructor is an ordinary member, so it is
+    // marked with TARNCLIENT_ENTRY6_OVERRIDE rather than override.
 #if defined(_WIN32)
     virtual void* DeletingDestructor(unsigned int flags) = 0;
     ~IComponent() {}
+#define TARNCLIENT_ENTRY6_OVERRIDE override
 #else
     virtual ~IComponent() {}
+#define TARNCLIENT_ENTRY6_OVERRIDE
 #endif
 };
 
@@ -246,29 +250,27 @@ constexpr const char* AppErrorText(int32 code) {
 // ReportError. The object belongs to the host, which keeps it alive while
 // GetTicket runs; the library takes no reference to it and never destroys
 // it, so AddRef and Release count nothing and the destructor entry does
-// nothing. (Its operations are not marked override because the destructor
-// entry overrides on Windows only.)
+// nothing.
 class DisplayCallback : public IDisplayCallback {
 public:
-    int32 Reserved(int32, int32, int32, int32, int32) { return vcom::NotImplemented; }
-    int32 AddRef() { return 1; }
-    int32 Release() { return 1; }
-    vcom::IComponent* QueryInterfaceConst(int32 id, int32* err) const {
+    int32 Reserved(int32, int32, int32, int32, int32) override { return vcom::NotImplemented; }
+    int32 AddRef() override { return 1; }
+    int32 Release() override { return 1; }
+    vcom::IComponent* QueryInterfaceConst(int32 id, int32* err) const override {
         return const_cast<DisplayCallback*>(this)->QueryInterfaceMutable(id, err);
     }
-    vcom::IComponent* QueryInterfaceMutable(int32 id, int32* err) {
+    vcom::IComponent* QueryInterfaceMutable(int32 id, int32* err) override {
         const bool known = Supports(id);
         if (err)
             *err = known ? vcom::Success : vcom::Failure;
         return known ? this : nullptr;
     }
-    bool Supports(int32 id) { return id == 0 || id == IDisplayCallback::Id; }
-    int32 Unused1(int32, int32) { return vcom::NotImplemented; }
-    int32 Unused2(int32, int32) { return vcom::NotImplemented; }
+    bool Supports(int32 id) override { return id == 0 || id == IDisplayCallback::Id; }
+    int32 Unused1(int32, int32) override { return vcom::NotImplemented; }
+    int32 Unused2(int32, int32) override { return vcom::NotImplemented; }
 
 protected:
-    // The destructor entry of the Windows layout (an ordinary member elsewhere).
-    void* DeletingDestructor(unsigned int) { return this; }
+    void* DeletingDestructor(unsigned int) TARNCLIENT_ENTRY6_OVERRIDE { return this; }
 };
 
 // Holds one reference to an interface and gives it back when it goes out of
