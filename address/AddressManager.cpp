@@ -119,8 +119,11 @@ IServerAddressList* AddressManager::GetServerAddressEnum(const char* product, co
         for (const ServerEntry& entry : entries) {
             vcom::ref<IServerAddress> record(static_cast<IServerAddress*>(core->CreateServerAddress(
                 IServerAddress::Id, entry.name.c_str(), entry.address.c_str(), &err, entry.uc)));
-            if (!record)
+            if (!record) {
+                tarnClientLib::TraceFailed("unreadable server list: server \"%s\" has an unusable address \"%s\"",
+                                           entry.name.c_str(), entry.address.c_str());
                 return nullptr;
+            }
             records.push_back(std::move(record));
         }
         return static_cast<IServerAddressList*>(
@@ -135,7 +138,8 @@ std::int32_t AddressManager::GetDataFromQAS(const std::string& product, const st
     xmlText.clear();
     try {
         ValidateAddressQuery(product, category, server);
-    } catch (const tarnClientLib::ResourceString&) {
+    } catch (const tarnClientLib::ResourceString& message) {
+        tarnClientLib::TraceFailed("%s", message.GetText() ? message.GetText() : "invalid query");
         return vcom::InvalidArgument;
     }
 
@@ -166,11 +170,14 @@ std::int32_t AddressManager::GetDataFromQAS(const std::string& product, const st
         vcom::ref<IReplyStatus> status = vcom::Query<IReplyStatus>(record.get(), &err);
         if (!status)
             return err;
-        if (status->GetStatus() != 0)
-            return vcom::Failure;
         vcom::ref<IAddressReplyFields> fields = vcom::Query<IAddressReplyFields>(record.get(), &err);
         if (!fields)
             return err;
+        if (const std::uint16_t code = status->GetStatus()) {
+            const vcom::LibMemHolder text(fields->GetStatusText());
+            tarnClientLib::TraceRefused("server status %u: %s", unsigned{code}, text ? text.text() : "");
+            return vcom::Failure;
+        }
         vcom::LibMemHolder serverList(fields->GetServerList());
         if (!serverList)
             return vcom::OutOfMemory;

@@ -5,6 +5,7 @@
 
 #include "messages/Module.h"
 #include "messages/ResourceString.h"
+#include "messages/Trace.h"
 
 namespace address {
 
@@ -45,8 +46,11 @@ void ReadServerEntries(const std::vector<Utility::XmlPairs>& elements, ServerEnt
         }
         // The reader counts pairs only, so a repeated attribute standing in
         // for a missing one shows up here as an empty value.
-        if (entry.name.empty() || entry.address.empty() || uc.empty())
+        if (entry.name.empty() || entry.address.empty() || uc.empty()) {
+            tarnClientLib::TraceFailed("unreadable server list: a <server> lacks name, address or uc (server %zu)",
+                                       read.size() + 1);
             throw tarnClientLib::ResourceString(tarnClientLib::kModuleName, kIncompleteServerMessage);
+        }
         entry.uc = static_cast<std::int32_t>(std::atoi(uc.c_str()));
         read.push_back(std::move(entry));
     }

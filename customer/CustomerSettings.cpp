@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "customer/RegistryValue.h"
+#include "messages/Trace.h"
 #include "platform/Registry.h"
 #include "vcom/Codes.h"
 
@@ -43,8 +44,10 @@ const char ServletNames::kGetTicket[] = "Get Ticket";
 void ServletNames::Load() {
     platform::RegKey key;
     bool created = false;
-    if (key.CreateOrOpen(kServletKey, platform::RegReadWrite, &created) != platform::RegOk)
+    if (key.CreateOrOpen(kServletKey, platform::RegReadWrite, &created) != platform::RegOk) {
+        tarnClientLib::TraceFailed("registry: cannot open or create %s for reading and writing", kServletKey);
         vcom::Fail(vcom::Failure);
+    }
     std::map<std::string, std::string> names;
     for (const ServletDefault& entry : kServletDefaults) {
         if (created) {
@@ -61,6 +64,8 @@ void ServletNames::Load() {
             vcom::Fail(vcom::OutOfMemory);
         case ValueRead::Absent:
         case ValueRead::Unreadable:
+            tarnClientLib::TraceFailed("registry: value \"%s\" under %s is missing or unreadable", entry.displayName,
+                                       kServletKey);
             vcom::Fail(vcom::Failure);
         }
     }
@@ -95,7 +100,7 @@ void RememberedLogin::Save() const {
     platform::RegKey key;
     if (key.Open(kUserLogKey, platform::RegWrite) != platform::RegOk)
         return;
-    WriteText(key, kMostRecentlyUsed, m_publicName + kLoginSeparator + m_password);
+    WriteText(key, kMostRecentlyUsed, m_publicName + kLoginSeparator + m_password.Reveal());
 }
 
 void RememberedLogin::Remember(const std::string& publicName, const std::string& password) {

@@ -7,6 +7,8 @@
 #include <map>
 #include <string>
 
+#include "messages/SecretText.h"
+
 namespace customer {
 
 // Display name -> servlet name, from "CMS Servlet Names".
@@ -36,7 +38,7 @@ public:
     // True once a login succeeded in this process; never cleared.
     bool IsRemembered() const { return m_remembered; }
     const std::string& PublicName() const { return m_publicName; }
-    const std::string& Password() const { return m_password; }
+    const std::string& Password() const { return m_password.Reveal(); }
 
     // Takes the stored pair when there is one. Never fails; leaves the flag alone.
     void Load();
@@ -47,7 +49,7 @@ public:
 
 private:
     std::string m_publicName;
-    std::string m_password;
+    tarnClientLib::SecretText m_password;
     bool m_remembered = false;
 };
 

@@ -2,6 +2,7 @@
 
 #include "customer/Customer.h"
 #include "customer/RegistryValue.h"
+#include "messages/Trace.h"
 #include "platform/Registry.h"
 #include "platform/Text.h"
 #include "vcom/MemHolder.h"
@@ -20,8 +21,10 @@ std::string CreateMachineId(platform::RegKey& key) {
         vcom::Fail(vcom::Failure);
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.c_str());
     if (key.SetValue(kMachineIdValue, platform::RegSz, bytes, static_cast<std::uint32_t>(text.size() + 1)) !=
-        platform::RegOk)
+        platform::RegOk) {
+        tarnClientLib::TraceFailed("registry: cannot write \"%s\" under %s", kMachineIdValue, kConfigKey);
         vcom::Fail(vcom::Failure);
+    }
     return text;
 }
 
@@ -35,8 +38,10 @@ MachineIdentity::MachineIdentity() {
 
 std::string MachineIdentity::ReadOrCreate() {
     platform::RegKey key;
-    if (key.CreateOrOpen(kConfigKey, platform::RegReadWrite, nullptr) != platform::RegOk)
+    if (key.CreateOrOpen(kConfigKey, platform::RegReadWrite, nullptr) != platform::RegOk) {
+        tarnClientLib::TraceFailed("registry: cannot open or create %s for reading and writing", kConfigKey);
         vcom::Fail(vcom::Failure);
+    }
     std::string bytes;
     switch (ReadValueBytes(key, kMachineIdValue, bytes)) {
     case ValueRead::Ok:
@@ -49,6 +54,7 @@ std::string MachineIdentity::ReadOrCreate() {
     case ValueRead::Unreadable:
         break;
     }
+    tarnClientLib::TraceFailed("registry: \"%s\" under %s is unreadable", kMachineIdValue, kConfigKey);
     vcom::Fail(vcom::Failure);
 }
 

@@ -69,6 +69,7 @@ void WaitForReply(CHttp& http) {
             return;
         std::this_thread::sleep_until(pollEnd);
     }
+    tarnClientLib::TraceFailed("no reply within %d polls of %u ms", FirstBytePolls, PollMs);
     vcom::Fail(vcom::Failure);
 }
 
@@ -97,8 +98,11 @@ void DecodeReply(const std::vector<char>& body, Dead::IMessage*& record, std::st
     vcom::IComponent* decoded = factory->DecodeReply(Dead::IMessage::Id, &err, &reply);
     // The reply record answers its primary interface, IMessage.
     record = static_cast<Dead::IMessage*>(decoded);
-    if (!decoded)
+    if (!decoded) {
+        tarnClientLib::TraceFailed("unreadable reply: a body of %zu bytes is not a reply record (code %d)",
+                                   body.size() - 1, err);
         throw err;
+    }
     strResponseBody = DecodedText;
 }
 

@@ -5,6 +5,7 @@
 
 #include <xmlparser/XMLParser.h>
 
+#include "messages/Trace.h"
 #include "vcom/Codes.h"
 #include "vcom/Ref.h"
 #include "xml/ParserMemHolder.h"
@@ -61,8 +62,10 @@ std::int32_t ParseXmlResponse(const std::string& document, std::int32_t length,
     if (!parser)
         vcom::Fail(err);
     ref<xmlparser::INode> root(parser->Parse(document.c_str(), length));
-    if (!root)
+    if (!root) {
+        tarnClientLib::TraceFailed("unreadable reply: the XML document of %d bytes is not well-formed", length);
         vcom::Fail(vcom::Failure);
+    }
 
     std::int32_t count = 1;
     ref<xmlparser::INodeList> children;
@@ -96,6 +99,8 @@ std::int32_t ParseXmlResponse(const std::string& document, std::int32_t length,
 
         XmlPairs pairs = ReadAttributes(*element, wanted);
         if (pairs.size() != wanted.size()) {
+            tarnClientLib::TraceFailed("unreadable reply: element %d has %zu of the %zu attributes wanted", i + 1,
+                                       pairs.size(), wanted.size());
             elements.clear();
             vcom::Fail(vcom::BadData);
         }

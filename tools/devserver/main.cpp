@@ -91,6 +91,7 @@ int main(int argc, char** argv) {
     Options options;
     CLI::App app{"tarn-devserver: a local address server and customer servlet for TarnClient hosts.\n"
                  "Data format and fault modes: tools/devserver/README.md."};
+    app.set_version_flag("--version", std::string("tarn-devserver ") + TARN_VERSION);
     app.add_option("--listen", options.listen, "ADDR:PORT to listen on; port 0 picks a free one")
         ->capture_default_str();
     app.add_option("--data", options.dataFile, "JSON data set (default: the built-in one, see --print-data)");
