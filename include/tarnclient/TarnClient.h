@@ -41,9 +41,10 @@ enum {
     InvalidOutPointer = -6,
 };
 
-// The root of every interface. Its table entries, on every target:
+// The root of every interface. Its table entries:
 //   0 Reserved  1 AddRef  2 Release  3 QueryInterface const
-//   4 QueryInterface  5 Supports  6 the destructor  then the own operations.
+//   4 QueryInterface  5 Supports  6 the destructor (6 and 7 on Linux),
+//   then the interface's own operations in the order declared.
 // No virtual operation shares its name with another: the Microsoft layout
 // groups and reverses overloads, so the two QueryInterface entries have names
 // of their own and the QueryInterface overloads a host calls forward to them.
