@@ -6,6 +6,7 @@
 #include "customer/RegistryValue.h"
 #include "messages/Trace.h"
 #include "platform/Registry.h"
+#include "platform/UserSecret.h"
 #include "vcom/Codes.h"
 
 namespace customer {
@@ -79,13 +80,8 @@ std::string ServletNames::Find(const std::string& displayName) const {
 }
 
 void RememberedLogin::Load() {
-    platform::RegKey key;
-    bool created = false;
-    // Creating the key here is what lets a later save (open only) succeed.
-    if (key.CreateOrOpen(kUserLogKey, platform::RegRead, &created) != platform::RegOk || created)
-        return;
     std::string bytes;
-    if (ReadValueBytes(key, kMostRecentlyUsed, bytes) != ValueRead::Ok || bytes.size() <= 1)
+    if (!platform::LoadUserSecret(kUserLogKey, kMostRecentlyUsed, bytes) || bytes.size() <= 1)
         return;
     // A public name never holds the separator; a password may.
     const std::string text = TextUpToNul(bytes);
@@ -97,10 +93,9 @@ void RememberedLogin::Load() {
 }
 
 void RememberedLogin::Save() const {
-    platform::RegKey key;
-    if (key.Open(kUserLogKey, platform::RegWrite) != platform::RegOk)
-        return;
-    WriteText(key, kMostRecentlyUsed, m_publicName + kLoginSeparator + m_password.Reveal());
+    // Stored as a REG_SZ text would be, with its terminator.
+    const std::string text = m_publicName + kLoginSeparator + m_password.Reveal();
+    platform::SaveUserSecret(kUserLogKey, kMostRecentlyUsed, text + '\0');
 }
 
 void RememberedLogin::Remember(const std::string& publicName, const std::string& password) {

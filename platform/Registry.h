@@ -1,8 +1,18 @@
 // HKEY_LOCAL_MACHINE, as the library uses it.
 //
-// On Windows this is the real registry. Elsewhere it is an SQLite database
-// (TARN_REGISTRY, else /var/lib/tarn/registry.db) with the same behaviour for
-// the calls below, so the code above it is the same on both targets.
+// On Windows this is the real registry. A key opened for writing where
+// Windows denies it (a standard user) is the same path under
+// HKEY_CURRENT_USER instead, its values read from HKEY_LOCAL_MACHINE first
+// where they are there; a key opened for reading only is never redirected.
+//
+// Elsewhere it is an SQLite database with the same behaviour for the calls
+// below: the file TARN_REGISTRY names, else the user's own file
+// ($XDG_STATE_HOME/tarn/registry.db, else ~/.local/state/tarn/registry.db;
+// folder 0700, file 0600), with keys and values it lacks read from the
+// machine-wide /var/lib/tarn/registry.db, which is never written. Reading
+// never creates a file; the first write does.
+//
+// Either way the code above it is the same on both targets.
 #ifndef TARN_PLATFORM_REGISTRY_H
 #define TARN_PLATFORM_REGISTRY_H
 
@@ -47,6 +57,21 @@ public:
 private:
     void* m_handle = nullptr;
 };
+
+// Installers only (tarn-devserver --register-machine): from now on this
+// process keeps its keys in the machine-wide store every user reads. POSIX:
+// /var/lib/tarn/registry.db, created readable by all. Windows: no change,
+// HKEY_LOCAL_MACHINE is written wherever Windows allows it.
+void UseMachineWideRegistry();
+
+// Tests only, not reachable from the library's exports: the machine-wide
+// store as a standard user meets it.
+// Windows: while on, opening a key under HKEY_LOCAL_MACHINE for writing
+// fails with RegAccessDenied. POSIX never writes that store: no effect.
+void DenyMachineRegistryWrites(bool on);
+// POSIX: the machine-wide file is path instead of /var/lib/tarn/registry.db
+// (null or empty: back to it). Windows: no effect.
+void SetMachineRegistryFile(const char* path);
 
 } // namespace platform
 

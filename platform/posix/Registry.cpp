@@ -1,5 +1,5 @@
-// HKEY_LOCAL_MACHINE as an SQLite database shared by every process of the
-// machine (TARN_REGISTRY, else /var/lib/tarn/registry.db).
+// HKEY_LOCAL_MACHINE as SQLite databases: the file this process writes,
+// over the machine-wide one it only reads (platform/posix/RegistryFiles.h).
 #include "platform/Registry.h"
 
 #include <chrono>
@@ -10,14 +10,14 @@
 #include <thread>
 
 #include <sqlite3.h>
-#include <sys/stat.h>
+
+#include "platform/posix/RegistryFiles.h"
 
 namespace platform {
 
 namespace {
 
 const char kHive[] = "HKEY_LOCAL_MACHINE";
-const char kDefaultFile[] = "/var/lib/tarn/registry.db";
 const int kBusyTimeoutMs = 5000;
 
 const char kSchema[] =
@@ -30,20 +30,6 @@ const char kSchema[] =
     "  type INTEGER NOT NULL,"
     "  data BLOB NOT NULL,"
     "  PRIMARY KEY(key, name));";
-
-// What a RegKey's handle points at: its own connection and the key's stored path.
-struct OpenKey {
-    sqlite3* db = nullptr;
-    std::string path;
-    RegAccess access = RegRead;
-
-    OpenKey() = default;
-    OpenKey(const OpenKey&) = delete;
-    OpenKey& operator=(const OpenKey&) = delete;
-    ~OpenKey() { sqlite3_close_v2(db); }
-};
-
-OpenKey* Key(void* handle) { return static_cast<OpenKey*>(handle); }
 
 class Statement {
 public:
@@ -67,16 +53,28 @@ private:
     sqlite3_stmt* m_stmt = nullptr;
 };
 
-std::string DatabaseFile() {
-    const char* path = std::getenv("TARN_REGISTRY");
-    return path && *path ? path : kDefaultFile;
-}
+// One database as a key sees it.
+struct Layer {
+    sqlite3* db = nullptr;
+    bool holdsKey = false;
 
-void MakeParentDirectories(const std::string& file) {
-    for (std::string::size_type slash = file.find('/', 1); slash != std::string::npos;
-         slash = file.find('/', slash + 1))
-        mkdir(file.substr(0, slash).c_str(), 0755);
-}
+    Layer() = default;
+    Layer(const Layer&) = delete;
+    Layer& operator=(const Layer&) = delete;
+    ~Layer() { sqlite3_close_v2(db); }
+};
+
+// What a RegKey's handle points at: the key in the file this process
+// writes, over the machine-wide file that is only read.
+struct OpenKey {
+    RegistryFiles files;
+    Layer own;
+    Layer machine;
+    std::string path; // the key's full name as first stored
+    RegAccess access = RegRead;
+};
+
+OpenKey* Key(void* handle) { return static_cast<OpenKey*>(handle); }
 
 // The full stored name of subKey: the hive, then the backslash-separated
 // names. False for an empty name inside the path.
@@ -96,46 +94,86 @@ bool FullPath(const char* subKey, std::string& full) {
     }
 }
 
-// Opens the database for one key: created with its tables on first use.
-std::int32_t Connect(RegAccess access, OpenKey& key) {
-    const std::string file = DatabaseFile();
-    MakeParentDirectories(file);
-    if (sqlite3_open_v2(file.c_str(), &key.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
+// Opens the file this process writes, which exists already; makes its
+// tables when they are not there yet.
+std::int32_t ConnectOwn(OpenKey& key) {
+    if (sqlite3_open_v2(key.files.own.c_str(), &key.own.db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
         return RegError;
-    sqlite3_busy_timeout(key.db, kBusyTimeoutMs);
+    sqlite3_busy_timeout(key.own.db, kBusyTimeoutMs);
     // Processes that meet on a new database race to turn on WAL and make the
     // tables; SQLite reports the loser busy at once rather than waiting.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kBusyTimeoutMs);
     for (;;) {
-        const int rc = sqlite3_exec(key.db, kSchema, nullptr, nullptr, nullptr);
+        const int rc = sqlite3_exec(key.own.db, kSchema, nullptr, nullptr, nullptr);
         if (rc == SQLITE_OK)
             break;
         if ((rc != SQLITE_BUSY && rc != SQLITE_LOCKED) || std::chrono::steady_clock::now() > deadline)
             return RegError;
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    if ((access & RegWrite) && sqlite3_db_readonly(key.db, "main") == 1)
+    if ((key.access & RegWrite) && sqlite3_db_readonly(key.own.db, "main") == 1)
         return RegAccessDenied;
-    key.access = access;
     return RegOk;
 }
 
-// Looks up full; on success key.path is the name as stored.
-std::int32_t FindKey(OpenKey& key, const std::string& full) {
+// The machine-wide file, read-only and immutable: nothing is ever created
+// beside it, and a user who may not write its folder can still read it.
+void ConnectMachine(OpenKey& key) {
+    std::string uri = "file:";
+    for (const char c : key.files.machine) {
+        switch (c) {
+        case '%': uri += "%25"; break;
+        case '?': uri += "%3f"; break;
+        case '#': uri += "%23"; break;
+        default: uri += c;
+        }
+    }
+    uri += "?mode=ro&immutable=1";
+    if (sqlite3_open_v2(uri.c_str(), &key.machine.db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) != SQLITE_OK) {
+        sqlite3_close_v2(key.machine.db);
+        key.machine.db = nullptr;
+    }
+}
+
+// Looks up full in one database; on success stored is the name as stored.
+std::int32_t FindKey(sqlite3* db, const std::string& full, std::string& stored) {
     if (full == kHive) {
-        key.path = full;
+        stored = full;
         return RegOk;
     }
-    Statement select(key.db, "SELECT path FROM reg_keys WHERE path = ?1");
+    if (!db)
+        return RegNotFound;
+    Statement select(db, "SELECT path FROM reg_keys WHERE path = ?1");
     switch (select.Bind(1, full).Step()) {
     case SQLITE_ROW:
-        key.path = reinterpret_cast<const char*>(sqlite3_column_text(select.get(), 0));
+        stored = reinterpret_cast<const char*>(sqlite3_column_text(select.get(), 0));
         return RegOk;
     case SQLITE_DONE:
         return RegNotFound;
     default:
         return RegError;
     }
+}
+
+// Finds full in both files without creating either. A machine-wide file that
+// cannot be read counts as one without the key.
+std::int32_t Find(OpenKey& key, const std::string& full) {
+    if (FileExists(key.files.own)) {
+        std::int32_t result = ConnectOwn(key);
+        if (result == RegOk)
+            result = FindKey(key.own.db, full, key.path);
+        if (result != RegOk && result != RegNotFound)
+            return result;
+        key.own.holdsKey = result == RegOk;
+    }
+    if (!key.files.machine.empty()) {
+        ConnectMachine(key);
+        std::string stored;
+        key.machine.holdsKey = FindKey(key.machine.db, full, stored) == RegOk;
+        if (key.machine.holdsKey && !key.own.holdsKey)
+            key.path = stored;
+    }
+    return key.own.holdsKey || key.machine.holdsKey ? RegOk : RegNotFound;
 }
 
 // Inserts full and its missing ancestors. The hive itself is never stored.
@@ -151,71 +189,52 @@ bool InsertWithAncestors(sqlite3* db, const std::string& full) {
     }
 }
 
-// Runs the creation under a write lock, so that two processes creating the
-// same key see one of them create it.
-std::int32_t CreateKey(OpenKey& key, const std::string& full, bool& created) {
-    if (sqlite3_exec(key.db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
+// Makes the key in the file this process writes (the file too, the first
+// time), under a write lock, so that of two processes creating the same key
+// one is told it created it.
+std::int32_t CreateOwnKey(OpenKey& key, const std::string& full, bool& created) {
+    created = false;
+    if (!key.own.db) {
+        if (!PrepareOwnFile(key.files))
+            return RegError;
+        const std::int32_t result = ConnectOwn(key);
+        if (result != RegOk)
+            return result;
+    }
+    if (sqlite3_exec(key.own.db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
         return RegError;
-    std::int32_t result = FindKey(key, full);
-    if (result == RegNotFound && InsertWithAncestors(key.db, full)) {
-        key.path = full;
+    std::string stored;
+    std::int32_t result = FindKey(key.own.db, full, stored);
+    if (result == RegNotFound && InsertWithAncestors(key.own.db, full)) {
+        stored = full;
         created = true;
         result = RegOk;
     }
-    if (result == RegOk && sqlite3_exec(key.db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK)
+    if (result == RegOk && sqlite3_exec(key.own.db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK) {
+        key.own.holdsKey = true;
+        if (key.path.empty())
+            key.path = stored;
         return RegOk;
-    sqlite3_exec(key.db, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+    sqlite3_exec(key.own.db, "ROLLBACK", nullptr, nullptr, nullptr);
     created = false;
     return RegError;
 }
 
-} // namespace
+std::unique_ptr<OpenKey> NewKey(RegAccess access) {
+    auto key = std::make_unique<OpenKey>();
+    key->files = CurrentRegistryFiles();
+    key->access = access;
+    return key;
+}
 
-std::int32_t RegKey::Open(const char* path, RegAccess access) {
-    Close();
-    std::string full;
-    if (!FullPath(path, full))
+// One value of the key in one database.
+std::int32_t QueryLayer(const Layer& layer, const std::string& path, const char* name, std::uint32_t* type,
+                        unsigned char* data, std::uint32_t* size) {
+    if (!layer.holdsKey || !layer.db)
         return RegNotFound;
-    auto key = std::make_unique<OpenKey>();
-    std::int32_t result = Connect(access, *key);
-    if (result == RegOk)
-        result = FindKey(*key, full);
-    if (result == RegOk)
-        m_handle = key.release();
-    return result;
-}
-
-std::int32_t RegKey::CreateOrOpen(const char* path, RegAccess access, bool* created) {
-    Close();
-    bool isNew = false;
-    std::string full;
-    if (!FullPath(path, full))
-        return RegInvalidParameter;
-    auto key = std::make_unique<OpenKey>();
-    std::int32_t result = Connect(access, *key);
-    if (result == RegOk) {
-        // An existing key needs no write lock.
-        result = FindKey(*key, full);
-        if (result == RegNotFound)
-            result = CreateKey(*key, full, isNew);
-    }
-    if (result == RegOk)
-        m_handle = key.release();
-    if (created)
-        *created = isNew;
-    return result;
-}
-
-std::int32_t RegKey::QueryValue(const char* name, std::uint32_t* type, unsigned char* data, std::uint32_t* size) {
-    OpenKey* key = Key(m_handle);
-    if (!key)
-        return RegInvalidHandle;
-    if (!(key->access & RegRead))
-        return RegAccessDenied;
-    if (data && !size)
-        return RegInvalidParameter;
-    Statement select(key->db, "SELECT type, data FROM reg_values WHERE key = ?1 AND name = ?2");
-    switch (select.Bind(1, key->path).Bind(2, name ? name : "").Step()) {
+    Statement select(layer.db, "SELECT type, data FROM reg_values WHERE key = ?1 AND name = ?2");
+    switch (select.Bind(1, path).Bind(2, name ? name : "").Step()) {
     case SQLITE_ROW:
         break;
     case SQLITE_DONE:
@@ -240,6 +259,52 @@ std::int32_t RegKey::QueryValue(const char* name, std::uint32_t* type, unsigned 
     return RegOk;
 }
 
+} // namespace
+
+std::int32_t RegKey::Open(const char* path, RegAccess access) {
+    Close();
+    std::string full;
+    if (!FullPath(path, full))
+        return RegNotFound;
+    std::unique_ptr<OpenKey> key = NewKey(access);
+    const std::int32_t result = Find(*key, full);
+    if (result == RegOk)
+        m_handle = key.release();
+    return result;
+}
+
+std::int32_t RegKey::CreateOrOpen(const char* path, RegAccess access, bool* created) {
+    Close();
+    bool isNew = false;
+    std::string full;
+    if (!FullPath(path, full))
+        return RegInvalidParameter;
+    std::unique_ptr<OpenKey> key = NewKey(access);
+    // An existing key needs no write, so no file is made for it.
+    std::int32_t result = Find(*key, full);
+    if (result == RegNotFound)
+        result = CreateOwnKey(*key, full, isNew);
+    if (result == RegOk)
+        m_handle = key.release();
+    if (created)
+        *created = isNew;
+    return result;
+}
+
+std::int32_t RegKey::QueryValue(const char* name, std::uint32_t* type, unsigned char* data, std::uint32_t* size) {
+    OpenKey* key = Key(m_handle);
+    if (!key)
+        return RegInvalidHandle;
+    if (!(key->access & RegRead))
+        return RegAccessDenied;
+    if (data && !size)
+        return RegInvalidParameter;
+    const std::int32_t result = QueryLayer(key->own, key->path, name, type, data, size);
+    if (result != RegNotFound)
+        return result;
+    return QueryLayer(key->machine, key->path, name, type, data, size);
+}
+
 std::int32_t RegKey::SetValue(const char* name, std::uint32_t type, const unsigned char* data, std::uint32_t size) {
     OpenKey* key = Key(m_handle);
     if (!key)
@@ -248,8 +313,15 @@ std::int32_t RegKey::SetValue(const char* name, std::uint32_t type, const unsign
         return RegAccessDenied;
     if (!data && size)
         return RegInvalidParameter;
+    // A key seen only in the machine-wide file gets its copy in this process's own file now.
+    bool created = false;
+    if (!key->own.holdsKey) {
+        const std::int32_t result = CreateOwnKey(*key, key->path, created);
+        if (result != RegOk)
+            return result;
+    }
     // A value written again keeps the letter case of its first name, as on Windows.
-    Statement upsert(key->db,
+    Statement upsert(key->own.db,
                      "INSERT INTO reg_values(key, name, type, data) VALUES(?1, ?2, ?3, ?4)"
                      " ON CONFLICT(key, name) DO UPDATE SET type = excluded.type, data = excluded.data");
     upsert.Bind(1, key->path).Bind(2, name ? name : "");

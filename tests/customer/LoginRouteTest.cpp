@@ -9,8 +9,6 @@ namespace {
 
 using Answer = ScriptedDisplay::Answer;
 
-const char kUserLogKey[] = "Software\\Orvane\\Tarn\\User Log";
-const char kMostRecentlyUsed[] = "Most Recently Used";
 const std::string kN40(40, 'n'), kP40(40, 'p'), kN39(39, 'n'), kP39(39, 'p');
 
 struct Flow {
@@ -72,9 +70,9 @@ TEST_P(LoginFlowTest, EndsAsScripted) {
         EXPECT_EQ(RequestLine(request), "POST /getTicket HTTP/1.1");
     // Only a successful login by name is remembered and saved.
     manager.reset();
-    std::string bytes;
+    std::string stored;
     if (flow.prompts[0].contextId == nullptr) {
-        EXPECT_EQ(tarntest::GetRegistryValue(kUserLogKey, kMostRecentlyUsed, bytes), flow.result == vcom::Success);
+        EXPECT_EQ(tarntest::GetStoredLogin(stored), flow.result == vcom::Success);
     }
 }
 
@@ -90,20 +88,18 @@ TEST_F(CustomerTest, LoginGoesWithEveryLaterExchangeIsProposedAndSavedOnDestruct
     EXPECT_EQ(Sent(server.Requests().at(1)), "contextid=ctx-1 product=GAME public=alice password=pa;ss eventname=Finals machine ");
 
     // A value written meanwhile by someone else is not read again.
-    tarntest::SetRegistryText(kUserLogKey, kMostRecentlyUsed, "mallory;x");
+    tarntest::SetStoredLogin("mallory;x");
     auto second = Manager();
     display.log.clear();
     EXPECT_EQ(Get(second.get(), "game", nullptr, nullptr, 0, ticket), 2);
     EXPECT_EQ(display.log, "P[alice|pa;ss|]");
-    std::string bytes;
-    ASSERT_TRUE(tarntest::GetRegistryValue(kUserLogKey, kMostRecentlyUsed, bytes));
-    EXPECT_EQ(bytes, std::string("mallory;x", 10));
+    std::string stored;
+    ASSERT_TRUE(tarntest::GetStoredLogin(stored));
+    EXPECT_EQ(stored, "mallory;x");
 
     second.reset(); // any instance saves it
-    std::uint32_t type = 0;
-    ASSERT_TRUE(tarntest::GetRegistryValue(kUserLogKey, kMostRecentlyUsed, bytes, &type));
-    EXPECT_EQ(type, tarntest::kRegSz);
-    EXPECT_EQ(bytes, std::string("alice;pa;ss", 12));
+    ASSERT_TRUE(tarntest::GetStoredLogin(stored));
+    EXPECT_EQ(stored, "alice;pa;ss");
 }
 
 TEST_F(CustomerTest, LoginThatCannotBeSavedIsKeptInTheProcess) {
@@ -130,7 +126,7 @@ TEST_F(CustomerTest, EveryNewInstanceProposesTheStoredLoginUntilOneSucceeds) {
         {";", "P[||]"},
     };
     for (const auto& step : steps) {
-        tarntest::SetRegistryText(kUserLogKey, kMostRecentlyUsed, step.first);
+        tarntest::SetStoredLogin(step.first);
         auto manager = Manager();
         display.log.clear();
         std::string ticket;

@@ -170,6 +170,7 @@ if [ "$mode" = native ]; then
   run config
   expect_ok
   expect_out_has "address  $address"
+  expect_out_has "from     the registry file $TARN_REGISTRY"
   check "servers through the registered location"
   run servers TARNRACE game
   expect_ok

@@ -2,6 +2,7 @@
 
 #include "Commands.h"
 #include "LibText.h"
+#include "RegistryPlace.h"
 
 namespace tarn {
 
@@ -17,6 +18,8 @@ int ShowConfig(Library& library, const Output& output) {
     output.out << "address  " << address << '\n';
     output.out << "host     " << host << '\n';
     output.out << "port     " << port << '\n';
+    if (library.ReadsRegistry())
+        output.out << "from     " << RegistryPlace() << '\n';
     return ExitSuccess;
 }
 

@@ -4,6 +4,7 @@
 
 #include "CodeTexts.h"
 #include "LibText.h"
+#include "RegistryPlace.h"
 
 namespace tarn {
 
@@ -74,8 +75,8 @@ void Library::Require(const vcom::IComponent* result, const char* what, std::int
     if (usesLocation && err == vcom::InvalidArgument)
         hint = "a server location is HOST:PORT";
     else if (usesLocation && err == vcom::Failure && m_serverAddress.empty())
-        hint = "is the server location configured? Give --server HOST:PORT, or set the registry value "
-               "\"QAS Address\" (tarn-devserver --register does)";
+        hint = "is the server location configured? Give --server HOST:PORT, or set \"QAS Address\" in " +
+               RegistryPlace() + " (tarn-devserver --register does)";
     ToolError failure = Failure(text, hint);
     // The hint says what to do even when the trace named the step.
     if (!hint.empty() && HasFailureCause())

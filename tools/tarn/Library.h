@@ -26,6 +26,8 @@ public:
     Ref<tarnclient::ICustomerManager> CustomerManager();
     Ref<tarnclient::IMachineIdentity> MachineIdentity();
     Ref<tarnclient::IServerLocation> Location();
+    // True when the location comes from the registry, not from --server.
+    bool ReadsRegistry() const { return m_serverAddress.empty(); }
 
     // The server a request goes to, for the progress line.
     std::string Where();

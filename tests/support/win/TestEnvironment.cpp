@@ -1,10 +1,16 @@
 #include "tests/support/TestEnvironment.h"
 
+#include <initializer_list>
+
 #include <windows.h>
 
 namespace tarntest {
 
-void ResetRegistry() { RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\Orvane"); }
+void ResetRegistry() {
+    // The user's copy too: the library keeps there what it may not keep for the machine.
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+        RegDeleteTreeA(root, "Software\\Orvane");
+}
 
 std::string RegistryPath() { return std::string(); }
 
