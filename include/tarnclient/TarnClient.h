@@ -231,20 +231,19 @@ enum AppError : int32 {
 };
 
 // A short English text for an application code, for a host's messages.
+// (One expression, so that C++11 hosts can use it in constant expressions.)
 constexpr const char* AppErrorText(int32 code) {
-    switch (code) {
-    case UnknownProduct: return "the product name does not match any product";
-    case UnknownEvent: return "the event name does not match any event of the product";
-    case InvalidPublicName: return "invalid public name (3 to 30 letters and digits)";
-    case InvalidPassword: return "invalid password (3 to 30 letters and digits)";
-    case UnknownAccount: return "no account has this public name";
-    case WrongPassword: return "the password is wrong";
-    case EventNotOpen: return "the event has not started yet or is already over";
-    case NotPermitted: return "this account may not take part in the event";
-    case AuthorizationFailed: return "the authorization failed (unknown or expired context id)";
-    case ServiceUnavailable: return "the service is unavailable";
-    default: return "unrecognised application error";
-    }
+    return code == UnknownProduct        ? "the product name does not match any product"
+           : code == UnknownEvent        ? "the event name does not match any event of the product"
+           : code == InvalidPublicName   ? "invalid public name (3 to 30 letters and digits)"
+           : code == InvalidPassword     ? "invalid password (3 to 30 letters and digits)"
+           : code == UnknownAccount      ? "no account has this public name"
+           : code == WrongPassword       ? "the password is wrong"
+           : code == EventNotOpen        ? "the event has not started yet or is already over"
+           : code == NotPermitted        ? "this account may not take part in the event"
+           : code == AuthorizationFailed ? "the authorization failed (unknown or expired context id)"
+           : code == ServiceUnavailable  ? "the service is unavailable"
+                                         : "unrecognised application error";
 }
 
 // A base for a host's login display: derive from it and write PromptLogin and
