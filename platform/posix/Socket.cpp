@@ -164,7 +164,13 @@ int SocketConnect(SocketHandle socket, const Ipv4Endpoint& endpoint, std::int64_
     peer.sin_family = AF_INET;
     peer.sin_port = htons(endpoint.port);
     std::memcpy(&peer.sin_addr, endpoint.address, sizeof endpoint.address);
-    if (connect(Fd(socket), reinterpret_cast<const sockaddr*>(&peer), sizeof peer) == 0 || errno == EISCONN)
+    const auto attempt = [&] { return connect(Fd(socket), reinterpret_cast<const sockaddr*>(&peer), sizeof peer); };
+    int rc = attempt();
+    // After a failed attempt Linux keeps the socket "connecting" and answers
+    // the next connect() with ECONNABORTED only to reset it: try once more.
+    if (rc != 0 && errno == ECONNABORTED)
+        rc = attempt();
+    if (rc == 0 || errno == EISCONN)
         return 0;
     if (errno != EINPROGRESS && errno != EALREADY && errno != EINTR)
         return Failed(errno);
