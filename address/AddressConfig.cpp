@@ -4,7 +4,9 @@
 #include <new>
 
 #include "address/Address.h"
+#include "messages/Trace.h"
 #include "platform/Registry.h"
+#include "vcom/Immortal.h"
 #include "vcom/MemHolder.h"
 
 namespace address {
@@ -17,10 +19,7 @@ const char kAddressValue[] = "QAS Address";
 // Serialises creation and destruction of the instance. Made on first use and
 // never destroyed: the unload hook that destroys the instance may run after
 // the file-scope objects are gone.
-vcom::CriticalSection& ConfigLock() {
-    static vcom::CriticalSection* lock = new vcom::CriticalSection();
-    return *lock;
-}
+vcom::CriticalSection& ConfigLock() { return vcom::Immortal<vcom::CriticalSection, AddressConfig>(); }
 AddressConfig* g_config = nullptr;
 
 } // namespace
@@ -28,19 +27,23 @@ AddressConfig* g_config = nullptr;
 AddressConfig::AddressConfig(const std::string& serverAddress) {
     const std::string text = serverAddress.empty() ? ReadRegistryAddress() : serverAddress;
     ServerLocation location;
-    if (!SplitLocation(text, location))
+    if (!SplitLocation(text, location)) {
+        tarnClientLib::TraceFailed("server location \"%s\" is not <IP Address>:<Port>", text.c_str());
         vcom::Fail(vcom::InvalidArgument);
+    }
     vcom::ScopedLock guard(m_lock);
     m_location = location;
 }
 
 std::string AddressConfig::ReadRegistryAddress() {
     platform::RegKey key;
-    if (key.Open(kConfigKey, platform::RegRead) != platform::RegOk)
-        vcom::Fail(vcom::Failure);
     std::uint32_t size = 0;
-    if (key.QueryValue(kAddressValue, nullptr, nullptr, &size) != platform::RegOk)
+    if (key.Open(kConfigKey, platform::RegRead) != platform::RegOk ||
+        key.QueryValue(kAddressValue, nullptr, nullptr, &size) != platform::RegOk) {
+        tarnClientLib::TraceFailed("no server location given, and the registry holds no \"%s\" under %s",
+                                   kAddressValue, kConfigKey);
         vcom::Fail(vcom::Failure);
+    }
     std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[size ? size : 1]);
     if (!buffer)
         vcom::Fail(vcom::OutOfMemory);

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "address/Address.h"
 #include "address/Records.h"
@@ -47,6 +48,50 @@ const char kServerLabel[] = "Server Name";
 
 // Room the record list starts with; a larger reply sizes it at once.
 const std::size_t kInitialServers = 16;
+
+// The servers of a reply between reading and record building, in one text
+// block (each name and address NUL-terminated) and one small entry each, so
+// that the parsed document can go before the records are made.
+class ServerTexts {
+public:
+    // Every server of reading; message 6 after all were read when one was
+    // incomplete, as ParseServerList reports it.
+    void Read(ServerListReading& reading) {
+        const auto count = static_cast<std::size_t>(reading.Count());
+        m_entries.reserve(count);
+        std::size_t incomplete = 0; // the first incomplete server, from 1
+        ServerEntry entry;
+        for (std::size_t i = 0; i < count; ++i) {
+            if (!reading.Next(entry)) {
+                if (!incomplete)
+                    incomplete = i + 1;
+                continue;
+            }
+            if (incomplete)
+                continue;
+            const auto name = static_cast<std::uint32_t>(m_texts.size());
+            m_entries.push_back({name, name + static_cast<std::uint32_t>(entry.name.size()) + 1, entry.uc});
+            m_texts.append(entry.name.c_str(), entry.name.size() + 1);
+            m_texts.append(entry.address.c_str(), entry.address.size() + 1);
+        }
+        if (incomplete)
+            FailIncompleteServer(incomplete);
+    }
+
+    std::size_t Count() const { return m_entries.size(); }
+    const char* Name(std::size_t i) const { return m_texts.c_str() + m_entries[i].name; }
+    const char* Address(std::size_t i) const { return m_texts.c_str() + m_entries[i].address; }
+    std::int32_t Uc(std::size_t i) const { return m_entries[i].uc; }
+
+private:
+    struct Entry {
+        std::uint32_t name; // offsets into m_texts, which stays below 2 GB as the reply does
+        std::uint32_t address;
+        std::int32_t uc;
+    };
+    std::string m_texts;
+    std::vector<Entry> m_entries;
+};
 
 std::string TextOrEmpty(const char* text) { return text ? text : ""; }
 
@@ -105,22 +150,29 @@ IServerAddressList* AddressManager::GetServerAddressEnum(const char* product, co
         if (!core)
             return nullptr;
 
-        std::string xmlText;
-        if (GetDataFromQAS(TextOrEmpty(product), TextOrEmpty(category), TextOrEmpty(name), TextOrEmpty(att1),
-                           xmlText) < 0)
-            return nullptr;
-
-        ServerEntries entries;
-        ParseServerList(xmlText, static_cast<std::int32_t>(xmlText.size()), entries);
+        ServerTexts servers;
+        {
+            vcom::LibMemHolder xmlText;
+            if (GetDataFromQAS(TextOrEmpty(product), TextOrEmpty(category), TextOrEmpty(name), TextOrEmpty(att1),
+                               xmlText) < 0)
+                return nullptr;
+            ServerListReading reading(xmlText.text(), static_cast<std::int32_t>(std::strlen(xmlText.text())));
+            // Parsed: the text can go before the servers are read.
+            xmlText.reset();
+            servers.Read(reading);
+        }
 
         // One bad entry fails the whole query: a partial list would look complete.
         ServerRecords records;
-        records.reserve(std::max(kInitialServers, entries.size()));
-        for (const ServerEntry& entry : entries) {
-            vcom::ref<IServerAddress> record(static_cast<IServerAddress*>(core->CreateServerAddress(
-                IServerAddress::Id, entry.name.c_str(), entry.address.c_str(), &err, entry.uc)));
-            if (!record)
+        records.reserve(std::max(kInitialServers, servers.Count()));
+        for (std::size_t i = 0; i < servers.Count(); ++i) {
+            vcom::ref<IServerAddress> record(static_cast<IServerAddress*>(
+                core->CreateServerAddress(IServerAddress::Id, servers.Name(i), servers.Address(i), &err, servers.Uc(i))));
+            if (!record) {
+                tarnClientLib::TraceFailed("unreadable server list: server \"%s\" has an unusable address \"%s\"",
+                                           servers.Name(i), servers.Address(i));
                 return nullptr;
+            }
             records.push_back(std::move(record));
         }
         return static_cast<IServerAddressList*>(
@@ -130,12 +182,13 @@ IServerAddressList* AddressManager::GetServerAddressEnum(const char* product, co
 
 std::int32_t AddressManager::GetDataFromQAS(const std::string& product, const std::string& category,
                                             const std::string& server, const std::string& att1,
-                                            std::string& xmlText) {
+                                            vcom::LibMemHolder& xmlText) {
     tarnClientLib::Trace("Enter Function: AddressManager::GetDataFromQAS\n");
-    xmlText.clear();
+    xmlText.reset();
     try {
         ValidateAddressQuery(product, category, server);
-    } catch (const tarnClientLib::ResourceString&) {
+    } catch (const tarnClientLib::ResourceString& message) {
+        tarnClientLib::TraceFailed("%s", message.GetText() ? message.GetText() : "invalid query");
         return vcom::InvalidArgument;
     }
 
@@ -166,16 +219,16 @@ std::int32_t AddressManager::GetDataFromQAS(const std::string& product, const st
         vcom::ref<IReplyStatus> status = vcom::Query<IReplyStatus>(record.get(), &err);
         if (!status)
             return err;
-        if (status->GetStatus() != 0)
-            return vcom::Failure;
         vcom::ref<IAddressReplyFields> fields = vcom::Query<IAddressReplyFields>(record.get(), &err);
         if (!fields)
             return err;
-        vcom::LibMemHolder serverList(fields->GetServerList());
-        if (!serverList)
-            return vcom::OutOfMemory;
-        xmlText = serverList.text();
-        return vcom::Success;
+        if (const std::uint16_t code = status->GetStatus()) {
+            const vcom::LibMemHolder text(fields->GetStatusText());
+            tarnClientLib::TraceRefused("server status %u: %s", unsigned{code}, text ? text.text() : "");
+            return vcom::Failure;
+        }
+        xmlText.reset(fields->GetServerList());
+        return xmlText ? vcom::Success : vcom::OutOfMemory;
     } catch (const vcom::Code& code) {
         return static_cast<std::int32_t>(code);
     }

@@ -14,6 +14,7 @@
 
 #include "address/ServerLocation.h"
 #include "vcom/Component.h"
+#include "vcom/MemHolder.h"
 #include "vcom/CriticalSection.h"
 
 namespace address {
@@ -36,10 +37,10 @@ public:
     std::int32_t GetPort() override;
 
 private:
-    // One exchange with the address server: 0 and the "serverlist" text, or a
-    // negative code.
+    // One exchange with the address server: 0 and the "serverlist" text (the
+    // reply's own copy, handed over whole), or a negative code.
     std::int32_t GetDataFromQAS(const std::string& product, const std::string& category, const std::string& server,
-                                const std::string& att1, std::string& xmlText);
+                                const std::string& att1, vcom::LibMemHolder& xmlText);
 
     vcom::CriticalSection m_lock;
     ServerLocation m_location;

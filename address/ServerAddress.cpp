@@ -1,10 +1,13 @@
 #include "address/ServerAddress.h"
 
-#include <utility>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <new>
+#include <string>
 
 #include "address/Address.h"
 #include "vcom/Codes.h"
-#include "vcom/MemHolder.h"
 
 namespace address {
 
@@ -13,42 +16,56 @@ namespace {
 // A text is present when it is non-null and non-empty; blanks count as text.
 bool IsPresent(const char* text) { return text != nullptr && *text != '\0'; }
 
+constexpr std::size_t MaxText = std::numeric_limits<std::uint32_t>::max() / 2;
+
 } // namespace
 
-ServerAddress::ServerAddress(const std::string& name, const std::string& address, std::int32_t uc) {
-    ServerLocation location;
-    if (!SplitLocation(address, location))
+ServerAddress::ServerAddress(std::uint32_t nameLength, std::uint32_t addressLength, std::uint32_t hostLength,
+                             std::int32_t port, std::int32_t uc)
+    : m_nameLength(nameLength), m_addressLength(addressLength), m_hostLength(hostLength), m_port(port), m_uc(uc) {}
+
+vcom::IComponent* ServerAddress::New(std::int32_t id, std::int32_t* err, std::string_view name,
+                                     std::string_view address, std::int32_t uc) {
+    const std::size_t colon = address.find(':');
+    if (colon == std::string_view::npos)
         vcom::Fail(vcom::InvalidArgument);
-    vcom::ScopedLock guard(m_lock);
-    m_name = name;
-    m_location = std::move(location);
-    m_uc = uc;
+    if (name.size() > MaxText || address.size() > MaxText)
+        vcom::Fail(vcom::OutOfMemory);
+    // atoi semantics for the port: leading blanks and a sign, digits up to the
+    // first other byte, no range check. The text after ':' ends at its NUL.
+    const std::string port(address.substr(colon + 1));
+    void* memory = ::operator new(sizeof(ServerAddress) + name.size() + address.size() + 2, std::nothrow);
+    if (!memory)
+        vcom::Fail(vcom::OutOfMemory);
+    auto* record = new (memory) ServerAddress(static_cast<std::uint32_t>(name.size()),
+                                              static_cast<std::uint32_t>(address.size()),
+                                              static_cast<std::uint32_t>(colon), std::atoi(port.c_str()), uc);
+    char* texts = reinterpret_cast<char*>(record + 1);
+    std::memcpy(texts, name.data(), name.size());
+    texts[name.size()] = '\0';
+    std::memcpy(texts + name.size() + 1, address.data(), address.size());
+    texts[name.size() + 1 + address.size()] = '\0';
+    return vcom::Deliver(record->Primary(), id, err);
 }
 
-char* ServerAddress::GetName() {
-    vcom::ScopedLock guard(m_lock);
-    return vcom::CopyOut(m_name);
+char* ServerAddress::CopyOut(std::uint32_t offset, std::uint32_t length) const {
+    char* copy = static_cast<char*>(TarnClientLib_MemAlloc(length + 1));
+    if (copy) {
+        std::memcpy(copy, Texts() + offset, length);
+        copy[length] = '\0';
+    }
+    return copy;
 }
 
-char* ServerAddress::GetAddress() {
-    vcom::ScopedLock guard(m_lock);
-    return vcom::CopyOut(m_location.address);
-}
+char* ServerAddress::GetName() { return CopyOut(0, m_nameLength); }
 
-std::int32_t ServerAddress::GetPort() {
-    vcom::ScopedLock guard(m_lock);
-    return m_location.port;
-}
+char* ServerAddress::GetAddress() { return CopyOut(m_nameLength + 1, m_addressLength); }
 
-char* ServerAddress::GetHost() {
-    vcom::ScopedLock guard(m_lock);
-    return vcom::CopyOut(m_location.host);
-}
+std::int32_t ServerAddress::GetPort() { return m_port; }
 
-std::int32_t ServerAddress::GetUc() {
-    vcom::ScopedLock guard(m_lock);
-    return m_uc;
-}
+char* ServerAddress::GetHost() { return CopyOut(m_nameLength + 1, m_hostLength); }
+
+std::int32_t ServerAddress::GetUc() { return m_uc; }
 
 vcom::IComponent* CreateServerAddress(std::int32_t id, const char* name, const char* address, std::int32_t* err,
                                       std::int32_t uc) {
@@ -56,7 +73,7 @@ vcom::IComponent* CreateServerAddress(std::int32_t id, const char* name, const c
         *err = vcom::Success;
     if (!IsPresent(name) || !IsPresent(address))
         vcom::Fail(vcom::InvalidArgument);
-    return vcom::Create<ServerAddress>(id, err, std::string(name), std::string(address), uc);
+    return ServerAddress::New(id, err, name, address, uc);
 }
 
 } // namespace address

@@ -5,6 +5,8 @@
 
 #include "messages/Module.h"
 #include "messages/ResourceString.h"
+#include "messages/Trace.h"
+#include "vcom/Codes.h"
 
 namespace address {
 
@@ -17,37 +19,80 @@ const char kUc[] = "uc";
 // "missing name and/or address and/or uc attributes in <server> tag"
 const unsigned kIncompleteServerMessage = 6;
 
+const std::vector<std::string>& Wanted() {
+    static const std::vector<std::string> wanted{kName, kAddress, kUc};
+    return wanted;
+}
+
+// One element's pairs into entry (uc text kept apart); false when any of the
+// three is empty. The reader counts pairs only, so a repeated attribute
+// standing in for a missing one shows up here as an empty value.
+bool ReadEntry(const Utility::XmlPairs& pairs, ServerEntry& entry, std::string& uc) {
+    entry.name.clear();
+    entry.address.clear();
+    uc.clear();
+    for (const auto& pair : pairs) {
+        if (pair.first == kName)
+            entry.name = pair.second;
+        else if (pair.first == kAddress)
+            entry.address = pair.second;
+        else if (pair.first == kUc)
+            uc = pair.second;
+    }
+    if (entry.name.empty() || entry.address.empty() || uc.empty())
+        return false;
+    entry.uc = static_cast<std::int32_t>(std::atoi(uc.c_str()));
+    return true;
+}
+
 } // namespace
+
+void FailIncompleteServer(std::size_t server) {
+    tarnClientLib::TraceFailed("unreadable server list: a <server> lacks name, address or uc (server %zu)", server);
+    throw tarnClientLib::ResourceString(tarnClientLib::kModuleName, kIncompleteServerMessage);
+}
+
+ServerListReading::ServerListReading(const char* xmlText, std::int32_t textLength)
+    : m_reading(xmlText, textLength, true) {}
+
+bool ServerListReading::Next(ServerEntry& entry) {
+    m_reading.Next(Wanted(), m_pairs);
+    if (m_pairs.size() != Wanted().size()) {
+        m_reading.TraceIncomplete(m_pairs.size(), Wanted().size());
+        vcom::Fail(vcom::BadData);
+    }
+    return ReadEntry(m_pairs, entry, m_uc);
+}
 
 void ParseServerList(const std::string& xmlText, std::int32_t textLength, ServerEntries& entries) {
     entries.clear();
-    const std::vector<std::string> wanted{kName, kAddress, kUc};
-    std::vector<Utility::XmlPairs> elements;
-    if (Utility::ParseXmlResponse(xmlText, textLength, wanted, elements, true) == 0)
-        return;
-    ReadServerEntries(elements, entries);
+    ServerListReading reading(xmlText.c_str(), textLength);
+    ServerEntries read;
+    read.reserve(static_cast<std::size_t>(reading.Count()));
+    std::size_t incomplete = 0; // the first incomplete server, from 1
+    ServerEntry entry;
+    for (std::int32_t i = 0; i < reading.Count(); ++i) {
+        if (!reading.Next(entry)) {
+            if (!incomplete)
+                incomplete = static_cast<std::size_t>(i) + 1;
+        } else if (!incomplete) {
+            read.push_back(entry);
+        }
+    }
+    if (incomplete)
+        FailIncompleteServer(incomplete);
+    entries = std::move(read);
 }
 
 void ReadServerEntries(const std::vector<Utility::XmlPairs>& elements, ServerEntries& entries) {
     entries.clear();
     ServerEntries read;
     read.reserve(elements.size());
+    std::string uc;
     for (const Utility::XmlPairs& pairs : elements) {
         ServerEntry entry;
-        std::string uc;
-        for (const auto& pair : pairs) {
-            if (pair.first == kName)
-                entry.name = pair.second;
-            else if (pair.first == kAddress)
-                entry.address = pair.second;
-            else if (pair.first == kUc)
-                uc = pair.second;
-        }
-        // The reader counts pairs only, so a repeated attribute standing in
-        // for a missing one shows up here as an empty value.
-        if (entry.name.empty() || entry.address.empty() || uc.empty())
-            throw tarnClientLib::ResourceString(tarnClientLib::kModuleName, kIncompleteServerMessage);
-        entry.uc = static_cast<std::int32_t>(std::atoi(uc.c_str()));
+        if (!ReadEntry(pairs, entry, uc))
+            FailIncompleteServer(read.size() + 1);
         read.push_back(std::move(entry));
     }
     entries = std::move(read);

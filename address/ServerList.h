@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "xml/XmlReading.h"
 #include "xml/XmlResponse.h"
 
 namespace address {
@@ -33,6 +34,29 @@ void ParseServerList(const std::string& xmlText, std::int32_t textLength, Server
 // reader found, one list per element, into entries. A later pair of a name
 // overrides an earlier one. Throws message 6 as above, entries then empty.
 void ReadServerEntries(const std::vector<Utility::XmlPairs>& elements, ServerEntries& entries);
+
+// ParseServerList one server at a time, for a caller that keeps no list of
+// entries: the text may be dropped once this is constructed. The reader's
+// codes are thrown as they come; an incomplete server is only reported by
+// Next, so that the caller raises message 6 (FailIncompleteServer) after
+// reading every server, as ParseServerList does.
+class ServerListReading {
+public:
+    ServerListReading(const char* xmlText, std::int32_t textLength);
+
+    std::int32_t Count() const { return m_reading.Count(); }
+    // The next server into entry; false (entry unspecified) when one of its
+    // values is empty. Call at most Count() times.
+    bool Next(ServerEntry& entry);
+
+private:
+    Utility::XmlReading m_reading;
+    Utility::XmlPairs m_pairs;
+    std::string m_uc;
+};
+
+// Message 6, for the first incomplete server (counting from 1).
+[[noreturn]] void FailIncompleteServer(std::size_t server);
 
 } // namespace address
 

@@ -171,10 +171,10 @@ std::int32_t CustomerManager::TakeStoredTicket(const GetTicketArgs& args, char**
 }
 
 std::int32_t CustomerManager::ContextRoute(const GetTicketArgs& args, char** ticket) {
-    std::string key;
+    tarnClientLib::SecretText key;
     if (!ExchangeForTicket(args, key))
         return vcom::Failure;
-    return DeliverTicket(key, ticket);
+    return DeliverTicket(key.Reveal(), ticket);
 }
 
 std::int32_t CustomerManager::LoginRoute(const GetTicketArgs& args, char** ticket) {
@@ -191,7 +191,7 @@ std::int32_t CustomerManager::LoginRoute(const GetTicketArgs& args, char** ticke
             if (!m_publicName.empty())
                 SetPromptText(prompt.publicName, m_publicName);
             if (!m_password.empty())
-                SetPromptText(prompt.password, m_password);
+                SetPromptText(prompt.password, m_password.Reveal());
         }
         const std::int32_t answer = args.Callback()->PromptLogin(&prompt);
         if (answer != 0)
@@ -207,25 +207,25 @@ std::int32_t CustomerManager::LoginRoute(const GetTicketArgs& args, char** ticke
         }
         if (prompt.action != kActionLogin)
             continue;
-        std::string key;
+        tarnClientLib::SecretText key;
         if (!ExchangeForTicket(args, key))
             continue;
-        const std::int32_t delivered = DeliverTicket(key, ticket);
+        const std::int32_t delivered = DeliverTicket(key.Reveal(), ticket);
         if (delivered != vcom::Success)
             return delivered;
         std::string publicName;
-        std::string password;
+        tarnClientLib::SecretText password;
         {
             vcom::ScopedLock guard(m_lock);
             publicName = m_publicName;
             password = m_password;
         }
-        SharedState::Lock().Login().Remember(publicName, password);
+        SharedState::Lock().Login().Remember(publicName, password.Reveal());
         return vcom::Success;
     }
 }
 
-bool CustomerManager::ExchangeForTicket(const GetTicketArgs& args, std::string& key) {
+bool CustomerManager::ExchangeForTicket(const GetTicketArgs& args, tarnClientLib::SecretText& key) {
     try {
         TicketRequestLogin login;
         TicketRequestSender sender;

@@ -15,6 +15,7 @@
 #include <tarnclient/TarnClient.h>
 
 #include "customer/TicketArgs.h"
+#include "messages/SecretText.h"
 #include "vcom/Component.h"
 #include "vcom/CriticalSection.h"
 
@@ -54,11 +55,11 @@ private:
     // One exchange with the "Get Ticket" servlet. False when the user can try
     // again (a correctable application error, or no public name); throws a
     // code otherwise.
-    bool ExchangeForTicket(const GetTicketArgs& args, std::string& key);
+    bool ExchangeForTicket(const GetTicketArgs& args, tarnClientLib::SecretText& key);
 
     vcom::CriticalSection m_lock;
     std::string m_publicName; // as last entered at this instance's login prompt
-    std::string m_password;
+    tarnClientLib::SecretText m_password;
     std::string m_address;
     std::string m_host;
     std::int32_t m_port = 0;

@@ -4,7 +4,9 @@
 #include <utility>
 
 #include "customer/RegistryValue.h"
+#include "messages/Trace.h"
 #include "platform/Registry.h"
+#include "platform/UserSecret.h"
 #include "vcom/Codes.h"
 
 namespace customer {
@@ -29,29 +31,16 @@ const ServletDefault kServletDefaults[] = {
     {ServletNames::kGetTicket, "getTicket"},
 };
 
-// A text written as REG_SZ with its terminator; the result does not matter
-// to any caller.
-void WriteText(platform::RegKey& key, const char* name, const std::string& text) {
-    key.SetValue(name, platform::RegSz, reinterpret_cast<const unsigned char*>(text.c_str()),
-                 static_cast<std::uint32_t>(text.size() + 1));
+// A text written as REG_SZ with its terminator.
+std::int32_t WriteText(platform::RegKey& key, const char* name, const std::string& text) {
+    return key.SetValue(name, platform::RegSz, reinterpret_cast<const unsigned char*>(text.c_str()),
+                        static_cast<std::uint32_t>(text.size() + 1));
 }
 
-} // namespace
-
-const char ServletNames::kGetTicket[] = "Get Ticket";
-
-void ServletNames::Load() {
-    platform::RegKey key;
-    bool created = false;
-    if (key.CreateOrOpen(kServletKey, platform::RegReadWrite, &created) != platform::RegOk)
-        vcom::Fail(vcom::Failure);
+// The four names of an existing key; each must be there.
+std::map<std::string, std::string> ReadServletNames(platform::RegKey& key) {
     std::map<std::string, std::string> names;
     for (const ServletDefault& entry : kServletDefaults) {
-        if (created) {
-            WriteText(key, entry.displayName, entry.servletName);
-            names[entry.displayName] = entry.servletName;
-            continue;
-        }
         std::string bytes;
         switch (ReadValueBytes(key, entry.displayName, bytes)) {
         case ValueRead::Ok:
@@ -61,7 +50,59 @@ void ServletNames::Load() {
             vcom::Fail(vcom::OutOfMemory);
         case ValueRead::Absent:
         case ValueRead::Unreadable:
+            tarnClientLib::TraceFailed("registry: value \"%s\" under %s is missing or unreadable", entry.displayName,
+                                       kServletKey);
             vcom::Fail(vcom::Failure);
+        }
+    }
+    return names;
+}
+
+// Creates the key with the four defaults as one change, so that a failure on
+// the way leaves no key without its names behind (which would fail every
+// later process). Another process may have created it first: then it is read.
+std::map<std::string, std::string> CreateServletNames() {
+    platform::RegTransaction change;
+    platform::RegKey key;
+    bool created = false;
+    std::int32_t result = key.CreateOrOpen(kServletKey, platform::RegReadWrite, &created, change);
+    if (result != platform::RegOk) {
+        tarnClientLib::TraceFailed("registry: cannot open or create %s for reading and writing", kServletKey);
+        FailWith(result);
+    }
+    if (!created)
+        return ReadServletNames(key);
+    std::map<std::string, std::string> names;
+    for (const ServletDefault& entry : kServletDefaults) {
+        names[entry.displayName] = entry.servletName;
+        result = WriteText(key, entry.displayName, entry.servletName);
+        if (result != platform::RegOk)
+            FailWith(result);
+    }
+    key.Close();
+    result = change.Commit();
+    if (result != platform::RegOk)
+        FailWith(result);
+    return names;
+}
+
+} // namespace
+
+const char ServletNames::kGetTicket[] = "Get Ticket";
+
+void ServletNames::Load() {
+    std::map<std::string, std::string> names;
+    {
+        // An existing key is only read, without holding up other processes.
+        platform::RegKey key;
+        const std::int32_t opened = key.Open(kServletKey, platform::RegRead);
+        if (opened == platform::RegOk)
+            names = ReadServletNames(key);
+        else if (platform::IsAbsent(opened))
+            names = CreateServletNames();
+        else {
+            tarnClientLib::TraceFailed("registry: cannot open %s for reading", kServletKey);
+            FailWith(opened);
         }
     }
     m_names.swap(names);
@@ -73,29 +114,35 @@ std::string ServletNames::Find(const std::string& displayName) const {
     return found == m_names.end() ? std::string() : found->second;
 }
 
-void RememberedLogin::Load() {
-    platform::RegKey key;
-    bool created = false;
-    // Creating the key here is what lets a later save (open only) succeed.
-    if (key.CreateOrOpen(kUserLogKey, platform::RegRead, &created) != platform::RegOk || created)
-        return;
-    std::string bytes;
-    if (ReadValueBytes(key, kMostRecentlyUsed, bytes) != ValueRead::Ok || bytes.size() <= 1)
-        return;
+bool SplitRememberedLogin(const std::string& bytes, std::string& publicName, std::string& password) {
+    if (bytes.size() <= 1)
+        return false;
     // A public name never holds the separator; a password may.
     const std::string text = TextUpToNul(bytes);
     const std::string::size_type separator = text.find(kLoginSeparator);
     if (separator == std::string::npos)
+        return false;
+    std::string name = text.substr(0, separator);
+    password = text.substr(separator + 1);
+    publicName.swap(name);
+    return true;
+}
+
+void RememberedLogin::Load() {
+    std::string bytes;
+    std::string publicName;
+    std::string password;
+    if (!platform::LoadUserSecret(kUserLogKey, kMostRecentlyUsed, bytes) ||
+        !SplitRememberedLogin(bytes, publicName, password))
         return;
-    m_publicName = text.substr(0, separator);
-    m_password = text.substr(separator + 1);
+    m_publicName.swap(publicName);
+    m_password = password;
 }
 
 void RememberedLogin::Save() const {
-    platform::RegKey key;
-    if (key.Open(kUserLogKey, platform::RegWrite) != platform::RegOk)
-        return;
-    WriteText(key, kMostRecentlyUsed, m_publicName + kLoginSeparator + m_password);
+    // Stored as a REG_SZ text would be, with its terminator.
+    const std::string text = m_publicName + kLoginSeparator + m_password.Reveal();
+    platform::SaveUserSecret(kUserLogKey, kMostRecentlyUsed, text + '\0');
 }
 
 void RememberedLogin::Remember(const std::string& publicName, const std::string& password) {

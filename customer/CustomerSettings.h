@@ -7,6 +7,8 @@
 #include <map>
 #include <string>
 
+#include "messages/SecretText.h"
+
 namespace customer {
 
 // Display name -> servlet name, from "CMS Servlet Names".
@@ -18,8 +20,9 @@ public:
     bool IsLoaded() const { return m_loaded; }
 
     // Reads all four names from an existing key, or creates the key with the
-    // defaults. Throws -1 (key or a value unusable) or -4; the table then
-    // stays unloaded so that the next attempt reads again.
+    // defaults as one registry change. Throws -1 (key or a value unusable) or
+    // -4 (memory ran short); the table then stays unloaded and the registry
+    // as it was, so that the next attempt reads or creates again.
     void Load();
 
     // The servlet name of displayName; empty when there is none.
@@ -30,13 +33,19 @@ private:
     bool m_loaded = false;
 };
 
+// The stored bytes of "Most Recently Used" as a public name and a password:
+// the text up to the first NUL, split at its first ";" (a password may hold
+// more). False, with both left alone, for a value of at most 1 byte or a text
+// without ";".
+bool SplitRememberedLogin(const std::string& bytes, std::string& publicName, std::string& password);
+
 // The last public name and password that led to a ticket, in "Most Recently Used".
 class RememberedLogin {
 public:
     // True once a login succeeded in this process; never cleared.
     bool IsRemembered() const { return m_remembered; }
     const std::string& PublicName() const { return m_publicName; }
-    const std::string& Password() const { return m_password; }
+    const std::string& Password() const { return m_password.Reveal(); }
 
     // Takes the stored pair when there is one. Never fails; leaves the flag alone.
     void Load();
@@ -47,7 +56,7 @@ public:
 
 private:
     std::string m_publicName;
-    std::string m_password;
+    tarnClientLib::SecretText m_password;
     bool m_remembered = false;
 };
 

@@ -4,12 +4,27 @@
 #include <new>
 #include <vector>
 
+#include "vcom/Codes.h"
+
 namespace customer {
+
+namespace {
+
+ValueRead Failed(std::int32_t regResult) {
+    return regResult == platform::RegNoMemory ? ValueRead::NoMemory : ValueRead::Unreadable;
+}
+
+} // namespace
+
+void FailWith(std::int32_t regResult) {
+    vcom::Fail(regResult == platform::RegNoMemory ? vcom::OutOfMemory : vcom::Failure);
+}
 
 ValueRead ReadValueBytes(platform::RegKey& key, const char* name, std::string& bytes) {
     std::uint32_t size = 0;
-    if (key.QueryValue(name, nullptr, nullptr, &size) != platform::RegOk)
-        return ValueRead::Absent;
+    const std::int32_t sized = key.QueryValue(name, nullptr, nullptr, &size);
+    if (sized != platform::RegOk)
+        return platform::IsAbsent(sized) ? ValueRead::Absent : Failed(sized);
     std::vector<unsigned char> buffer;
     try {
         // Room for at least one byte, so the data query always has a buffer.
@@ -17,8 +32,9 @@ ValueRead ReadValueBytes(platform::RegKey& key, const char* name, std::string& b
     } catch (const std::bad_alloc&) {
         return ValueRead::NoMemory;
     }
-    if (key.QueryValue(name, nullptr, buffer.data(), &size) != platform::RegOk)
-        return ValueRead::Unreadable;
+    const std::int32_t read = key.QueryValue(name, nullptr, buffer.data(), &size);
+    if (read != platform::RegOk)
+        return Failed(read);
     bytes.assign(reinterpret_cast<const char*>(buffer.data()), size);
     return ValueRead::Ok;
 }

@@ -3,6 +3,7 @@
 #ifndef TARN_CUSTOMER_REGISTRYVALUE_H
 #define TARN_CUSTOMER_REGISTRYVALUE_H
 
+#include <cstdint>
 #include <string>
 
 #include "platform/Registry.h"
@@ -11,13 +12,16 @@ namespace customer {
 
 enum class ValueRead {
     Ok,
-    Absent,     // the size query failed: as a rule the value does not exist
-    NoMemory,   // no buffer of the stored size could be had
-    Unreadable, // the size was known but the data query failed
+    Absent,     // the value does not exist
+    NoMemory,   // memory ran short, in the registry or for the buffer
+    Unreadable, // any other failure: the value may well exist
 };
 
 // bytes receives exactly the stored bytes (possibly none).
 ValueRead ReadValueBytes(platform::RegKey& key, const char* name, std::string& bytes);
+
+// A failed registry call as a thrown code: -4 when memory ran short, else -1.
+[[noreturn]] void FailWith(std::int32_t regResult);
 
 // The text a value holds: its bytes up to the first NUL, or all of them.
 std::string TextUpToNul(const std::string& bytes);

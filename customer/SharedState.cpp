@@ -1,11 +1,9 @@
 #include "customer/SharedState.h"
 
+#include "vcom/Immortal.h"
+
 namespace customer {
 
-SharedState::Access SharedState::Lock() {
-    // Made on first use, so it exists before any CustomerManager.
-    static SharedState state;
-    return Access(state);
-}
+SharedState::Access SharedState::Lock() { return Access(vcom::Immortal<SharedState>()); }
 
 } // namespace customer

@@ -30,10 +30,13 @@ public:
         SharedState& m_state;
     };
 
+    // Made on first use and never destroyed (vcom/Immortal.h): a manager
+    // released during process exit still finds its lock and its state.
     static Access Lock();
 
-private:
     SharedState() = default;
+
+private:
 
     vcom::CriticalSection m_lock;
     RememberedLogin m_login;

@@ -3,6 +3,7 @@
 #include "address/Records.h"
 #include "customer/ReportedCode.h"
 #include "customer/TicketReplyRules.h"
+#include "messages/Trace.h"
 #include "vcom/Codes.h"
 #include "vcom/MemHolder.h"
 #include "vcom/Ref.h"
@@ -25,16 +26,19 @@ vcom::ref<I> QueryOrFail(vcom::IComponent* record) {
 TicketReplyContent ReadTicketReply(vcom::IComponent* reply) {
     TicketReplyContent content;
     content.status = QueryOrFail<address::IReplyStatus>(reply)->GetStatus();
-    if (content.status != 0)
-        return content;
     vcom::ref<address::ITicketReplyFields> fields = QueryOrFail<address::ITicketReplyFields>(reply);
+    if (content.status != 0) {
+        const vcom::LibMemHolder text(fields->GetStatusText());
+        tarnClientLib::TraceRefused("server status %u: %s", unsigned{content.status}, text ? text.text() : "");
+        return content;
+    }
     const vcom::LibMemHolder key(fields->GetKey());
     if (!key)
         vcom::Fail(vcom::OutOfMemory);
     const vcom::LibMemHolder lifetime(fields->GetLifetime());
     if (!lifetime)
         vcom::Fail(vcom::OutOfMemory);
-    content.key = key.text();
+    content.key = std::string(key.text());
     content.lifetime = LifetimeValue(lifetime.text());
     return content;
 }

@@ -7,11 +7,13 @@
 
 #include <tarnclient/TarnClient.h>
 
+#include "messages/SecretText.h"
+
 namespace customer {
 
 struct TicketReplyContent {
     std::uint16_t status = 0; // the application status; 0 is success
-    std::string key;          // the ticket; only with status 0
+    tarnClientLib::SecretText key; // the ticket; only with status 0
     long lifetime = 0;        // only with status 0; never handed to the host
 };
 

@@ -22,7 +22,7 @@ vcom::ref<Dead::IMessage> NewTicketRequest(const GetTicketArgs& args, const Tick
     std::int32_t err = vcom::Success;
     // The factory leaves out absent fields and puts the rest in wire order.
     vcom::ref<Dead::IMessage> request(static_cast<Dead::IMessage*>(factory->CreateCustomerRequest(
-        Dead::IMessage::Id, &err, args.ProductOrNull(), login.publicName.c_str(), login.password.c_str(),
+        Dead::IMessage::Id, &err, args.ProductOrNull(), login.publicName.c_str(), login.password.Reveal().c_str(),
         args.EventName(), args.ContextId(), args.Language(), login.machineId.c_str())));
     if (!request)
         FailWithReported(err);

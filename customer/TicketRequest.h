@@ -9,6 +9,7 @@
 
 #include "customer/TicketArgs.h"
 #include "dead/Message.h"
+#include "messages/SecretText.h"
 #include "vcom/Ref.h"
 
 namespace customer {
@@ -23,7 +24,7 @@ struct TicketRequestSender {
 // What the request carries besides the arguments.
 struct TicketRequestLogin {
     std::string publicName;
-    std::string password;
+    tarnClientLib::SecretText password;
     std::string machineId;
 };
 

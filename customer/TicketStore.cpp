@@ -3,12 +3,12 @@
 namespace customer {
 
 void TicketStore::Put(const std::string& product, const std::string& eventName, const std::string& ticket) {
-    m_tickets[Key(product, eventName)] = ticket;
+    m_tickets[Key(product, eventName)] = std::string(ticket);
 }
 
 const std::string* TicketStore::Find(const std::string& product, const std::string& eventName) const {
     const auto found = m_tickets.find(Key(product, eventName));
-    return found == m_tickets.end() ? nullptr : &found->second;
+    return found == m_tickets.end() ? nullptr : &found->second.Reveal();
 }
 
 bool TicketStore::Remove(const std::string& product, const std::string& eventName) {

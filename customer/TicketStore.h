@@ -6,6 +6,8 @@
 #include <string>
 #include <utility>
 
+#include "messages/SecretText.h"
+
 namespace customer {
 
 class TicketStore {
@@ -24,7 +26,7 @@ private:
     // std::string compares byte by byte as unsigned values, a prefix first;
     // pairs compare product first.
     using Key = std::pair<std::string, std::string>;
-    std::map<Key, std::string> m_tickets;
+    std::map<Key, tarnClientLib::SecretText> m_tickets;
 };
 
 } // namespace customer

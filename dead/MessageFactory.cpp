@@ -22,6 +22,13 @@ std::string Text(const char* text) { return text ? std::string(text) : std::stri
 
 bool Present(const std::string& text) { return !text.empty(); }
 
+// A field that could not be set fails the whole record: a request never goes
+// out with a field missing.
+void Require(std::int32_t setResult) {
+    if (setResult != vcom::Success)
+        vcom::Fail(setResult);
+}
+
 // The body of a creating operation: *err is 0 first; a thrown code goes to
 // *err; an allocation failure is -4 and anything else -1. The result is then
 // null.
@@ -34,8 +41,6 @@ vcom::IComponent* Guard(std::int32_t* err, Body&& body) noexcept {
         return body(code);
     } catch (const vcom::Code& thrown) {
         code = static_cast<std::int32_t>(thrown);
-    } catch (const int& thrown) {
-        code = thrown;
     } catch (const std::bad_alloc&) {
         code = vcom::OutOfMemory;
     } catch (...) {
@@ -118,16 +123,16 @@ vcom::IComponent* MessageFactory::CreateAddressRequest(std::int32_t id, std::int
     return Create<address::IAddressRequestFields>(
         address::AddressRequestKind, id, err, [&](address::IAddressRequestFields& fields) {
             const std::string p = Text(product), c = Text(category), s = Text(server), a = Text(att1);
-            fields.SetProduct(p.c_str());
-            fields.SetCategory(c.c_str());
-            fields.SetServer(s.c_str());
+            Require(fields.SetProduct(p.c_str()));
+            Require(fields.SetCategory(c.c_str()));
+            Require(fields.SetServer(s.c_str()));
             if (Present(a))
-                fields.SetAtt1(a.c_str());
+                Require(fields.SetAtt1(a.c_str()));
         });
 }
 
 // Field order: contextid, product, public, password (each if present), eventname
-// (always), machine, language (each if present). Set results are not examined.
+// (always), machine, language (each if present).
 vcom::IComponent* MessageFactory::CreateCustomerRequest(std::int32_t id, std::int32_t* err, const char* product,
                                                         const char* publicName, const char* password,
                                                         const char* eventName, const char* contextId,
@@ -138,18 +143,18 @@ vcom::IComponent* MessageFactory::CreateCustomerRequest(std::int32_t id, std::in
                               event = Text(eventName), context = Text(contextId), lang = Text(language),
                               mach = Text(machine);
             if (Present(context))
-                fields.SetContextId(context.c_str());
+                Require(fields.SetContextId(context.c_str()));
             if (Present(prod))
-                fields.SetProduct(prod.c_str());
+                Require(fields.SetProduct(prod.c_str()));
             if (Present(pub))
-                fields.SetPublic(pub.c_str());
+                Require(fields.SetPublic(pub.c_str()));
             if (Present(pass))
-                fields.SetPassword(pass.c_str());
-            fields.SetEventName(event.c_str());
+                Require(fields.SetPassword(pass.c_str()));
+            Require(fields.SetEventName(event.c_str()));
             if (Present(mach))
-                fields.SetMachine(mach.c_str());
+                Require(fields.SetMachine(mach.c_str()));
             if (Present(lang))
-                fields.SetLanguage(lang.c_str());
+                Require(fields.SetLanguage(lang.c_str()));
         });
 }
 
@@ -159,7 +164,7 @@ vcom::IComponent* MessageFactory::CreateAddressReply(std::int32_t id, std::int32
     return Create<address::IAddressReplyFields>(address::AddressReplyKind, id, err,
                                                 [&](address::IAddressReplyFields& fields) {
                                                     const std::string list = Text(serverList);
-                                                    fields.SetServerList(list.c_str());
+                                                    Require(fields.SetServerList(list.c_str()));
                                                 });
 }
 
@@ -168,8 +173,8 @@ vcom::IComponent* MessageFactory::CreateTicketReply(std::int32_t id, std::int32_
     return Create<address::ITicketReplyFields>(address::TicketReplyKind, id, err,
                                                [&](address::ITicketReplyFields& fields) {
                                                    const std::string k = Text(key), l = Text(lifetime);
-                                                   fields.SetKey(k.c_str());
-                                                   fields.SetLifetime(l.c_str());
+                                                   Require(fields.SetKey(k.c_str()));
+                                                   Require(fields.SetLifetime(l.c_str()));
                                                });
 }
 

@@ -1,12 +1,13 @@
 #!/usr/bin/env python3
-"""Writes the seed corpus of fuzz_decode (fuzz/corpus/decode/) from the golden
-vectors of the encoding and the records. Run it again after changing a vector; the files
-it writes are checked in."""
+"""Writes the seed corpora of the fuzz targets (fuzz/corpus/<name>/): the golden
+vectors of the encoding and the records (decode), whole HTTP replies as the servers
+send them (reply), server-list documents (serverlist) and stored settings values
+(settings). Run it again after changing a vector; the files it writes are checked in."""
 import os
 import struct
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-OUT = os.path.join(HERE, "corpus", "decode")
+CORPUS = os.path.join(HERE, "corpus")
 
 
 def u16(v):
@@ -61,12 +62,63 @@ SEEDS = {
 }
 
 
+THREE_SERVERS = ('<servers><server name="east-1" address="10.0.0.5:7000" uc="12"/>'
+                 '<server name="west-2" address="192.168.1.20:80" uc="-3"/>'
+                 '<server name="north" address=":9" uc="0"/></servers>')
+
+
+def http(status, body, length=None):
+    declared = b"" if length == "none" else b"Content-length: %d\r\n" % (len(body) if length is None else length)
+    return b"HTTP/1.1 %d X\r\n" % status + declared + b"\r\n" + body
+
+
+TICKET = reply(4, 0, [("key", "TICKET-42"), ("lifetime", "3600")])
+ADDRESSES = reply(2, 0, [("serverlist", THREE_SERVERS)])
+
+REPLIES = {
+    "ticket": http(200, TICKET),
+    "addresses": http(200, ADDRESSES),
+    "ticket-no-length": http(200, TICKET, "none"),
+    "ticket-length-minus-one": http(200, TICKET, -1),
+    "ticket-cut": http(200, TICKET)[:102],
+    "http10-302": b"HTTP/1.0 302 Found\r\nContent-length: 8\r\n\r\n" + bytes.fromhex("0001000400000000"),
+    "not-found": http(404, b"no such servlet"),
+    "status-9001": http(200, reply(2, 9001, [])),
+}
+
+SERVER_LISTS = {
+    "three": THREE_SERVERS,
+    "empty": "<servers/>",
+    "missing-uc": '<servers><server name="a" address="b:1"/></servers>',
+    "repeated-name": '<servers><s name="a" name="b" address="c:1" uc="1"/></servers>',
+    "nested-and-text": '<servers>text<!-- c --><server name="a" address="b:2" uc="3"><x/></server></servers>',
+    "entity": '<!DOCTYPE s [<!ENTITY e "x">]><servers><server name="&e;" address="&amp;:1" uc="1"/></servers>',
+}
+
+SETTINGS = {
+    "login": b"alice;pw\x00",
+    "login-two-separators": b"carol;pa;ss\x00",
+    "no-separator": b"dave\x00",
+    "separator-only": b";",
+    "servlet-name-binary": b"tick\x00et",
+    "one-byte": b"x",
+}
+
+
+def write(name, seeds):
+    out = os.path.join(CORPUS, name)
+    os.makedirs(out, exist_ok=True)
+    for seed, data in seeds.items():
+        with open(os.path.join(out, seed), "wb") as f:
+            f.write(data.encode("latin-1") if isinstance(data, str) else data)
+    print(f"{len(seeds)} seeds in {out}")
+
+
 def main():
-    os.makedirs(OUT, exist_ok=True)
-    for name, data in SEEDS.items():
-        with open(os.path.join(OUT, name), "wb") as f:
-            f.write(data)
-    print(f"{len(SEEDS)} seeds in {OUT}")
+    write("decode", SEEDS)
+    write("reply", REPLIES)
+    write("serverlist", SERVER_LISTS)
+    write("settings", SETTINGS)
 
 
 if __name__ == "__main__":

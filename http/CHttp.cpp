@@ -5,6 +5,7 @@
 #include <string>
 
 #include "messages/Trace.h"
+#include "platform/SocketErrorText.h"
 
 using tarnClientLib::Trace;
 
@@ -81,10 +82,12 @@ void CHttp::GetAddress(platform::Ipv4Endpoint& address) {
         Trace("gesthostbyname attempt#:%d\n", attempt);
         found = platform::ResolveHostIpv4(m_hostName, resolved);
     }
-    if (!found)
+    if (!found) {
+        tarnClientLib::TraceFailed("cannot resolve the host name \"%s\"", m_hostName);
         CHttpException::Raise("CHttp::GetAddress : call to ::gethostbyname failed after " +
                               std::to_string(m_maxAttempts) + " tries - last error code = " +
                               std::to_string(platform::SocketLastError()));
+    }
     address.port = static_cast<std::uint16_t>(m_port);
     std::memcpy(address.address, resolved, sizeof resolved);
 }
@@ -107,6 +110,8 @@ bool CHttp::Connect(const char* host, int port) {
         if (platform::SocketConnect(m_socket, address) != platform::SocketError)
             return true;
     }
+    tarnClientLib::TraceFailed("cannot connect to %s:%d: %s", m_hostName, m_port,
+                               platform::SocketErrorText(platform::SocketLastError()).c_str());
     CHttpException::Raise("CHttp::Connect : call to ::socket failed - error code = " +
                           std::to_string(platform::SocketLastError()));
 }
@@ -146,6 +151,7 @@ void CHttp::SafeSend() {
         if (sent > 0)
             return;
     }
+    tarnClientLib::TraceFailed("cannot send the request to %s:%d", m_hostName, m_port);
     CHttpException::Raise("CHttp::SafeSend : failed after " + std::to_string(m_maxAttempts) + " send attempts");
 }
 
@@ -166,6 +172,7 @@ int CHttp::SafeRead(void* destination, int count) {
         Trace("Socket Error, %d\n", platform::SocketLastError());
         Reconnect();
     }
+    tarnClientLib::TraceFailed("no reply from %s:%d after %u read attempts", m_hostName, m_port, m_maxAttempts);
     CHttpException::Raise("CHttp::SafeRead : failed after " + std::to_string(m_maxAttempts) + " read attempts");
 }
 

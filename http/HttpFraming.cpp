@@ -122,6 +122,7 @@ int CHttp::ProcessHttpHeader() {
         version = Find(begin, end, Http10);
         if (!version) {
             Trace("CHttp::ProcessHttpHeader : Http 1.0 header not found\n");
+            tarnClientLib::TraceFailed("unreadable reply from %s:%d: no HTTP status line", m_hostName, m_port);
             CHttpException::Raise(
                 "CHttp::ProcessHttpHeader : failed - HTTP version info missing from HTTP header");
         }
@@ -130,6 +131,8 @@ int CHttp::ProcessHttpHeader() {
     Trace("Status code :%d\n", status);
     if (std::find(std::begin(AcceptedStatuses), std::end(AcceptedStatuses), status) == std::end(AcceptedStatuses)) {
         const std::string request(m_requestBuf, std::find(std::begin(m_requestBuf), std::end(m_requestBuf), '\0'));
+        tarnClientLib::TraceRefused("HTTP %d from %s:%d for %s", status, m_hostName, m_port,
+                                    request.substr(0, request.find('\r')).c_str());
         CHttpException::Raise("CHttp::ProcessHttpHeader : HTTP Request failed - request = " + request +
                               "; HTTP Status = " + std::to_string(status));
     }
@@ -156,9 +159,12 @@ void CHttp::ReadHeader() {
             m_bodyInHeaderBuf = m_headerFill - m_headerLen;
             return;
         }
-        if (got == 0)
+        if (got == 0) {
+            tarnClientLib::TraceFailed("%s:%d closed the connection before a whole HTTP header arrived", m_hostName,
+                                       m_port);
             CHttpException::Raise(
                 "CHttp::Read failed : no data left in the socket, and we haven't found the http header");
+        }
     }
 }
 

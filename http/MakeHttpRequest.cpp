@@ -69,6 +69,7 @@ void WaitForReply(CHttp& http) {
             return;
         std::this_thread::sleep_until(pollEnd);
     }
+    tarnClientLib::TraceFailed("no reply within %d polls of %u ms", FirstBytePolls, PollMs);
     vcom::Fail(vcom::Failure);
 }
 
@@ -92,13 +93,16 @@ void DecodeReply(const std::vector<char>& body, Dead::IMessage*& record, std::st
     record = nullptr;
     const vcom::ref<Dead::IMessageFactory> factory = Dead::GetMessageFactory();
     if (!factory)
-        throw std::int32_t(-1);
+        vcom::Fail(vcom::Failure);
     std::int32_t err = 0;
     vcom::IComponent* decoded = factory->DecodeReply(Dead::IMessage::Id, &err, &reply);
     // The reply record answers its primary interface, IMessage.
     record = static_cast<Dead::IMessage*>(decoded);
-    if (!decoded)
-        throw err;
+    if (!decoded) {
+        tarnClientLib::TraceFailed("unreadable reply: a body of %zu bytes is not a reply record (code %d)",
+                                   body.size() - 1, err);
+        vcom::Fail(err);
+    }
     strResponseBody = DecodedText;
 }
 

@@ -18,6 +18,7 @@
 #include <new>
 
 #include "vcom/CriticalSection.h"
+#include "vcom/Immortal.h"
 
 namespace vcom {
 
@@ -58,8 +59,7 @@ private:
 // instance released during process exit still finds its lock.
 template <class T>
 SharedInstance<T>& SharedInstanceOf() {
-    static SharedInstance<T>* instance = new SharedInstance<T>();
-    return *instance;
+    return Immortal<SharedInstance<T>>();
 }
 
 } // namespace vcom

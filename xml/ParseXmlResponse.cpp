@@ -1,101 +1,27 @@
 #include "xml/XmlResponse.h"
 
 #include <algorithm>
-#include <string_view>
-
-#include <xmlparser/XMLParser.h>
+#include <utility>
 
 #include "vcom/Codes.h"
-#include "vcom/Ref.h"
-#include "xml/ParserMemHolder.h"
+#include "xml/XmlReading.h"
 
 namespace Utility {
-
-namespace {
-
-using vcom::ParserMemHolder;
-using vcom::ref;
-
-// Grows pairs by room for two more once it is full: an element carries only
-// a few wanted attributes, so a small step wastes less than doubling.
-void MakeRoom(XmlPairs& pairs) {
-    if (pairs.size() == pairs.capacity())
-        pairs.reserve(pairs.capacity() + 2);
-}
-
-// The wanted attributes of one element, in the element's order.
-XmlPairs ReadAttributes(xmlparser::IElement& element, const std::vector<std::string>& wanted) {
-    XmlPairs pairs;
-    pairs.reserve(4);
-    std::int32_t apos = element.Begin();
-    const std::int32_t count = element.Count();
-    for (std::int32_t i = 0; i < count; ++i) {
-        ref<xmlparser::IAttribute> attribute(element.Next(&apos));
-        if (!attribute)
-            vcom::Fail(vcom::Failure);
-        ParserMemHolder name(attribute->GetName());
-        ParserMemHolder value(attribute->GetValue());
-        if (!name || !value)
-            vcom::Fail(vcom::OutOfMemory);
-        const std::string_view nameText(name.text());
-        if (std::find(wanted.begin(), wanted.end(), nameText) != wanted.end()) {
-            MakeRoom(pairs);
-            pairs.emplace_back(nameText, value.text());
-        }
-    }
-    return pairs;
-}
-
-} // namespace
 
 std::int32_t ParseXmlResponse(const std::string& document, std::int32_t length,
                               const std::vector<std::string>& wanted, std::vector<XmlPairs>& elements,
                               bool readChildren) {
     elements.clear();
-
-    ref<xmlparser::IParserFactory> factory(XMLParserLib_GetComponentFactory());
-    if (!factory)
-        vcom::Fail(vcom::Failure);
-    std::int32_t err = vcom::Success;
-    ref<xmlparser::IParser> parser(static_cast<xmlparser::IParser*>(factory->Create(xmlparser::IParser::Id, &err)));
-    if (!parser)
-        vcom::Fail(err);
-    ref<xmlparser::INode> root(parser->Parse(document.c_str(), length));
-    if (!root)
-        vcom::Fail(vcom::Failure);
-
-    std::int32_t count = 1;
-    ref<xmlparser::INodeList> children;
-    std::int32_t pos = 0;
-    if (readChildren) {
-        children.reset(root->GetChildren(&err));
-        if (!children) {
-            if (err > 0)
-                return 0;
-            vcom::Fail(err);
-        }
-        pos = children->Begin();
-        count = children->Count();
-    }
-
+    XmlReading reading(document.c_str(), length, readChildren);
+    const std::int32_t count = reading.Count();
     // Room for every element at once: the count is known, and growing a list
     // of 100,000 servers by a fixed step would copy it over and over.
     elements.reserve(static_cast<std::size_t>(std::max(count, 0)));
     for (std::int32_t i = 0; i < count; ++i) {
-        ref<xmlparser::IElement> element;
-        if (readChildren) {
-            ref<xmlparser::INode> child(children->Next(&pos));
-            if (!child)
-                vcom::Fail(vcom::Failure);
-            element.reset(child->GetElement(&err));
-        } else {
-            element.reset(root->GetElement(&err));
-        }
-        if (!element)
-            vcom::Fail(vcom::Failure);
-
-        XmlPairs pairs = ReadAttributes(*element, wanted);
+        XmlPairs pairs;
+        reading.Next(wanted, pairs);
         if (pairs.size() != wanted.size()) {
+            reading.TraceIncomplete(pairs.size(), wanted.size());
             elements.clear();
             vcom::Fail(vcom::BadData);
         }

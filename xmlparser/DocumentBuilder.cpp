@@ -1,5 +1,6 @@
 #include "xmlparser/DocumentBuilder.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "vcom/Codes.h"
@@ -9,16 +10,28 @@ namespace xmlparser {
 namespace {
 constexpr std::size_t MaxIndex = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
 constexpr std::size_t MaxArena = std::numeric_limits<std::uint32_t>::max();
+constexpr std::size_t MaxSharedNames = 16;
 } // namespace
 
-DocumentBuilder::DocumentBuilder(std::size_t textLength) : m_document(std::make_unique<Document>()) {
-    // Names and values are no longer than the text that spells them (bar
-    // non-ASCII text in a single-byte encoding); the element and attribute
-    // counts are guesses from typical markup. Room never touched costs no
-    // memory pages, and a large document is spared most copies of growing.
-    m_document->m_arena.reserve(textLength);
-    m_document->m_elements.reserve(textLength / 64 + 1);
-    m_document->m_attributes.reserve(textLength / 32 + 1);
+DocumentBuilder::DocumentBuilder(std::string_view text) : m_document(std::make_unique<Document>()) {
+    // Every element starts with a '<' and every attribute has its '=', so
+    // these counts bound the tree: it never grows by copying, which would
+    // hold two copies of its largest arrays at once. Names and values are no
+    // longer than the text that spells them (bar non-ASCII text in a
+    // single-byte encoding), and room never touched costs no memory pages.
+    m_document->m_arena.reserve(text.size());
+    m_document->m_elements.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '<')));
+    m_document->m_attributes.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '=')));
+}
+
+Document::Span DocumentBuilder::StoreName(std::string_view name) {
+    for (const Document::Span& known : m_names)
+        if (m_document->Text(known) == name)
+            return known;
+    const Document::Span stored = Store(name);
+    if (m_names.size() < MaxSharedNames)
+        m_names.push_back(stored);
+    return stored;
 }
 
 Document::Span DocumentBuilder::Store(std::string_view text) {
@@ -42,7 +55,7 @@ void DocumentBuilder::StartElement(std::string_view name) {
     std::int32_t indexInParent = 0;
     if (!root)
         indexInParent = elements[static_cast<std::size_t>(parent)].childCount++;
-    elements.push_back({Store(name), parent, static_cast<std::int32_t>(m_open.size()), indexInParent,
+    elements.push_back({StoreName(name), parent, static_cast<std::int32_t>(m_open.size()), indexInParent,
                         static_cast<std::int32_t>(m_document->m_attributes.size()), 0, 0, 0});
     m_open.push_back(static_cast<std::int32_t>(elements.size() - 1));
 }
@@ -54,7 +67,7 @@ void DocumentBuilder::AddAttribute(std::string_view name, std::string_view value
     std::vector<Document::Attribute>& attributes = m_document->m_attributes;
     if (static_cast<std::size_t>(m_open.back()) != elements.size() - 1 || attributes.size() >= MaxIndex)
         vcom::Fail(vcom::Failure);
-    const Document::Span storedName = Store(name);
+    const Document::Span storedName = StoreName(name);
     attributes.push_back({storedName, Store(value)});
     ++elements.back().attributeCount;
 }

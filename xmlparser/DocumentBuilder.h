@@ -16,8 +16,8 @@ namespace xmlparser {
 
 class DocumentBuilder {
 public:
-    // textLength: the size of the document text, to make room up front.
-    explicit DocumentBuilder(std::size_t textLength);
+    // text: the document, to size the tree up front (it is not kept).
+    explicit DocumentBuilder(std::string_view text);
 
     void StartElement(std::string_view name);
     // An attribute of the element started last; call before its children.
@@ -30,10 +30,14 @@ public:
 
 private:
     Document::Span Store(std::string_view text);
+    // Tag and attribute names repeat from element to element: each distinct
+    // one of the first few is stored once.
+    Document::Span StoreName(std::string_view name);
     void IndexChildren();
 
     std::unique_ptr<Document> m_document;
     std::vector<std::int32_t> m_open;
+    std::vector<Document::Span> m_names;
 };
 
 } // namespace xmlparser

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 #include <tarnclient/TarnClient.h>
 
+#include "tests/support/LibraryText.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/ServiceRecordBytes.h"
 
@@ -25,12 +26,7 @@ struct Released {
 template <class I>
 using Held = std::unique_ptr<I, Released>;
 
-// Takes a text the library handed out and frees it.
-inline std::string Take(char* text) {
-    std::string copy = text ? text : "<null>";
-    TarnClientLib_MemFree(text);
-    return copy;
-}
+using tarntest::Take;
 
 inline Held<vcom::IComponent> NewCustomerManager(const std::string& address, std::int32_t id, std::int32_t* err) {
     Held<tarnclient::IComponentFactory> factory(TarnClientLib_GetComponentFactory());

@@ -2,10 +2,7 @@
 // sees their effect.
 #include <regex>
 
-#include <gmock/gmock.h>
-
 #include "tests/customer/CustomerHost.h"
-#include "tests/support/RegistryFaults.h"
 #include "tests/support/RegistryValues.h"
 
 namespace customertest {
@@ -96,15 +93,6 @@ TEST_F(CustomerSettingsTest, MachineIdIsReadUnchangedWhateverItsForm) {
         ASSERT_TRUE(tarntest::GetRegistryValue(kConfigKey, kMachineIdValue, bytes));
         EXPECT_EQ(bytes, value.bytes); // never rewritten
     }
-}
-
-TEST_F(CustomerSettingsTest, UnusableRegistryFailsIdentityAndManager) {
-    if (!tarntest::MakeRegistryUnusable())
-        GTEST_SKIP() << "the registry of this target cannot be taken away";
-    std::int32_t errs[2] = {99, 99};
-    EXPECT_EQ(NewIdentity(&errs[0]), nullptr);
-    EXPECT_EQ(NewCustomerManager(server.Address(), tarnclient::ICustomerManager::Id, &errs[1]), nullptr);
-    EXPECT_THAT(errs, testing::Each(vcom::Failure));
 }
 
 } // namespace

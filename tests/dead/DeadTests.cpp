@@ -24,7 +24,7 @@
 #include "dead/MessageFactory.h"
 #include "dead/RPCException.h"
 #include "dead/Stream.h"
-#include "vcom/MemHolder.h"
+#include "tests/support/LibraryText.h"
 #include "vcom/Ref.h"
 
 namespace {
@@ -89,11 +89,7 @@ Bytes EncodeRequest(std::uint16_t minor, const Fields& first, const Fields& seco
     return out;
 }
 
-// A text handed out by the library, freed with TarnClientLib_MemFree.
-std::string Take(char* text) {
-    vcom::LibMemHolder holder(text);
-    return text ? std::string(text) : std::string("<null>");
-}
+using tarntest::Take;
 
 template <class I>
 vcom::ref<I> As(vcom::IComponent* obj) {

@@ -1,6 +1,6 @@
 // Reads and writes registry values behind the library's back, the way an
 // administrator or another program would. Paths are relative to
-// HKEY_LOCAL_MACHINE, backslash-separated.
+// HKEY_LOCAL_MACHINE (the machine-wide store), backslash-separated.
 #ifndef TARN_TESTS_SUPPORT_REGISTRYVALUES_H
 #define TARN_TESTS_SUPPORT_REGISTRYVALUES_H
 
@@ -28,6 +28,20 @@ void CreateRegistryKey(const std::string& keyPath);
 // False when the key or the value does not exist.
 bool GetRegistryValue(const std::string& keyPath, const std::string& name, std::string& bytes,
                       std::uint32_t* type = nullptr);
+
+// The same path in the store of the user the test runs as: HKEY_CURRENT_USER
+// on Windows; on POSIX the file the library writes.
+bool GetUserRegistryValue(const std::string& keyPath, const std::string& name, std::string& bytes,
+                          std::uint32_t* type = nullptr);
+void SetUserRegistryValue(const std::string& keyPath, const std::string& name, std::uint32_t type,
+                          const std::string& bytes);
+
+// The remembered login's text, in the form the library keeps it for this
+// user (protected on Windows), without the one terminator it is stored with;
+// GetStoredLogin is false for anything else.
+extern const bool kStoredLoginIsProtected;
+void SetStoredLogin(const std::string& text);
+bool GetStoredLogin(std::string& text);
 
 } // namespace tarntest
 

@@ -3,10 +3,16 @@
 # project of tests/install against it twice (CMake package, pkg-config), and
 # runs both hosts and the installed tarn against the installed tarn-devserver.
 #
-#   install_package.sh BUILD_DIR HOST_PROJECT_DIR
+#   install_package.sh BUILD_DIR HOST_PROJECT_DIR [install|deb]
+#
+# install: `cmake --install`, then its debug component.
+# deb:     the .deb that CPack makes, unpacked with dpkg-deb -x; the
+#          pkg-config host then finds the library through LD_LIBRARY_PATH
+#          instead of a run-time path.
 set -euo pipefail
 build=$1
 project=$2
+source=${3:-install}
 
 work=$(mktemp -d)
 server_pid=""
@@ -16,19 +22,78 @@ cleanup() {
 }
 trap cleanup EXIT
 export TARN_REGISTRY=$work/registry.db
-prefix=$work/prefix
 
 step() { echo "--- $*"; }
 die() { echo "FAIL: $*"; exit 1; }
 
-step "install"
-cmake --install "$build" --prefix "$prefix" >"$work/install.log" || { cat "$work/install.log"; die "cmake --install"; }
+case $source in
+  install)
+    prefix=$work/prefix
+    step "cmake --install"
+    { cmake --install "$build" --prefix "$prefix" && cmake --install "$build" --prefix "$prefix" --component debug; } \
+      >"$work/install.log" || { cat "$work/install.log"; die "cmake --install"; }
+    ;;
+  deb)
+    prefix=$work/root/usr
+    step "cpack -G DEB"
+    cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/cpack" >"$work/cpack.log" 2>&1 \
+      || { cat "$work/cpack.log"; die "cpack"; }
+    debs=("$work"/cpack/*.deb)
+    [ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || die "cpack made no single .deb: ${debs[*]}"
+    deb=${debs[0]}
+    depends=$(dpkg-deb --field "$deb" Depends)
+    for dep in libc6 libstdc++6 libsqlite3-0 libexpat1; do
+      tr ',' '\n' <<<"$depends" | sed 's/ *(.*//; s/^ *//' | grep -qxF "$dep" || die "Depends lacks $dep: $depends"
+    done
+    scripts=$(dpkg-deb --ctrl-tarfile "$deb" | tar -xO)
+    grep -q "ldconfig" <<<"$scripts" || die "the package does not run ldconfig"
+    dpkg-deb --contents "$deb" >"$work/contents"
+    grep -q '\.debug$' "$work/contents" && die "debug files in the package"
+    grep -q ' \./usr/' "$work/contents" || die "the package does not install under /usr"
+    step "dpkg-deb -x"
+    dpkg-deb -x "$deb" "$work/root"
+    ;;
+  *) die "unknown source $source" ;;
+esac
+
+step "installed files"
+version=$(sed -n 's/^Version: //p' "$prefix/lib/pkgconfig/tarnclient.pc")
 for f in include/tarnclient/TarnClient.h bin/tarn bin/tarn-devserver lib/cmake/TarnClient/TarnClientConfig.cmake \
-         lib/pkgconfig/tarnclient.pc; do
+         share/man/man1/tarn.1.gz share/man/man1/tarn-devserver.1.gz \
+         share/doc/tarnclient/README.md share/doc/tarnclient/LICENSE share/doc/tarnclient/tarn-devserver.md; do
   [ -e "$prefix/$f" ] || die "$f was not installed"
 done
-ls "$prefix"/lib/libTarnClient.so* >/dev/null || die "libTarnClient.so was not installed"
-ls "$prefix"/lib/libXMLParser.so* >/dev/null || die "libXMLParser.so was not installed"
+# The development link, the run-time name and the file; the XML parser
+# library has no development link, since hosts never link it.
+[ "$(readlink "$prefix/lib/libTarnClient.so")" == libTarnClient.so.1 ] || die "libTarnClient.so is not a link to .so.1"
+[ "$(readlink "$prefix/lib/libTarnClient.so.1")" == "libTarnClient.so.$version" ] || die "libTarnClient.so.1 is not a link to .so.$version"
+[ "$(readlink "$prefix/lib/libXMLParser.so.1")" == "libXMLParser.so.$version" ] || die "libXMLParser.so.1 is not a link to .so.$version"
+[ -e "$prefix/lib/libXMLParser.so" ] && die "libXMLParser.so was installed"
+for lib in TarnClient XMLParser; do
+  file=$prefix/lib/lib$lib.so.$version
+  dynamic=$(readelf -d "$file")
+  grep -q "SONAME.*\[lib$lib\.so\.1\]" <<<"$dynamic" || die "lib$lib's SONAME is not lib$lib.so.1"
+done
+for file in "$prefix/lib/libTarnClient.so.$version" "$prefix/lib/libXMLParser.so.$version" "$prefix"/bin/tarn*; do
+  sections=$(readelf -S -W "$file")
+  grep -q '\.debug_info' <<<"$sections" && die "$file is not stripped"
+  grep -q '\.gnu_debuglink' <<<"$sections" || die "$file has no debug link"
+  if [ "$source" == install ]; then
+    debug=$(dirname "$file")/.debug/$(readelf -p .gnu_debuglink "$file" | sed -n 's/^ *\[ *0\] *//p')
+    # readelf complains that a debug file's program interpreter is empty.
+    debug_sections=$(readelf -S -W "$debug" 2>/dev/null || true)
+    grep -q '\.debug_info' <<<"$debug_sections" || die "no debug information in $debug"
+  fi
+done
+# Stripped, the library is a fraction of its 3.8 MB with debug information.
+size=$(stat -c %s "$prefix/lib/libTarnClient.so.$version")
+[ "$size" -lt 2000000 ] || die "the installed library has $size bytes"
+if command -v groff >/dev/null; then
+  for page in "$prefix"/share/man/man1/*.1.gz; do
+    warnings=$(zcat "$page" | groff -man -ww -z -Tutf8 2>&1)
+    [ -z "$warnings" ] || die "$page: $warnings"
+  done
+fi
 
 step "find_package(TarnClient)"
 cmake -S "$project" -B "$work/host" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" >"$work/host-config.log" 2>&1 \
@@ -39,9 +104,13 @@ grep -q "warning" "$work/host-build.log" && { cat "$work/host-build.log"; die "w
 step "pkg-config tarnclient"
 PKG_CONFIG_PATH=$prefix/lib/pkgconfig
 export PKG_CONFIG_PATH
+libdir=$(pkg-config --variable=libdir tarnclient)
+[ "$(cd "$libdir" && pwd -P)" == "$(cd "$prefix/lib" && pwd -P)" ] || die "pkg-config's libdir is $libdir"
+runpath=(-Wl,-rpath,"$libdir")
+[ "$source" == deb ] && runpath=()
 # shellcheck disable=SC2046
 c++ -std=c++11 -Wall -Wextra "$project/list-servers.cpp" -o "$work/list-servers-pc" \
-  $(pkg-config --cflags --libs tarnclient) -Wl,-rpath,"$(pkg-config --variable=libdir tarnclient)"
+  $(pkg-config --cflags --libs tarnclient) "${runpath[@]}"
 
 step "the installed tarn-devserver"
 mkfifo "$work/server.fifo"
@@ -56,7 +125,11 @@ gamma 127.0.0.1:7003 uc=7
 3 servers"
 for host in "$work/host/list-servers" "$work/list-servers-pc"; do
   step "$host"
-  out=$("$host" TARNQUEST game "$address") || die "$host failed"
+  if [ "$source" == deb ] && [ "$host" == "$work/list-servers-pc" ]; then
+    out=$(LD_LIBRARY_PATH=$libdir "$host" TARNQUEST game "$address") || die "$host failed"
+  else
+    out=$("$host" TARNQUEST game "$address") || die "$host failed"
+  fi
   [ "$out" == "$expected" ] || die "$host printed:
 $out"
 done
@@ -64,4 +137,4 @@ done
 step "the installed tarn"
 "$prefix/bin/tarn" --server "$address" server TARNRACE game | grep -q track1 || die "installed tarn failed"
 
-echo "install_package: ok"
+echo "install_package ($source): ok"

@@ -76,6 +76,18 @@ check() { # name
   checks=$((checks + 1))
 }
 expect_ok() { [ "$rc" -eq 0 ] || fail "expected exit 0"; }
+expect_status() { [ "$rc" -eq "$1" ] || fail "expected exit $1"; }
+# stdout is one JSON document; prints the value of the Python expression $1
+# over it (as "doc"), or FAIL.
+json_value() {
+  printf '%s' "$out" | python3 -c 'import json,sys; doc=json.load(sys.stdin); print(eval(sys.argv[1]))' "$1" 2>/dev/null ||
+    echo "<not JSON>"
+}
+expect_json() { # expression expected
+  local got
+  got=$(json_value "$1")
+  [ "$got" == "$2" ] || fail "JSON $1 is $got, expected $2"
+}
 expect_fail() {
   [ "$rc" -ne 0 ] || fail "expected a non-zero exit"
 }
@@ -114,18 +126,33 @@ for command in "" servers server ticket machine-id config; do
   expect_out_has "Usage:"
 done
 
-check "no command"
-run
-expect_fail
+for tool in tarn devserver; do
+  check "$tool --version"
+  if [ $tool = tarn ]; then run --version; else out=$("$devserver" --version); rc=$?; fi
+  expect_ok
+  [[ "$out" =~ ^(tarn|tarn-devserver)\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "expected NAME and a version"
+done
 
-check "missing argument"
-run --server "$main" servers TARNQUEST
-expect_fail
-expect_err_has "category"
-
-check "unknown command"
+# Usage errors: one plain line and exit 2, before any request.
+for args in "" "frobnicate" "--server $main servers TARNQUEST" "--server 127.0.0.1:99999 config" \
+            "--server 127.0.0.1:0 config" "--server nocolon config" "--server 1.2.3.456:80 config" \
+            "--server $main ticket TARNQUEST launch --attempts 0" "--server $main ticket TARNQUEST launch --attempts x"; do
+  check "usage: tarn $args"
+  run $args
+  expect_status 2
+  expect_only_failure_line "(tarn --help shows the usage)"
+done
+check "usage: an unknown command is named"
 run frobnicate
-expect_fail
+expect_err_has 'unknown command "frobnicate"'
+check "usage: --attempts names its range"
+run ticket TARNQUEST launch --attempts 0
+expect_err_has "from 1 to 100"
+
+check "global options after the command"
+run config --server "$main" --json
+expect_ok
+expect_json 'doc["address"], doc["host"], doc["port"]' "('$main', '127.0.0.1', ${main##*:})"
 
 # --- config ----------------------------------------------------------------
 check "config from --server"
@@ -135,12 +162,9 @@ expect_out "address  $main
 host     127.0.0.1
 port     ${main##*:}"
 
-check "config: a location without a colon"
-run --server nocolon config
-expect_only_failure_line "code -5 (invalid argument)"
-
 check "config without any location"
 run config
+expect_status 4
 expect_only_failure_line "\"QAS Address\""
 
 if [ "$mode" = native ]; then
@@ -150,6 +174,7 @@ if [ "$mode" = native ]; then
   run config
   expect_ok
   expect_out_has "address  $address"
+  expect_out_has "from     the registry file $TARN_REGISTRY"
   check "servers through the registered location"
   run servers TARNRACE game
   expect_ok
@@ -181,9 +206,25 @@ expect_out_has "beta  127.0.0.1:7002"
 
 check "servers: nothing matches"
 run --server "$main" servers NOPRODUCT game
-expect_ok
+expect_status 1
 expect_out "NAME  ADDRESS  HOST  PORT  UC
 0 servers"
+expect_only_failure_line "no server found"
+
+check "servers --json"
+run --server "$main" servers TARNQUEST game any --att1 eu --json
+expect_ok
+expect_json '[(s["name"], s["address"], s["host"], s["port"], s["uc"]) for s in doc["servers"]]' \
+  "[('alpha', '127.0.0.1:7001', '127.0.0.1', 7001, 12), ('gamma', '127.0.0.1:7003', '127.0.0.1', 7003, 7)]"
+check "servers --json: nothing matches"
+run --server "$main" servers NOPRODUCT game --json
+expect_status 1
+expect_json 'doc["servers"]' "[]"
+
+check "server --json"
+run --server "$main" server TARNQUEST game beta --json
+expect_ok
+expect_json 'doc["name"], doc["port"]' "('beta', 7002)"
 
 check "server: the first one"
 run --server "$main" server TARNQUEST game
@@ -197,11 +238,13 @@ expect_ok
 expect_out_has "beta"
 
 check "server: none found"
-run --server "$main" server TARNQUEST chat nobody
+run --server "$main" server NOPRODUCT game
+expect_status 1
 expect_only_failure_line "no server found"
 
 check "server: the name all is refused by the library"
 run --server "$main" server TARNQUEST game all
+expect_status 1
 expect_only_failure_line "no server found"
 
 # --- tickets: the context route ---------------------------------------------
@@ -209,6 +252,10 @@ check "ticket from a context id"
 run --server "$main" ticket TARNQUEST launch --context-id ctx-alice-1
 expect_ok
 [[ "$out" =~ ^ticket\ [0-9A-F]{32}$ ]] || fail "expected 'ticket' and 32 hex digits"
+check "ticket --json"
+run --server "$main" ticket TARNQUEST launch --context-id ctx-alice-1 --json
+expect_ok
+[[ "$(json_value 'doc["ticket"]')" =~ ^[0-9A-F]{32}$ ]] || fail "expected a ticket of 32 hex digits"
 
 for case in "NOPRODUCT launch ctx-alice-1 2001" "TARNQUEST nosuchevent ctx-alice-1 2002" \
             "TARNQUEST beta-test ctx-alice-1 2007" "TARNQUEST launch ctx-expired 2009" \
@@ -216,6 +263,7 @@ for case in "NOPRODUCT launch ctx-alice-1 2001" "TARNQUEST nosuchevent ctx-alice
   set -- $case
   check "context $3 for $1 $2 gives $4"
   run --server "$main" ticket "$1" "$2" --context-id "$3"
+  expect_status 3
   expect_only_failure_line "error $4:"
 done
 
@@ -227,6 +275,22 @@ expect_ok
 expect_err_has "Public name"
 expect_err_has "Password"
 expect_err_lacks "wonderland1"
+
+if [ "$mode" = native ]; then
+  # Neither the password (typed, then remembered) nor the ticket reaches the trace.
+  check "login: the trace holds no secret"
+  TARN_TRACE=$work/login.trace tarn_with 'alice\nwonderland1\n' --server "$main" ticket TARNQUEST launch
+  expect_ok
+  TARN_TRACE=$work/login.trace tarn_with '\n\n' --server "$main" ticket TARNQUEST launch
+  expect_ok
+  second=${out#ticket }
+  TARN_TRACE=$work/login.trace tarn_with 'alice\nwonderland1\n' --server "$main" ticket TARNQUEST launch --json
+  expect_ok
+  [ -s "$work/login.trace" ] || fail "expected a trace"
+  for secret in wonderland1 "$second" "$(json_value 'doc["ticket"]')"; do
+    ! grep -qF -- "$secret" "$work/login.trace" "$work/main.log" || fail "the trace or the server log shows: $secret"
+  done
+fi
 
 check "login: a wrong password, then the right one"
 tarn_with 'alice\nnotmypassword\nalice\nwonderland1\n' --server "$main" ticket TARNQUEST launch
@@ -240,6 +304,7 @@ for case in "ab secret1 2003" "alice x! 2004" "nobody secret1 2005" "bob wrongpa
   set -- $case
   check "login $1 gives $3"
   tarn_with "$1\n$2\n" --server "$main" ticket TARNQUEST launch
+  expect_status 3
   expect_failure_line "login cancelled: no more input (last: error $3:"
 done
 
@@ -277,43 +342,50 @@ expect_ok
 [[ "$out" =~ ^\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\}$ ]] || fail "expected a braced GUID"
 first_id=$out
 check "machine-id is stable"
-run machine-id
-expect_out "$first_id"
+run machine-id --json
+expect_json 'doc["machineId"]' "$first_id"
 
 # --- an unavailable service ----------------------------------------------------
 start_server unavailable --unavailable
 check "unavailable: ticket"
 run --server "$address" ticket TARNQUEST launch --context-id ctx-alice-1
+expect_status 3
 expect_only_failure_line "error 9001: the service is unavailable"
 check "unavailable: servers"
 run --server "$address" servers TARNQUEST game
-expect_only_failure_line "server lookup failed"
+expect_status 3
+expect_only_failure_line "server lookup failed (product TARNQUEST, category game, name any): server status 9001"
 
 # --- faults a host must survive --------------------------------------------------
 start_server faulty --fault /addrsrv=http:503 --fault /getTicket=close
 check "fault: HTTP 503 on a lookup"
 run --server "$address" servers TARNQUEST game
-expect_only_failure_line "server lookup failed"
+expect_status 3
+expect_only_failure_line "): HTTP 503 from 127.0.0.1:${address##*:} for POST /addrsrv"
 check "fault: connection closed without a reply"
 run --server "$address" ticket TARNQUEST launch --context-id ctx-alice-1
-expect_only_failure_line "the request failed, code -1 (failure)"
+expect_status 4
+expect_only_failure_line "the request failed, code -1 (failure): "
 
 start_server lists --fault /addrsrv=malformed-list
 check "fault: malformed server list"
 run --server "$address" servers TARNQUEST game
-expect_only_failure_line "server lookup failed"
+expect_status 4
+expect_only_failure_line "): unreadable reply"
 
 start_server partial --fault /addrsrv=incomplete-list --fault /getTicket=unavailable
 check "fault: incomplete server list"
 run --server "$address" server TARNQUEST game
-expect_only_failure_line "no server found"
+expect_status 4
+expect_only_failure_line "): unreadable"
 check "fault: 9001 on one path only"
 run --server "$address" ticket TARNQUEST launch --context-id ctx-alice-1
 expect_only_failure_line "error 9001"
 
 check "no server at the address"
 run --server 127.0.0.1:1 servers TARNQUEST game
-expect_only_failure_line "server lookup failed"
+expect_status 4
+expect_only_failure_line "): cannot connect to 127.0.0.1:1: connection" # refused; Wine says aborted
 
 # --- a data file, with values that need escaping in the server list ----------------
 cat >"$work/data.json" <<'EOF'
@@ -334,7 +406,8 @@ expect_ok
 expect_out_has "a&b <\"c\"> 'd'  10.0.0.1:80  10.0.0.1  80    -3"
 check "data file: the library's servlet name is not served"
 run --server "$address" ticket Odd e --context-id cx
-expect_only_failure_line "the request failed, code -1"
+expect_status 3
+expect_only_failure_line "the request failed, code -1 (failure): HTTP 404"
 
 check "data file: a bad file is refused with file and line"
 printf '{\n  "products": [],\n  "lifetime": "long"\n}\n' >"$work/bad.json"
@@ -345,6 +418,15 @@ err=$(cat "$work/bad.err")
 [ "$rc" -ne 0 ] || fail "expected a non-zero exit"
 [ -z "$out" ] || fail "expected nothing on stdout"
 expect_err_has "$work/bad.json:3: /lifetime must be a whole number"
+
+check "devserver: a port in use is refused"
+timeout 20 "$devserver" --listen "$main" >"$work/second.out" 2>"$work/second.err"
+rc=$?
+out=$(cat "$work/second.out")
+err=$(cat "$work/second.err")
+[ "$rc" -ne 0 ] && [ "$rc" -ne 124 ] || fail "expected the second server to stop at once"
+[ -z "$out" ] || fail "expected nothing on stdout"
+expect_err_has "cannot listen on $main: the port is already in use"
 
 # --- every request was logged, never with a password -------------------------------
 check "server log"

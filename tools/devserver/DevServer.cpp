@@ -1,7 +1,11 @@
 #include "DevServer.h"
 
+#include <cerrno>
+#include <cstring>
 #include <stdexcept>
 #include <utility>
+
+#include <sys/socket.h>
 
 #include <httplib.h>
 
@@ -29,12 +33,21 @@ void RespellContentLength(httplib::Response& response) {
     response.headers.emplace("Content-length", length);
 }
 
+// Only SO_REUSEADDR (a restart may bind while old connections linger): the
+// HTTP library's default adds SO_REUSEPORT, with which a second server on a
+// port in use would start and take half of the requests.
+void ExclusiveListenerOptions(socket_t socket) {
+    const int yes = 1;
+    setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+}
+
 } // namespace
 
 DevServer::DevServer(ServiceData data, RequestLog& log)
     : m_data(std::move(data)), m_handler(m_data), m_log(log), m_http(std::make_unique<httplib::Server>()) {
     // The client speaks one request per connection.
     m_http->set_keep_alive_max_count(1);
+    m_http->set_socket_options(ExclusiveListenerOptions);
     m_http->set_payload_max_length(MaxBody);
     const httplib::Server::Handler serve = [this](const httplib::Request& q, httplib::Response& r) { Serve(q, r); };
     m_http->Post(".*", serve).Get(".*", serve).Put(".*", serve).Patch(".*", serve).Delete(".*", serve);
@@ -50,9 +63,15 @@ DevServer::DevServer(ServiceData data, RequestLog& log)
 DevServer::~DevServer() = default;
 
 int DevServer::Bind(const std::string& host, int port) {
+    errno = 0;
     const int bound = port == 0 ? m_http->bind_to_any_port(host) : (m_http->bind_to_port(host, port) ? port : -1);
-    if (bound <= 0)
-        throw std::runtime_error("cannot listen on " + host + ":" + std::to_string(port));
+    if (bound <= 0) {
+        const int error = errno;
+        throw std::runtime_error("cannot listen on " + host + ":" + std::to_string(port) + ": " +
+                                 (error == EADDRINUSE ? std::string("the port is already in use")
+                                  : error != 0       ? std::string(std::strerror(error))
+                                                     : std::string("the address cannot be bound")));
+    }
     return bound;
 }
 

@@ -6,7 +6,9 @@
 
 namespace devserver {
 
-void RegisterAddress(const std::string& address) {
+void RegisterAddress(const std::string& address, bool machineWide) {
+    if (machineWide)
+        platform::UseMachineWideRegistry();
     platform::RegKey key;
     std::int32_t result = key.CreateOrOpen("Software\\Orvane\\Tarn\\Config", platform::RegReadWrite, nullptr);
     if (result == platform::RegOk)

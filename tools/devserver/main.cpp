@@ -28,6 +28,7 @@ struct Options {
     std::vector<std::string> faults;
     bool unavailable = false;
     bool registerAddress = false;
+    bool registerMachineWide = false;
     bool printData = false;
 };
 
@@ -63,11 +64,11 @@ int Serve(const Options& options) {
     DevServer server(LoadData(options), log);
     const int port = server.Bind(where.host, where.port);
     const std::string address = where.host + ":" + std::to_string(port);
-    if (options.registerAddress)
-        RegisterAddress(address);
+    if (options.registerAddress || options.registerMachineWide)
+        RegisterAddress(address, options.registerMachineWide);
     // The first line on stdout is the address, for scripts that asked for port 0.
     std::cout << address << std::endl;
-    std::cerr << "tarn-devserver: serving on " << address << (options.registerAddress ? ", registered" : "")
+    std::cerr << "tarn-devserver: serving on " << address << (options.registerAddress || options.registerMachineWide ? ", registered" : "")
               << "; stop with Ctrl-C" << std::endl;
 
     const sigset_t stopSignals = BlockStopSignals();
@@ -91,6 +92,7 @@ int main(int argc, char** argv) {
     Options options;
     CLI::App app{"tarn-devserver: a local address server and customer servlet for TarnClient hosts.\n"
                  "Data format and fault modes: tools/devserver/README.md."};
+    app.set_version_flag("--version", std::string("tarn-devserver ") + TARN_VERSION);
     app.add_option("--listen", options.listen, "ADDR:PORT to listen on; port 0 picks a free one")
         ->capture_default_str();
     app.add_option("--data", options.dataFile, "JSON data set (default: the built-in one, see --print-data)");
@@ -99,7 +101,10 @@ int main(int argc, char** argv) {
                    "incomplete-list, unavailable, none");
     app.add_flag("--unavailable", options.unavailable, "Answer every request with status 9001");
     app.add_flag("--register", options.registerAddress,
-                 "Write the listening address to the registry value \"QAS Address\" (TARN_REGISTRY on Linux)");
+                 "Write the listening address to the registry value \"QAS Address\" for this user (TARN_REGISTRY, "
+                 "else ~/.local/state/tarn/registry.db)");
+    app.add_flag("--register-machine", options.registerMachineWide,
+                 "As root, as an installer would: write it into /var/lib/tarn/registry.db, which every user reads");
     app.add_flag("--print-data", options.printData, "Print the built-in data set and exit");
     try {
         app.parse(argc, argv);

@@ -1,5 +1,5 @@
-// tarn's commands. Each prints its result on out and returns the exit
-// status; a failure throws ToolError.
+// tarn's commands. Each prints its result, as text or as one JSON document,
+// and returns the exit status; a failure throws ToolError.
 #ifndef TARN_TOOLS_TARN_COMMANDS_H
 #define TARN_TOOLS_TARN_COMMANDS_H
 
@@ -17,6 +17,12 @@ struct ServerQuery {
     std::string att1;         // empty: not sent
 };
 
+// Where a command prints its result, and in which form.
+struct Output {
+    std::ostream& out;
+    bool json = false;
+};
+
 struct TicketQuery {
     std::string product;
     std::string event;
@@ -25,16 +31,16 @@ struct TicketQuery {
     int attempts = 3;      // login prompts at most
 };
 
-// Every matching server as a table, then their count.
-int ListServers(Library& library, const ServerQuery& query, std::ostream& out);
+// Every matching server as a table, then their count; none is "not found".
+int ListServers(Library& library, const ServerQuery& query, const Output& output);
 // The first matching server as a one-row table.
-int ShowServer(Library& library, const ServerQuery& query, std::ostream& out);
+int ShowServer(Library& library, const ServerQuery& query, const Output& output);
 // A ticket, from a context id or through the login prompt.
-int ObtainTicket(Library& library, const TicketQuery& query, std::ostream& out);
+int ObtainTicket(Library& library, const TicketQuery& query, const Output& output);
 // This computer's identifier.
-int ShowMachineId(Library& library, std::ostream& out);
+int ShowMachineId(Library& library, const Output& output);
 // Address, host and port of the configured server.
-int ShowConfig(Library& library, std::ostream& out);
+int ShowConfig(Library& library, const Output& output);
 
 } // namespace tarn
 

@@ -3,7 +3,8 @@
 #include <utility>
 
 #include "CodeTexts.h"
-#include "ToolError.h"
+#include "LibText.h"
+#include "RegistryPlace.h"
 
 namespace tarn {
 
@@ -13,10 +14,10 @@ using tarnclient::ICustomerManager;
 using tarnclient::IMachineIdentity;
 using tarnclient::IServerLocation;
 
-Library::Library(std::string serverAddress)
-    : m_serverAddress(std::move(serverAddress)), m_factory(TarnClientLib_GetComponentFactory()) {
+Library::Library(std::string serverAddress, const TraceCapture& trace)
+    : m_serverAddress(std::move(serverAddress)), m_trace(trace), m_factory(TarnClientLib_GetComponentFactory()) {
     if (!m_factory)
-        throw ToolError("the library cannot create its component factory");
+        throw ToolError("the library cannot create its component factory", ExitFailed);
     std::int32_t err = 0;
     m_core = Ref<ICoreFactory>::Adopt(m_factory->QueryInterface(ICoreFactory::Id, &err));
     Require(m_core.get(), "the core factory", err, false);
@@ -51,18 +52,36 @@ Ref<IServerLocation> Library::Location() {
     return location;
 }
 
+std::string Library::Where() {
+    if (!m_serverAddress.empty())
+        return m_serverAddress;
+    return TakeText(Location()->GetAddress());
+}
+
+ToolError Library::Failure(const std::string& text, const std::string& hint) const {
+    const FailureCause cause = m_trace.LastCause();
+    if (cause.text.empty())
+        return ToolError(hint.empty() ? text : text + "; " + hint, ExitFailed);
+    return ToolError(text + ": " + cause.text, cause.status);
+}
+
 const char* Library::ServerAddress() const { return m_serverAddress.empty() ? nullptr : m_serverAddress.c_str(); }
 
 void Library::Require(const vcom::IComponent* result, const char* what, std::int32_t err, bool usesLocation) const {
     if (result)
         return;
-    std::string text = std::string("cannot create ") + what + ": " + ResultText(err);
+    const std::string text = std::string("cannot create ") + what + ": " + ResultText(err);
+    std::string hint;
     if (usesLocation && err == vcom::InvalidArgument)
-        text += "; a server location is HOST:PORT";
+        hint = "a server location is HOST:PORT";
     else if (usesLocation && err == vcom::Failure && m_serverAddress.empty())
-        text += "; is the server location configured? Give --server HOST:PORT, or set the registry value "
-                "\"QAS Address\" under HKEY_LOCAL_MACHINE\\Software\\Orvane\\Tarn\\Config";
-    throw ToolError(text);
+        hint = "is the server location configured? Give --server HOST:PORT, or set \"QAS Address\" in " +
+               RegistryPlace() + " (tarn-devserver --register does)";
+    ToolError failure = Failure(text, hint);
+    // The hint says what to do even when the trace named the step.
+    if (!hint.empty() && HasFailureCause())
+        throw ToolError(std::string(failure.what()) + "; " + hint, failure.Status());
+    throw failure;
 }
 
 } // namespace tarn

@@ -1,16 +1,22 @@
+#include <nlohmann/json.hpp>
+
 #include "Commands.h"
 #include "LibText.h"
 #include "ToolError.h"
 
 namespace tarn {
 
-int ShowMachineId(Library& library, std::ostream& out) {
+int ShowMachineId(Library& library, const Output& output) {
     Ref<tarnclient::IMachineIdentity> identity = library.MachineIdentity();
     char* text = identity->GetMachineId();
     if (!text)
-        throw ToolError("the library could not copy the machine id");
-    out << TakeText(text) << '\n';
-    return 0;
+        throw ToolError("the library could not copy the machine id", ExitFailed);
+    const std::string id = TakeText(text);
+    if (output.json)
+        output.out << nlohmann::json{{"machineId", id}}.dump(2) << '\n';
+    else
+        output.out << id << '\n';
+    return ExitSuccess;
 }
 
 } // namespace tarn

@@ -6,19 +6,22 @@
 
 namespace tarn {
 
-ServerTable::ServerTable() : m_rows{{"NAME", "ADDRESS", "HOST", "PORT", "UC"}} {}
-
 void ServerTable::Add(tarnclient::IServerAddress& server) {
-    m_rows.push_back({TakeText(server.GetName()), TakeText(server.GetAddress()), TakeText(server.GetHost()),
-                      std::to_string(server.GetPort()), std::to_string(server.GetUc())});
+    m_servers.push_back({TakeText(server.GetName()), TakeText(server.GetAddress()), TakeText(server.GetHost()),
+                         server.GetPort(), server.GetUc()});
 }
 
 void ServerTable::Print(std::ostream& out) const {
-    std::vector<std::size_t> widths(m_rows.front().size(), 0);
-    for (const Row& row : m_rows)
+    using Row = std::vector<std::string>;
+    std::vector<Row> rows{{"NAME", "ADDRESS", "HOST", "PORT", "UC"}};
+    for (const Server& server : m_servers)
+        rows.push_back({server.name, server.address, server.host, std::to_string(server.port),
+                        std::to_string(server.uc)});
+    std::vector<std::size_t> widths(rows.front().size(), 0);
+    for (const Row& row : rows)
         for (std::size_t i = 0; i < row.size(); ++i)
             widths[i] = std::max(widths[i], row[i].size());
-    for (const Row& row : m_rows) {
+    for (const Row& row : rows) {
         std::string line;
         for (std::size_t i = 0; i < row.size(); ++i) {
             line += row[i];
@@ -27,6 +30,17 @@ void ServerTable::Print(std::ostream& out) const {
         }
         out << line << '\n';
     }
+}
+
+nlohmann::json ServerTable::Json() const {
+    nlohmann::json servers = nlohmann::json::array();
+    for (const Server& server : m_servers)
+        servers.push_back({{"name", server.name},
+                           {"address", server.address},
+                           {"host", server.host},
+                           {"port", server.port},
+                           {"uc", server.uc}});
+    return servers;
 }
 
 } // namespace tarn

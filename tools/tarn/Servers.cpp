@@ -3,6 +3,7 @@
 #include "Commands.h"
 #include "ServerTable.h"
 #include "ToolError.h"
+#include "WaitNotice.h"
 
 namespace tarn {
 
@@ -20,35 +21,55 @@ std::string Describe(const ServerQuery& query) {
     return text;
 }
 
+ToolError NoneFound(const ServerQuery& query) {
+    return ToolError("no server found (" + Describe(query) + ")", ExitNotFound);
+}
+
 } // namespace
 
-int ListServers(Library& library, const ServerQuery& query, std::ostream& out) {
+int ListServers(Library& library, const ServerQuery& query, const Output& output) {
     Ref<tarnclient::IAddressManager> manager = library.AddressManager();
-    Ref<IServerAddressList> list(manager->GetServerAddressEnum(query.product.c_str(), query.category.c_str(),
-                                                               query.name.c_str(), OrNull(query.att1)));
+    const Ref<IServerAddressList> list = [&] {
+        const WaitNotice notice(library.Where());
+        return Ref<IServerAddressList>(manager->GetServerAddressEnum(
+            query.product.c_str(), query.category.c_str(), query.name.c_str(), OrNull(query.att1)));
+    }();
     if (!list)
-        throw ToolError("server lookup failed (" + Describe(query) +
-                        "): the address server was not reached, refused the query or sent an unreadable list");
+        throw library.Failure("server lookup failed (" + Describe(query) + ")");
     ServerTable table;
     std::int32_t pos = list->Begin();
     while (Ref<IServerAddress> server{list->Next(&pos)})
         table.Add(*server.get());
-    table.Print(out);
-    out << table.Count() << (table.Count() == 1 ? " server" : " servers") << '\n';
-    return 0;
+    if (output.json) {
+        output.out << nlohmann::json{{"servers", table.Json()}}.dump(2) << '\n';
+    } else {
+        table.Print(output.out);
+        output.out << table.Count() << (table.Count() == 1 ? " server" : " servers") << '\n';
+    }
+    if (table.Count() == 0)
+        throw NoneFound(query);
+    return ExitSuccess;
 }
 
-int ShowServer(Library& library, const ServerQuery& query, std::ostream& out) {
+int ShowServer(Library& library, const ServerQuery& query, const Output& output) {
     Ref<tarnclient::IAddressManager> manager = library.AddressManager();
-    Ref<IServerAddress> server(manager->GetServerAddress(query.product.c_str(), query.category.c_str(),
-                                                         query.name.c_str(), OrNull(query.att1)));
+    const Ref<IServerAddress> server = [&] {
+        const WaitNotice notice(library.Where());
+        return Ref<IServerAddress>(manager->GetServerAddress(query.product.c_str(), query.category.c_str(),
+                                                             query.name.c_str(), OrNull(query.att1)));
+    }();
+    // A null without a failing step in the trace: nothing matched.
+    if (!server && !library.HasFailureCause())
+        throw NoneFound(query);
     if (!server)
-        throw ToolError("no server found (" + Describe(query) +
-                        "): none matches, or the address server was not reached or refused the query");
+        throw library.Failure("server lookup failed (" + Describe(query) + ")");
     ServerTable table;
     table.Add(*server.get());
-    table.Print(out);
-    return 0;
+    if (output.json)
+        output.out << table.Json().front().dump(2) << '\n';
+    else
+        table.Print(output.out);
+    return ExitSuccess;
 }
 
 } // namespace tarn

@@ -1,8 +1,10 @@
 // ReadDocument on expat.
 #include <expat.h>
 
+#include <algorithm>
 #include <limits>
 #include <memory>
+#include <random>
 
 #include "vcom/Codes.h"
 #include "xmlparser/DocumentBuilder.h"
@@ -13,15 +15,32 @@ namespace xmlparser {
 
 namespace {
 
+// Expat reads a document through its own buffer: in pieces of this size the
+// buffer stays small, where the whole text at once would copy all of it.
+constexpr std::size_t PieceSize = 64 * 1024;
+
+// Expat salts its name hashing against crafted collisions, and draws a new
+// salt from the system for every parser. One random salt per process gives
+// the same protection without a system call per document.
+unsigned long ProcessHashSalt() {
+    static const unsigned long salt = [] {
+        std::random_device source;
+        const unsigned long drawn = (static_cast<unsigned long>(source()) << 16) ^ source();
+        return drawn != 0 ? drawn : 1;
+    }();
+    return salt;
+}
+
 // One expat parse. The handlers run inside expat's C code, so no exception
 // may leave them: the first failure is recorded, the parser is stopped, and
 // Read throws what was recorded.
 class ExpatReader {
 public:
-    explicit ExpatReader(std::size_t length) : m_parser(XML_ParserCreate(nullptr)), m_builder(length) {
+    ExpatReader(const char* text, std::size_t length) : m_parser(XML_ParserCreate(nullptr)), m_builder(std::string_view(text, length)) {
         if (!m_parser)
             vcom::Fail(vcom::OutOfMemory);
         XML_Parser p = m_parser.get();
+        XML_SetHashSalt(p, ProcessHashSalt());
         XML_SetUserData(p, this);
         XML_SetElementHandler(p, OnStart, OnEnd);
         // A DOCTYPE is refused before anything in it is read, so no entity of
@@ -34,7 +53,14 @@ public:
     std::shared_ptr<const Document> Read(const char* text, std::size_t length) {
         if (length > static_cast<std::size_t>(std::numeric_limits<int>::max()))
             vcom::Fail(vcom::InvalidArgument);
-        const XML_Status status = XML_Parse(m_parser.get(), text, static_cast<int>(length), XML_TRUE);
+        XML_Status status = XML_STATUS_OK;
+        std::size_t done = 0;
+        do {
+            const std::size_t piece = std::min(PieceSize, length - done);
+            const XML_Bool last = done + piece == length ? XML_TRUE : XML_FALSE;
+            status = XML_Parse(m_parser.get(), text + done, static_cast<int>(piece), last);
+            done += piece;
+        } while (status == XML_STATUS_OK && done < length);
         m_failure.Rethrow();
         if (status != XML_STATUS_OK)
             vcom::Fail(XML_GetErrorCode(m_parser.get()) == XML_ERROR_NO_MEMORY ? vcom::OutOfMemory
@@ -87,7 +113,7 @@ private:
 } // namespace
 
 std::shared_ptr<const Document> ReadDocument(const char* text, std::size_t length) {
-    return ExpatReader(length).Read(text, length);
+    return ExpatReader(text, length).Read(text, length);
 }
 
 } // namespace xmlparser

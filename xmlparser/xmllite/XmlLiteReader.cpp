@@ -26,7 +26,7 @@ void Check(HRESULT hr) {
 // failure, which Read then throws.
 class XmlLiteReader {
 public:
-    explicit XmlLiteReader(std::size_t length) : m_builder(length) {}
+    XmlLiteReader(const char* text, std::size_t length) : m_builder(std::string_view(text, length)) {}
 
     std::shared_ptr<const Document> Read(const char* text, std::size_t length) {
         // An empty text is no document; a memory stream could not even hold it.
@@ -109,7 +109,7 @@ private:
 } // namespace
 
 std::shared_ptr<const Document> ReadDocument(const char* text, std::size_t length) {
-    return XmlLiteReader(length).Read(text, length);
+    return XmlLiteReader(text, length).Read(text, length);
 }
 
 } // namespace xmlparser

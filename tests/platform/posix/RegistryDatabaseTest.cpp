@@ -1,11 +1,13 @@
 // The POSIX registry's database file, as other programs on the machine see it.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <set>
 #include <string>
 #include <vector>
 
+#include <dirent.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -66,17 +68,135 @@ TEST(RegistryDatabase, HoldsTheAgreedTablesWithFullPathsAndExactBytes) {
                        " AND name = 'qas address'").size());
 }
 
-TEST(RegistryDatabase, IsCreatedWithItsFolder) {
-    const std::string folder = tarntest::RegistryPath() + ".d";
-    const std::string path = folder + "/lib/tarn/registry.db";
-    setenv("TARN_REGISTRY", path.c_str(), 1);
+// A scratch folder beside the test's registry, removed with everything in it.
+class Scratch {
+public:
+    Scratch() : m_path(tarntest::RegistryPath() + ".d") { mkdir(m_path.c_str(), 0755); }
+    ~Scratch() { std::system(("rm -rf '" + m_path + "'").c_str()); }
+    const std::string& path() const { return m_path; }
+    // Every file and folder under the scratch folder, with its mode.
+    std::set<std::string> Listing() const {
+        std::set<std::string> found;
+        Walk(m_path, "", found);
+        return found;
+    }
+
+private:
+    static void Walk(const std::string& root, const std::string& sub, std::set<std::string>& found) {
+        DIR* dir = opendir((root + sub).c_str());
+        while (dirent* entry = dir ? readdir(dir) : nullptr) {
+            const std::string name = entry->d_name;
+            if (name == "." || name == "..")
+                continue;
+            struct stat info;
+            stat((root + sub + "/" + name).c_str(), &info);
+            char mode[8];
+            std::snprintf(mode, sizeof mode, " %04o", static_cast<unsigned>(info.st_mode & 07777));
+            found.insert(sub + "/" + name + mode);
+            if (S_ISDIR(info.st_mode))
+                Walk(root, sub + "/" + name, found);
+        }
+        if (dir)
+            closedir(dir);
+    }
+    std::string m_path;
+};
+
+void SetOrUnset(const char* name, const std::string& value) {
+    if (value.empty())
+        unsetenv(name);
+    else
+        setenv(name, value.c_str(), 1);
+}
+
+std::int32_t OpenConfig(RegAccess access) {
+    RegKey key;
+    return key.Open("Software\\Orvane\\Tarn\\Config", access);
+}
+
+// Where the file goes and with which modes; a lookup before it makes nothing.
+TEST(RegistryDatabase, OwnFileFollowsTheEnvironmentWithPrivateModesWhateverTheUmask) {
+    const struct {
+        const char* what;
+        std::string tarnRegistry, xdgStateHome, home; // relative to the scratch folder; empty: unset
+        mode_t umask;
+        std::set<std::string> made;
+    } cases[] = {
+        {"XDG_STATE_HOME", "", "/state", "/home", 0,
+         {"/state 0700", "/state/tarn 0700", "/state/tarn/registry.db 0600"}},
+        {"home, with a umask that would shut the owner out", "", "", "/home", 0277,
+         {"/home 0700", "/home/.local 0700", "/home/.local/state 0700", "/home/.local/state/tarn 0700",
+          "/home/.local/state/tarn/registry.db 0600"}},
+        {"relative XDG_STATE_HOME is ignored", "", "state", "/home", 022,
+         {"/home 0700", "/home/.local 0700", "/home/.local/state 0700", "/home/.local/state/tarn 0700",
+          "/home/.local/state/tarn/registry.db 0600"}},
+        {"TARN_REGISTRY", "/lib/tarn/reg.db", "/state", "/home", 0,
+         {"/lib 0755", "/lib/tarn 0755", "/lib/tarn/reg.db 0600"}},
+    };
+    for (const auto& c : cases) {
+        Scratch scratch;
+        const auto inScratch = [&](const std::string& sub) {
+            return sub.empty() || sub[0] != '/' ? sub : scratch.path() + sub;
+        };
+        SetOrUnset("TARN_REGISTRY", inScratch(c.tarnRegistry));
+        SetOrUnset("XDG_STATE_HOME", inScratch(c.xdgStateHome));
+        SetOrUnset("HOME", inScratch(c.home));
+        const mode_t before = umask(c.umask);
+        EXPECT_EQ(RegNotFound, OpenConfig(RegReadWrite)) << c.what;
+        EXPECT_EQ(std::set<std::string>(), scratch.Listing()) << c.what;
+        WriteConfig();
+        umask(before);
+        std::set<std::string> made;
+        for (const std::string& entry : scratch.Listing())
+            if (entry.find("-wal ") == std::string::npos && entry.find("-shm ") == std::string::npos)
+                made.insert(entry);
+        EXPECT_EQ(c.made, made) << c.what;
+    }
+}
+
+// An installer's machine-wide file under the user's own: read for what the
+// user's lacks, never written, nothing made beside it.
+TEST(RegistryDatabase, MachineWideFileFillsInWhatTheOwnFileLacks) {
+    Scratch scratch;
+    const std::string machine = scratch.path() + "/machine/registry.db";
+    setenv("TARN_REGISTRY", machine.c_str(), 1);
     WriteConfig();
-    struct stat info;
-    EXPECT_EQ(0, stat(path.c_str(), &info));
-    for (const char* suffix : {"", "-wal", "-shm"})
-        unlink((path + suffix).c_str());
-    for (const char* sub : {"/lib/tarn", "/lib", ""})
-        rmdir((folder + sub).c_str());
+    unsetenv("TARN_REGISTRY");
+    setenv("XDG_STATE_HOME", (scratch.path() + "/state").c_str(), 1);
+    SetMachineRegistryFile(machine.c_str());
+    const std::set<std::string> installed = scratch.Listing();
+
+    const auto read = [](const char* name) {
+        RegKey key;
+        unsigned char data[64] = {};
+        std::uint32_t size = sizeof data;
+        const std::int32_t result = key.Open("Software\\Orvane\\Tarn\\Config", RegRead);
+        if (result != RegOk)
+            return "error " + std::to_string(result);
+        return key.QueryValue(name, nullptr, data, &size) == RegOk ? std::string(data, data + size) : "<none>";
+    };
+    EXPECT_EQ(kValue, read("QAS Address"));
+    EXPECT_EQ(RegNotFound, RegKey().Open("Software\\Orvane\\Other", RegRead));
+    bool created = true;
+    RegKey key;
+    ASSERT_EQ(RegOk, key.CreateOrOpen("Software\\Orvane\\Tarn\\Config", RegReadWrite, &created));
+    EXPECT_FALSE(created);
+    EXPECT_EQ(installed, scratch.Listing()); // reading made nothing
+
+    // Writes go to the user's own file; its values come first from then on.
+    const std::string own("10.0.0.1:1\0", 11);
+    ASSERT_EQ(RegOk, key.SetValue("Machine ID", RegSz, reinterpret_cast<const unsigned char*>("id"), 3));
+    ASSERT_EQ(RegOk, key.SetValue("QAS Address", RegSz, reinterpret_cast<const unsigned char*>(own.data()), 11));
+    EXPECT_EQ(own, read("QAS Address"));
+    EXPECT_EQ(std::string("id\0", 3), read("Machine ID"));
+    key.Close();
+    std::set<std::string> machineSide;
+    for (const std::string& entry : scratch.Listing())
+        if (entry.rfind("/state", 0) != 0)
+            machineSide.insert(entry);
+    EXPECT_EQ(installed, machineSide);
+    EXPECT_EQ(1u, scratch.Listing().count("/state/tarn/registry.db 0600"));
+    SetMachineRegistryFile(nullptr);
 }
 
 // Processes that start together on a database nobody has made yet.

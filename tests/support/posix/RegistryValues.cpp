@@ -5,25 +5,54 @@
 
 #include <sqlite3.h>
 
+#include "tests/support/TestEnvironment.h"
+
 namespace tarntest {
 
 namespace {
 
 const char kHive[] = "HKEY_LOCAL_MACHINE\\";
 
+std::string Environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+// The machine-wide store: TARN_REGISTRY's file, or the test's registry once
+// it stands for the machine-wide file (ActAsStandardUser).
+std::string MachineFile() {
+    const std::string named = Environment("TARN_REGISTRY");
+    return named.empty() ? RegistryPath() : named;
+}
+
+// The file the library writes.
+std::string UserFile() {
+    const std::string named = Environment("TARN_REGISTRY");
+    return named.empty() ? Environment("XDG_STATE_HOME") + "/tarn/registry.db" : named;
+}
+
 class Database {
 public:
-    Database() {
-        const char* path = std::getenv("TARN_REGISTRY");
-        if (!path || sqlite3_open(path, &m_db) != SQLITE_OK)
-            throw std::runtime_error("cannot open the test registry");
+    // A read-only database must exist already; it is never created.
+    Database(const std::string& path, bool readOnly) {
+        const int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+        if (sqlite3_open_v2(path.c_str(), &m_db, flags, nullptr) != SQLITE_OK) {
+            sqlite3_close(m_db);
+            m_db = nullptr;
+            if (!readOnly)
+                throw std::runtime_error("cannot open the test registry");
+            return;
+        }
         sqlite3_busy_timeout(m_db, 5000);
-        Exec("CREATE TABLE IF NOT EXISTS reg_keys(path TEXT PRIMARY KEY COLLATE NOCASE);"
-             "CREATE TABLE IF NOT EXISTS reg_values(key TEXT NOT NULL COLLATE NOCASE,"
-             " name TEXT NOT NULL COLLATE NOCASE, type INTEGER NOT NULL, data BLOB NOT NULL,"
-             " PRIMARY KEY(key, name));");
+        if (!readOnly)
+            Exec("CREATE TABLE IF NOT EXISTS reg_keys(path TEXT PRIMARY KEY COLLATE NOCASE);"
+                 "CREATE TABLE IF NOT EXISTS reg_values(key TEXT NOT NULL COLLATE NOCASE,"
+                 " name TEXT NOT NULL COLLATE NOCASE, type INTEGER NOT NULL, data BLOB NOT NULL,"
+                 " PRIMARY KEY(key, name));");
     }
     ~Database() { sqlite3_close(m_db); }
+
+    bool IsOpen() const { return m_db != nullptr; }
 
     void Exec(const char* sql) {
         if (sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
@@ -50,45 +79,85 @@ public:
         }
     }
 
+    void Set(const std::string& keyPath, const std::string& name, std::uint32_t type, const std::string& bytes) {
+        sqlite3_stmt* insert = Prepare("INSERT OR REPLACE INTO reg_values(key, name, type, data) VALUES(?, ?, ?, ?)");
+        const std::string full = kHive + keyPath;
+        sqlite3_bind_text(insert, 1, full.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(insert, 2, name.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_int64(insert, 3, type);
+        sqlite3_bind_blob(insert, 4, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
+        const int rc = sqlite3_step(insert);
+        sqlite3_finalize(insert);
+        if (rc != SQLITE_DONE)
+            throw std::runtime_error("cannot write the test registry");
+    }
+
+    bool Get(const std::string& keyPath, const std::string& name, std::string& bytes, std::uint32_t* type) {
+        if (!m_db)
+            return false;
+        sqlite3_stmt* select = Prepare("SELECT type, data FROM reg_values WHERE key = ? AND name = ?");
+        const std::string full = kHive + keyPath;
+        sqlite3_bind_text(select, 1, full.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(select, 2, name.c_str(), -1, SQLITE_TRANSIENT);
+        const bool found = sqlite3_step(select) == SQLITE_ROW;
+        if (found) {
+            if (type)
+                *type = static_cast<std::uint32_t>(sqlite3_column_int64(select, 0));
+            const void* data = sqlite3_column_blob(select, 1);
+            bytes.assign(static_cast<const char*>(data), static_cast<std::size_t>(sqlite3_column_bytes(select, 1)));
+        }
+        sqlite3_finalize(select);
+        return found;
+    }
+
 private:
     sqlite3* m_db = nullptr;
 };
 
+const char kUserLogKey[] = "Software\\Orvane\\Tarn\\User Log";
+const char kMostRecentlyUsed[] = "Most Recently Used";
+
 } // namespace
 
-void CreateRegistryKey(const std::string& keyPath) { Database().CreateKey(keyPath); }
+const bool kStoredLoginIsProtected = false;
+
+void CreateRegistryKey(const std::string& keyPath) { Database(MachineFile(), false).CreateKey(keyPath); }
 
 void SetRegistryValue(const std::string& keyPath, const std::string& name, std::uint32_t type,
                       const std::string& bytes) {
-    Database db;
+    Database db(MachineFile(), false);
     db.CreateKey(keyPath);
-    sqlite3_stmt* insert = db.Prepare("INSERT OR REPLACE INTO reg_values(key, name, type, data) VALUES(?, ?, ?, ?)");
-    const std::string full = kHive + keyPath;
-    sqlite3_bind_text(insert, 1, full.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_text(insert, 2, name.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_int64(insert, 3, type);
-    sqlite3_bind_blob(insert, 4, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
-    const int rc = sqlite3_step(insert);
-    sqlite3_finalize(insert);
-    if (rc != SQLITE_DONE)
-        throw std::runtime_error("cannot write the test registry");
+    db.Set(keyPath, name, type, bytes);
 }
 
 bool GetRegistryValue(const std::string& keyPath, const std::string& name, std::string& bytes, std::uint32_t* type) {
-    Database db;
-    sqlite3_stmt* select = db.Prepare("SELECT type, data FROM reg_values WHERE key = ? AND name = ?");
-    const std::string full = kHive + keyPath;
-    sqlite3_bind_text(select, 1, full.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_text(select, 2, name.c_str(), -1, SQLITE_TRANSIENT);
-    const bool found = sqlite3_step(select) == SQLITE_ROW;
-    if (found) {
-        if (type)
-            *type = static_cast<std::uint32_t>(sqlite3_column_int64(select, 0));
-        const void* data = sqlite3_column_blob(select, 1);
-        bytes.assign(static_cast<const char*>(data), static_cast<std::size_t>(sqlite3_column_bytes(select, 1)));
-    }
-    sqlite3_finalize(select);
-    return found;
+    return Database(MachineFile(), true).Get(keyPath, name, bytes, type);
+}
+
+bool GetUserRegistryValue(const std::string& keyPath, const std::string& name, std::string& bytes,
+                          std::uint32_t* type) {
+    return Database(UserFile(), true).Get(keyPath, name, bytes, type);
+}
+
+void SetStoredLogin(const std::string& text) {
+    SetUserRegistryValue(kUserLogKey, kMostRecentlyUsed, kRegSz, text + std::string(1, '\0'));
+}
+
+bool GetStoredLogin(std::string& text) {
+    std::uint32_t type = 0;
+    // Exactly one terminator, at the end.
+    if (!GetUserRegistryValue(kUserLogKey, kMostRecentlyUsed, text, &type) || type != kRegSz ||
+        text.find('\0') != text.size() - 1)
+        return false;
+    text.pop_back();
+    return true;
+}
+
+void SetUserRegistryValue(const std::string& keyPath, const std::string& name, std::uint32_t type,
+                          const std::string& bytes) {
+    Database db(UserFile(), false);
+    db.CreateKey(keyPath);
+    db.Set(keyPath, name, type, bytes);
 }
 
 } // namespace tarntest

@@ -18,8 +18,14 @@ std::string TempDir() {
 }
 
 void RemoveDatabase(const std::string& path) {
-    for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+    // With the per-user folder a test acting as a standard user had.
+    const std::string own = path + ".state/tarn/registry.db";
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
         std::remove((path + suffix).c_str());
+        std::remove((own + suffix).c_str());
+    }
+    for (const char* folder : {".state/tarn", ".state"})
+        rmdir((path + folder).c_str());
 }
 } // namespace
 

@@ -1,0 +1,80 @@
+// A user who may not write the machine-wide store: the manager and the
+// identity still come, reading what the machine holds and keeping what it
+// lacks, and the login, in the user's own store.
+#include "platform/UserSecret.h"
+#include "tests/customer/CustomerHost.h"
+#include "tests/support/RegistryFaults.h"
+#include "tests/support/RegistryValues.h"
+
+namespace customertest {
+namespace {
+
+const char kServletKey[] = "Software\\Orvane\\Tarn\\Config\\CMS Servlet Names";
+const char kConfigKey[] = "Software\\Orvane\\Tarn\\Config";
+const char kUserLogKey[] = "Software\\Orvane\\Tarn\\User Log";
+const char kMostRecentlyUsed[] = "Most Recently Used";
+
+struct Value {
+    const char* key;
+    const char* name;
+    std::string bytes; // empty: absent
+};
+
+class StandardUserTest : public CustomerTest {
+protected:
+    void SetUp() override { tarntest::ActAsStandardUser(); }
+
+    std::string LoginAndExchange() {
+        server.Script(TicketAnswer("KEY"));
+        auto manager = Manager();
+        display.Then(ScriptedDisplay::Login("alice", "wonderland1"));
+        std::string ticket;
+        EXPECT_EQ(Get(manager.get(), "game", nullptr, nullptr, 0, ticket), vcom::Success);
+        const std::vector<std::string> requests = server.Requests();
+        return requests.empty() ? "<none>" : RequestLine(requests.back());
+    }
+
+    static void ExpectStores(const std::vector<Value>& machine, const std::vector<Value>& user) {
+        for (const auto& [values, read] : {std::make_pair(&machine, &tarntest::GetRegistryValue),
+                                           std::make_pair(&user, &tarntest::GetUserRegistryValue)}) {
+            for (const Value& value : *values) {
+                std::string bytes;
+                EXPECT_EQ(read(value.key, value.name, bytes, nullptr), !value.bytes.empty()) << value.name;
+                EXPECT_EQ(bytes, value.bytes) << value.name;
+            }
+        }
+    }
+};
+
+TEST_F(StandardUserTest, WhatTheMachineLacksIsKeptForTheUserAndTheLoginProposedAgain) {
+    const std::string id = MachineId();
+    ASSERT_EQ(id.size(), 38u) << id;
+    EXPECT_EQ(MachineId(), id);
+    EXPECT_EQ(LoginAndExchange(), "POST /getTicket HTTP/1.1");
+    using namespace std::string_literals;
+    ExpectStores({{kConfigKey, "Machine ID", ""}, {kServletKey, "Get Ticket", ""}, {kUserLogKey, kMostRecentlyUsed, ""}},
+                 {{kConfigKey, "Machine ID", id + '\0'},
+                  {kServletKey, "Register Customer", "registerCust\0"s},
+                  {kServletKey, "Get Ticket", "getTicket\0"s}});
+
+    // What the next process's manager proposes, and what lies in the store.
+    std::string proposed, raw;
+    ASSERT_TRUE(platform::LoadUserSecret(kUserLogKey, kMostRecentlyUsed, proposed));
+    EXPECT_EQ(proposed, "alice;wonderland1\0"s);
+    ASSERT_TRUE(tarntest::GetUserRegistryValue(kUserLogKey, kMostRecentlyUsed, raw));
+    EXPECT_EQ(raw.find("wonderland1") == std::string::npos, tarntest::kStoredLoginIsProtected);
+}
+
+TEST_F(StandardUserTest, WhatTheMachineHoldsIsReadAndNotCopied) {
+    for (const char* name : {"Register Customer", "Update Customer", "Email Customer"})
+        tarntest::SetRegistryText(kServletKey, name, "x");
+    tarntest::SetRegistryText(kServletKey, "Get Ticket", "tick");
+    tarntest::SetRegistryText(kConfigKey, "Machine ID", "box-7");
+    EXPECT_EQ(MachineId(), "box-7");
+    EXPECT_EQ(LoginAndExchange(), "POST /tick HTTP/1.1");
+    ExpectStores({{kConfigKey, "Machine ID", std::string("box-7", 6)}},
+                 {{kConfigKey, "Machine ID", ""}, {kServletKey, "Get Ticket", ""}});
+}
+
+} // namespace
+} // namespace customertest

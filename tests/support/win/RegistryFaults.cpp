@@ -1,7 +1,0 @@
-#include "tests/support/RegistryFaults.h"
-
-namespace tarntest {
-
-bool MakeRegistryUnusable() { return false; }
-
-} // namespace tarntest

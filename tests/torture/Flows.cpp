@@ -1,0 +1,295 @@
+#include "tests/torture/Flows.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include <tarnclient/TarnClient.h>
+
+#include "tests/customer/CustomerHost.h"
+#include "tests/support/ScriptedServer.h"
+#include "tests/support/ServiceRecordBytes.h"
+#include "tests/torture/FailingAllocator.h"
+#include "vcom/Ref.h"
+
+namespace torture {
+
+using tarnclient::IAddressManager;
+using tarnclient::ICoreFactory;
+using tarnclient::ICustomerManager;
+using tarnclient::IMachineIdentity;
+using tarnclient::IServerAddress;
+using tarnclient::IServerAddressList;
+
+struct Flow {
+    const char* name;
+    bool seeded;        // starts from a registry with an identity and servlet names
+    bool anyValue;      // a new identifier: any success will do
+    std::string reply;  // what the server answers
+    Outcome (*run)(const std::string& address, customertest::ScriptedDisplay& display);
+};
+
+namespace {
+
+const char kAddressProduct[] = "TARNQUEST";
+
+std::string AddressReply(const std::string& servers) {
+    return tarntest::HttpReply(
+        200, tarntest::ReplyRecordBytes(2, 0, {{"serverlist", "<servers>" + servers + "</servers>"}}));
+}
+
+std::string Take(char* text) {
+    Paused harness;
+    return tarntest::Take(text);
+}
+
+// The host's display, recording without disturbing the count.
+class Display : public customertest::ScriptedDisplay {
+public:
+    std::int32_t PromptLogin(tarnclient::LoginPrompt* prompt) override {
+        Paused harness;
+        return ScriptedDisplay::PromptLogin(prompt);
+    }
+    std::int32_t ReportError(std::int32_t code, std::int32_t zero) override {
+        Paused harness;
+        return ScriptedDisplay::ReportError(code, zero);
+    }
+};
+
+vcom::ref<ICoreFactory> Core(std::int32_t* err) {
+    vcom::ref<vcom::IComponent> factory(TarnClientLib_GetComponentFactory());
+    return vcom::Query<ICoreFactory>(factory.get(), err);
+}
+
+Outcome Failed(std::int32_t code) {
+    Paused harness;
+    Outcome outcome;
+    outcome.code = code;
+    return outcome;
+}
+Outcome Succeeded(std::string value) {
+    Paused harness;
+    Outcome outcome;
+    outcome.ok = true;
+    outcome.value = std::move(value);
+    return outcome;
+}
+
+vcom::ref<IAddressManager> AddressManager(const std::string& address, std::int32_t* err) {
+    vcom::ref<ICoreFactory> core = Core(err);
+    if (!core)
+        return {};
+    return vcom::ref<IAddressManager>(
+        static_cast<IAddressManager*>(core->CreateAddressManager(IAddressManager::Id, err, address.c_str())));
+}
+
+std::string Describe(IServerAddress* server) {
+    // A getter that cannot copy its text answers null, as documented.
+    char* name = server->GetName();
+    char* address = server->GetAddress();
+    const std::int32_t uc = server->GetUc();
+    Paused harness;
+    if (!name || !address) {
+        TarnClientLib_MemFree(name);
+        TarnClientLib_MemFree(address);
+        return "";
+    }
+    return Take(name) + " " + Take(address) + " " + std::to_string(uc);
+}
+
+Outcome LookupThree(const std::string& address, customertest::ScriptedDisplay&) {
+    std::int32_t err = 0;
+    vcom::ref<IAddressManager> manager = AddressManager(address, &err);
+    if (!manager)
+        return Failed(err);
+    vcom::ref<IServerAddressList> list(manager->GetServerAddressEnum(kAddressProduct, "game", "any", nullptr));
+    if (!list)
+        return Failed(0);
+    std::string all;
+    std::int32_t position = list->Begin();
+    while (IServerAddress* server = list->Next(&position)) {
+        vcom::ref<IServerAddress> held(server);
+        const std::string one = Describe(server);
+        if (one.empty())
+            return Failed(0);
+        Paused harness;
+        all += one + "; ";
+    }
+    return Succeeded(std::move(all));
+}
+
+Outcome LookupOne(const std::string& address, customertest::ScriptedDisplay&) {
+    std::int32_t err = 0;
+    vcom::ref<IAddressManager> manager = AddressManager(address, &err);
+    if (!manager)
+        return Failed(err);
+    vcom::ref<IServerAddress> server(manager->GetServerAddress(kAddressProduct, "game", "east-1", nullptr));
+    std::string one = server ? Describe(server.get()) : "";
+    return one.empty() ? Failed(0) : Succeeded(std::move(one));
+}
+
+vcom::ref<ICustomerManager> CustomerManager(const std::string& address, std::int32_t* err) {
+    vcom::ref<vcom::IComponent> factory(TarnClientLib_GetComponentFactory());
+    auto* components = static_cast<tarnclient::IComponentFactory*>(factory.get());
+    if (!components)
+        return {};
+    return vcom::ref<ICustomerManager>(
+        static_cast<ICustomerManager*>(components->CreateCustomerManager(ICustomerManager::Id, err, address.c_str())));
+}
+
+Outcome Ticket(const std::string& address, customertest::ScriptedDisplay& display, const char* contextId) {
+    std::int32_t err = 0;
+    vcom::ref<ICustomerManager> manager = CustomerManager(address, &err);
+    if (!manager)
+        return Failed(err);
+    char* ticket = nullptr;
+    const std::int32_t result = manager->GetTicket("game", "Finals", contextId, nullptr, 0, &display, &ticket);
+    const std::string text = Take(ticket);
+    return result == 0 ? Succeeded(std::move(text)) : Failed(result);
+}
+
+Outcome ContextTicket(const std::string& address, customertest::ScriptedDisplay& display) {
+    return Ticket(address, display, "ctx-7");
+}
+
+Outcome Login(const std::string& address, customertest::ScriptedDisplay& display) {
+    {
+        Paused harness;
+        display.Then(customertest::ScriptedDisplay::Login("alice", "pw;1"));
+    }
+    return Ticket(address, display, nullptr);
+}
+
+Outcome Identity(const std::string&, customertest::ScriptedDisplay&) {
+    std::int32_t err = 0;
+    vcom::ref<ICoreFactory> core = Core(&err);
+    if (!core)
+        return Failed(err);
+    vcom::ref<IMachineIdentity> identity(
+        static_cast<IMachineIdentity*>(core->CreateMachineIdentity(IMachineIdentity::Id, &err)));
+    if (!identity)
+        return Failed(err);
+    char* id = identity->GetMachineId();
+    return id ? Succeeded(Take(id)) : Failed(0);
+}
+
+Outcome NewCustomerManager(const std::string& address, customertest::ScriptedDisplay&) {
+    std::int32_t err = 0;
+    return CustomerManager(address, &err) ? Succeeded("created") : Failed(err);
+}
+
+const std::string kThreeServers = AddressReply("<server name=\"east-1\" address=\"10.0.0.5:7000\" uc=\"12\"/>"
+                                               "<server name=\"west-2\" address=\"192.168.1.20:80\" uc=\"-3\"/>"
+                                               "<server name=\"north\" address=\":9\" uc=\"0\"/>");
+const std::string kTicket =
+    tarntest::HttpReply(200, tarntest::TicketReplyBytes(0, {{"key", "TICKET-42"}, {"lifetime", "3600"}}));
+
+const Flow kFlows[] = {
+    {.name = "lookup-three", .seeded = true, .anyValue = false, .reply = kThreeServers, .run = LookupThree},
+    {.name = "lookup-one", .seeded = true, .anyValue = false,
+     .reply = AddressReply("<server name=\"east-1\" address=\"10.0.0.5:7000\" uc=\"12\"/>"), .run = LookupOne},
+    {.name = "context-ticket", .seeded = true, .anyValue = false, .reply = kTicket, .run = ContextTicket},
+    {.name = "login", .seeded = true, .anyValue = false, .reply = kTicket, .run = Login},
+    {.name = "new-machine-id", .seeded = false, .anyValue = true, .reply = "", .run = Identity},
+    {.name = "existing-machine-id", .seeded = true, .anyValue = false, .reply = "", .run = Identity},
+    {.name = "customer-manager", .seeded = false, .anyValue = false, .reply = "", .run = NewCustomerManager},
+};
+
+} // namespace
+
+const Flow* FindFlow(const std::string& name) {
+    for (const Flow& flow : kFlows)
+        if (name == flow.name)
+            return &flow;
+    return nullptr;
+}
+
+bool Seeded(const Flow& flow) { return flow.seeded; }
+
+std::string FlowReply(const Flow& flow) { return flow.reply; }
+
+Outcome RunFlow(const Flow& flow, const Cut* cut, long failAt) {
+    tarntest::ScriptedServer server;
+    if (cut) {
+        std::vector<tarntest::Step> steps = {tarntest::ReadRequest()};
+        if (cut->offset)
+            steps.push_back(tarntest::Send(flow.reply.substr(0, cut->offset)));
+        steps.push_back(cut->reset ? tarntest::Reset() : tarntest::Close());
+        server.Script(steps);
+    } else {
+        server.Script(tarntest::Answer(flow.reply));
+    }
+    Display display;
+    const std::string address = server.Address();
+    Arm(failAt);
+    Outcome outcome = flow.run(address, display);
+    outcome.allocations = Disarm();
+    outcome.reported = display.log;
+    for (const std::string& request : server.Requests()) {
+        tarntest::RequestRecord record;
+        if (!tarntest::ParseRequestRecord(tarntest::RequestBody(request), record))
+            continue;
+        std::string names;
+        for (const auto* list : {&record.first, &record.second})
+            for (const tarntest::RecordField& field : *list)
+                names += field.first + " ";
+        outcome.sent.push_back(names);
+    }
+    return outcome;
+}
+
+bool Acceptable(const Flow& flow, const Outcome& got, const Outcome& expected) {
+    // The server never sends an application error, so none may reach the host.
+    if (got.reported.find('E') != std::string::npos)
+        return false;
+    // A request goes out whole or not at all.
+    for (const std::string& names : got.sent)
+        if (expected.sent.empty() || names != expected.sent.front())
+            return false;
+    if (got.ok)
+        return flow.anyValue ? !got.value.empty() : got.value == expected.value;
+    // A bare null, -1, -4, or a login the host gave up (its own answer 2).
+    return got.code == 0 || got.code == vcom::Failure || got.code == vcom::OutOfMemory || got.code == 2;
+}
+
+std::string Describe(const Outcome& outcome) {
+    return (outcome.ok ? "value \"" + outcome.value + "\"" : "code " + std::to_string(outcome.code)) +
+           (outcome.reported.empty() ? "" : ", display " + outcome.reported) +
+           (outcome.sent.empty() ? "" : ", sent " + outcome.sent.back());
+}
+
+const char kExitPublicName[] = "public-name-longer-than-sso";
+const char kExitPassword[] = "password-longer-than-sso";
+
+namespace {
+ICustomerManager* g_heldUntilExit = nullptr;
+}
+
+void LoginReleasedAtExit() {
+    std::atexit([] {
+        if (g_heldUntilExit)
+            g_heldUntilExit->Release();
+    });
+    tarntest::ScriptedServer server;
+    server.Script(tarntest::Answer(kTicket));
+    Display display;
+    display.Then(customertest::ScriptedDisplay::Login(kExitPublicName, kExitPassword));
+    std::int32_t err = 0;
+    vcom::ref<ICustomerManager> manager = CustomerManager(server.Address(), &err);
+    char* ticket = nullptr;
+    if (!manager || manager->GetTicket("game", "Finals", nullptr, nullptr, 0, &display, &ticket) != 0)
+        std::_Exit(3);
+    TarnClientLib_MemFree(ticket);
+    g_heldUntilExit = manager.detach();
+    std::exit(0);
+}
+
+std::string SecondRun() {
+    std::int32_t err = 0;
+    if (!CustomerManager("127.0.0.1:1", &err))
+        return "";
+    customertest::ScriptedDisplay display;
+    const Outcome identity = Identity("", display);
+    return identity.ok ? identity.value : "";
+}
+
+} // namespace torture

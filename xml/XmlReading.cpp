@@ -1,0 +1,101 @@
+#include "xml/XmlReading.h"
+
+#include <algorithm>
+#include <string_view>
+
+#include "messages/Trace.h"
+#include "vcom/Codes.h"
+#include "xml/ParserMemHolder.h"
+
+namespace Utility {
+
+namespace {
+
+using vcom::ParserMemHolder;
+using vcom::ref;
+
+// Grows pairs by room for two more once it is full: an element carries only
+// a few wanted attributes, so a small step wastes less than doubling.
+void MakeRoom(XmlPairs& pairs) {
+    if (pairs.size() == pairs.capacity())
+        pairs.reserve(pairs.capacity() + 2);
+}
+
+} // namespace
+
+XmlReading::XmlReading(const char* document, std::int32_t length, bool readChildren)
+    : m_factory(XMLParserLib_GetComponentFactory()) {
+    if (!m_factory)
+        vcom::Fail(vcom::Failure);
+    std::int32_t err = vcom::Success;
+    m_parser.reset(static_cast<xmlparser::IParser*>(m_factory->Create(xmlparser::IParser::Id, &err)));
+    if (!m_parser)
+        vcom::Fail(err);
+    m_root.reset(m_parser->Parse(document, length));
+    if (!m_root) {
+        tarnClientLib::TraceFailed("unreadable reply: the XML document of %d bytes is not well-formed", length);
+        vcom::Fail(vcom::Failure);
+    }
+    if (!readChildren)
+        return;
+    m_children.reset(m_root->GetChildren(&err));
+    if (!m_children) {
+        if (err > 0) {
+            m_count = 0;
+            return;
+        }
+        vcom::Fail(err);
+    }
+    m_pos = m_children->Begin();
+    m_count = m_children->Count();
+}
+
+void XmlReading::TraceIncomplete(std::size_t found, std::size_t wanted) const {
+    tarnClientLib::TraceFailed("unreadable reply: element %d has %zu of the %zu attributes wanted", m_read, found,
+                               wanted);
+}
+
+void XmlReading::Next(const std::vector<std::string>& wanted, XmlPairs& pairs) {
+    ++m_read;
+    std::int32_t err = vcom::Success;
+    ref<xmlparser::IElement> element;
+    if (m_children) {
+        ref<xmlparser::INode> child(m_children->Next(&m_pos));
+        if (!child)
+            vcom::Fail(vcom::Failure);
+        element.reset(child->GetElement(&err));
+    } else {
+        element.reset(m_root->GetElement(&err));
+    }
+    if (!element)
+        vcom::Fail(vcom::Failure);
+
+    if (pairs.capacity() < 4)
+        pairs.reserve(4);
+    std::size_t used = 0;
+    std::int32_t apos = element->Begin();
+    const std::int32_t count = element->Count();
+    for (std::int32_t i = 0; i < count; ++i) {
+        ref<xmlparser::IAttribute> attribute(element->Next(&apos));
+        if (!attribute)
+            vcom::Fail(vcom::Failure);
+        ParserMemHolder name(attribute->GetName());
+        ParserMemHolder value(attribute->GetValue());
+        if (!name || !value)
+            vcom::Fail(vcom::OutOfMemory);
+        const std::string_view nameText(name.text());
+        if (std::find(wanted.begin(), wanted.end(), nameText) == wanted.end())
+            continue;
+        if (used < pairs.size()) {
+            pairs[used].first.assign(nameText);
+            pairs[used].second.assign(value.text());
+        } else {
+            MakeRoom(pairs);
+            pairs.emplace_back(nameText, value.text());
+        }
+        ++used;
+    }
+    pairs.resize(used);
+}
+
+} // namespace Utility

@@ -1,0 +1,52 @@
+// One reading of an XML reply document, element by element: the parse
+// happens up front, so the caller may drop the text before walking the
+// elements, and no list of every element's pairs is ever built.
+#ifndef TARN_XML_XMLREADING_H
+#define TARN_XML_XMLREADING_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <xmlparser/XMLParser.h>
+
+#include "vcom/Ref.h"
+#include "xml/XmlResponse.h"
+
+namespace Utility {
+
+class XmlReading {
+public:
+    // Parses document (length is handed to the parser unchanged); the text
+    // is not used afterwards. Reads every child of the root (readChildren)
+    // or the root alone. Throws -1 when the parser library fails or the
+    // document does not parse, or the library's code when no parser can be
+    // created.
+    XmlReading(const char* document, std::int32_t length, bool readChildren);
+
+    // The number of elements to read: the root's child count (0 when it has
+    // none), or 1 for the root alone.
+    std::int32_t Count() const { return m_count; }
+
+    // The wanted attributes of the next element, in its order, into pairs
+    // (whose strings are reused). Throws -1 when an element or attribute is
+    // missing and -4 when a text cannot be had. Call at most Count() times.
+    void Next(const std::vector<std::string>& wanted, XmlPairs& pairs);
+
+    // Traces that the element read last (counting from 1) lacks wanted
+    // attributes, for a caller about to fail with -2.
+    void TraceIncomplete(std::size_t found, std::size_t wanted) const;
+
+private:
+    vcom::ref<xmlparser::IParserFactory> m_factory;
+    vcom::ref<xmlparser::IParser> m_parser;
+    vcom::ref<xmlparser::INode> m_root;
+    vcom::ref<xmlparser::INodeList> m_children;
+    std::int32_t m_pos = 0;
+    std::int32_t m_count = 1;
+    std::int32_t m_read = 0;
+};
+
+} // namespace Utility
+
+#endif
