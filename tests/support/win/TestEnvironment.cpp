@@ -15,6 +15,9 @@ namespace {
 // the predefined keys, so both see the same private registry, and no process
 // sees what another one writes. Made on the first reset, that is before the
 // first test starts, and removed again when the process ends.
+const char kLibraryKey[] = "Software\\Orvane";
+const char kProviders[] = "Software\\Microsoft\\Cryptography";
+
 class PrivateRegistry {
 public:
     PrivateRegistry() : m_name(std::to_string(GetCurrentProcessId())) {
@@ -25,6 +28,13 @@ public:
         RegDeleteTreeA(m_parent, m_name.c_str());
         m_machine = Create(m_name + "\\Machine");
         m_user = Create(m_name + "\\User");
+        // What the system's own calls read (the crypto providers behind CryptProtectData) comes along.
+        HKEY providers = nullptr;
+        if (RegCreateKeyExA(m_machine, kProviders, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                            &providers, nullptr) != ERROR_SUCCESS ||
+            RegCopyTreeA(HKEY_LOCAL_MACHINE, kProviders, providers) != ERROR_SUCCESS)
+            Fail("cannot copy the crypto providers");
+        RegCloseKey(providers);
         if (RegOverridePredefKey(HKEY_LOCAL_MACHINE, m_machine) != ERROR_SUCCESS ||
             RegOverridePredefKey(HKEY_CURRENT_USER, m_user) != ERROR_SUCCESS)
             Fail("cannot redirect the predefined registry keys");
@@ -42,10 +52,10 @@ public:
     PrivateRegistry(const PrivateRegistry&) = delete;
     PrivateRegistry& operator=(const PrivateRegistry&) = delete;
 
-    // Every value and subkey of both private keys is gone.
+    // The library's keys are gone from both private roots.
     void Empty() {
-        RegDeleteTreeA(m_machine, nullptr);
-        RegDeleteTreeA(m_user, nullptr);
+        RegDeleteTreeA(m_machine, kLibraryKey);
+        RegDeleteTreeA(m_user, kLibraryKey);
     }
 
 private:
