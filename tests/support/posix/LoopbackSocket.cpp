@@ -29,13 +29,13 @@ void Startup() {}
 
 void Cleanup() {}
 
-Handle Listen(std::uint16_t& port) {
+Handle Listen(std::uint16_t& port, int backlog) {
     const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return NoSocket;
     sockaddr_in address = Loopback(0);
     socklen_t size = sizeof address;
-    if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(fd, 64) != 0 ||
+    if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(fd, backlog) != 0 ||
         getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
         close(fd);
         return NoSocket;

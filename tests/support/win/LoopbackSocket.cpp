@@ -28,13 +28,13 @@ void Startup() {
 
 void Cleanup() { WSACleanup(); }
 
-Handle Listen(std::uint16_t& port) {
+Handle Listen(std::uint16_t& port, int backlog) {
     const SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
     if (s == INVALID_SOCKET)
         return NoSocket;
     sockaddr_in address = Loopback(0);
     int size = sizeof address;
-    if (bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(s, 64) != 0 ||
+    if (bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(s, backlog) != 0 ||
         getsockname(s, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
         closesocket(s);
         return NoSocket;
