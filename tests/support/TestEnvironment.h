@@ -6,9 +6,10 @@
 
 namespace tarntest {
 
-// Gives the test an empty registry: on POSIX a fresh database file named by
-// TARN_REGISTRY, on Windows the Software\Orvane tree deleted. Called before
-// every test; tests may call it again.
+// Gives the test an empty registry of its own process: on POSIX a fresh
+// database file named by TARN_REGISTRY, on Windows empty private keys that
+// HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER stand for in this process. Called
+// before every test; tests may call it again.
 void ResetRegistry();
 
 // The POSIX registry file of the current test (empty on Windows).
