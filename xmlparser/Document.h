@@ -29,10 +29,8 @@ public:
     struct Element {
         TextOffset name;
         std::int32_t parent;        // -1 for the root
-        std::int32_t depth;         // 0 for the root
         std::int32_t indexInParent; // position among the parent's children
-        std::int32_t firstAttribute;
-        std::int32_t attributeCount;
+        std::int32_t firstAttribute; // its attributes run up to the next element's first
         std::int32_t firstChild;    // into the child index array
         std::int32_t childCount;
     };
@@ -48,6 +46,15 @@ public:
         return m_children[static_cast<std::size_t>(ElementAt(element).firstChild + i)];
     }
     std::string_view Text(TextOffset at) const { return std::string_view(m_arena.data() + at); }
+
+    std::int32_t AttributeCount(std::int32_t element) const {
+        const auto next = static_cast<std::size_t>(element) + 1;
+        const std::size_t end = next < m_elements.size() ? static_cast<std::size_t>(m_elements[next].firstAttribute)
+                                                         : m_attributes.size();
+        return static_cast<std::int32_t>(end) - ElementAt(element).firstAttribute;
+    }
+    // 0 for the root, 1 for its children, and so on.
+    std::int32_t Depth(std::int32_t element) const;
 
     // The index of the first attribute of element with exactly this name, or -1.
     std::int32_t FindAttribute(std::int32_t element, std::string_view name) const;

@@ -63,8 +63,8 @@ void DocumentBuilder::StartElement(std::string_view name) {
     std::int32_t indexInParent = 0;
     if (!root)
         indexInParent = elements[static_cast<std::size_t>(parent)].childCount++;
-    elements.push_back({StoreName(name), parent, static_cast<std::int32_t>(m_open.size()), indexInParent,
-                        static_cast<std::int32_t>(m_document->m_attributes.size()), 0, 0, 0});
+    elements.push_back(
+        {StoreName(name), parent, indexInParent, static_cast<std::int32_t>(m_document->m_attributes.size()), 0, 0});
     m_open.push_back(static_cast<std::int32_t>(elements.size() - 1));
 }
 
@@ -77,7 +77,6 @@ void DocumentBuilder::AddAttribute(std::string_view name, std::string_view value
         vcom::Fail(vcom::Failure);
     const Document::TextOffset storedName = StoreName(name);
     attributes.push_back({storedName, Store(value)});
-    ++elements.back().attributeCount;
 }
 
 void DocumentBuilder::EndElement() {
