@@ -7,7 +7,6 @@
 #include <cstring>
 #include <deque>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,29 +19,25 @@
 
 namespace customertest {
 
-struct Released {
-    void operator()(vcom::IComponent* object) const { object ? object->Release() : 0; }
-};
-template <class I>
-using Held = std::unique_ptr<I, Released>;
+using tarnclient::Ref;
 
 using tarntest::Take;
 
-inline Held<vcom::IComponent> NewCustomerManager(const std::string& address, std::int32_t id, std::int32_t* err) {
-    Held<tarnclient::IComponentFactory> factory(TarnClientLib_GetComponentFactory());
-    return Held<vcom::IComponent>(factory->CreateCustomerManager(id, err, address.c_str()));
+inline Ref<vcom::IComponent> NewCustomerManager(const std::string& address, std::int32_t id, std::int32_t* err) {
+    Ref<tarnclient::IComponentFactory> factory(TarnClientLib_GetComponentFactory());
+    return Ref<vcom::IComponent>(factory->CreateCustomerManager(id, err, address.c_str()));
 }
 
-inline Held<tarnclient::IMachineIdentity> NewIdentity(std::int32_t* err) {
-    Held<tarnclient::ICoreFactory> core(static_cast<tarnclient::ICoreFactory*>(
-        Held<vcom::IComponent>(TarnClientLib_GetComponentFactory())->QueryInterface(tarnclient::ICoreFactory::Id, err)));
-    return Held<tarnclient::IMachineIdentity>(static_cast<tarnclient::IMachineIdentity*>(
+inline Ref<tarnclient::IMachineIdentity> NewIdentity(std::int32_t* err) {
+    Ref<tarnclient::ICoreFactory> core(static_cast<tarnclient::ICoreFactory*>(
+        Ref<vcom::IComponent>(TarnClientLib_GetComponentFactory())->QueryInterface(tarnclient::ICoreFactory::Id, err)));
+    return Ref<tarnclient::IMachineIdentity>(static_cast<tarnclient::IMachineIdentity*>(
         core->CreateMachineIdentity(tarnclient::IMachineIdentity::Id, err)));
 }
 
 inline std::string MachineId() {
     std::int32_t err = 99;
-    Held<tarnclient::IMachineIdentity> identity = NewIdentity(&err);
+    Ref<tarnclient::IMachineIdentity> identity = NewIdentity(&err);
     return identity ? Take(identity->GetMachineId()) : "<none>";
 }
 
@@ -50,7 +45,7 @@ inline std::string MachineId() {
 // end with 2, so no test loops for ever), errors with errorAnswer. The log
 // holds every call: "P[name|password|context]" for a prompt (a field filled
 // to all 40 bytes ends in "!"), "E<code>/<zero>" for an error.
-class ScriptedDisplay : public tarnclient::IDisplayCallback {
+class ScriptedDisplay : public tarnclient::DisplayCallback {
 public:
     struct Answer {
         std::int32_t result = 0;
@@ -87,15 +82,6 @@ public:
         inCallback();
         return errorAnswer;
     }
-    // Never called by the library, which takes no reference to a callback.
-    std::int32_t Unused1(std::int32_t, std::int32_t) override { return 0; }
-    std::int32_t Unused2(std::int32_t, std::int32_t) override { return 0; }
-    std::int32_t Reserved(std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t) override { return -1; }
-    std::int32_t AddRef() override { return 1; }
-    std::int32_t Release() override { return 1; }
-    vcom::IComponent* QueryInterface(std::int32_t, std::int32_t*) const override { return nullptr; }
-    vcom::IComponent* QueryInterface(std::int32_t, std::int32_t*) override { return nullptr; }
-    bool Supports(std::int32_t) override { return false; }
 
 private:
     static std::string Read(const char (&field)[40]) {
@@ -133,11 +119,11 @@ inline std::string Sent(const std::string& request, bool withMachine = false) {
 // Each test runs in a process of its own (ctest), with a fresh registry.
 class CustomerTest : public testing::Test {
 protected:
-    Held<tarnclient::ICustomerManager> Manager() {
+    Ref<tarnclient::ICustomerManager> Manager() {
         std::int32_t err = 99;
-        Held<vcom::IComponent> made = NewCustomerManager(server.Address(), tarnclient::ICustomerManager::Id, &err);
+        Ref<vcom::IComponent> made = NewCustomerManager(server.Address(), tarnclient::ICustomerManager::Id, &err);
         EXPECT_EQ(err, vcom::Success);
-        return Held<tarnclient::ICustomerManager>(static_cast<tarnclient::ICustomerManager*>(made.release()));
+        return Ref<tarnclient::ICustomerManager>(static_cast<tarnclient::ICustomerManager*>(made.detach()));
     }
     // GetTicket with the test's display and event "Finals"; ticket is "<null>" when none came.
     std::int32_t Get(tarnclient::ICustomerManager* manager, const char* product, const char* contextId,
