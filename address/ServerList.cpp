@@ -19,11 +19,6 @@ const char kUc[] = "uc";
 // "missing name and/or address and/or uc attributes in <server> tag"
 const unsigned kIncompleteServerMessage = 6;
 
-const std::vector<std::string>& Wanted() {
-    static const std::vector<std::string> wanted{kName, kAddress, kUc};
-    return wanted;
-}
-
 // One element's pairs into entry (uc text kept apart); false when any of the
 // three is empty. The reader counts pairs only, so a repeated attribute
 // standing in for a missing one shows up here as an empty value.
@@ -56,12 +51,20 @@ ServerListReading::ServerListReading(const char* xmlText, std::int32_t textLengt
     : m_reading(xmlText, textLength, true) {}
 
 bool ServerListReading::Next(ServerEntry& entry) {
-    m_reading.Next(Wanted(), m_pairs);
-    if (m_pairs.size() != Wanted().size()) {
-        m_reading.TraceIncomplete(m_pairs.size(), Wanted().size());
+    const char* const names[] = {kName, kAddress, kUc};
+    std::string* const values[] = {&entry.name, &entry.address, &m_uc};
+    constexpr std::size_t wanted = sizeof names / sizeof names[0];
+    for (std::string* value : values)
+        value->clear();
+    const std::size_t found = m_reading.NextValues(names, values, wanted);
+    if (found != wanted) {
+        m_reading.TraceIncomplete(found, wanted);
         vcom::Fail(vcom::BadData);
     }
-    return ReadEntry(m_pairs, entry, m_uc);
+    if (entry.name.empty() || entry.address.empty() || m_uc.empty())
+        return false;
+    entry.uc = static_cast<std::int32_t>(std::atoi(m_uc.c_str()));
+    return true;
 }
 
 void ParseServerList(const std::string& xmlText, std::int32_t textLength, ServerEntries& entries) {

@@ -51,7 +51,6 @@ public:
 
 private:
     Utility::XmlReading m_reading;
-    Utility::XmlPairs m_pairs;
     std::string m_uc;
 };
 

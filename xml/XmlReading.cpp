@@ -55,18 +55,36 @@ void XmlReading::TraceIncomplete(std::size_t found, std::size_t wanted) const {
                                wanted);
 }
 
-void XmlReading::Next(const std::vector<std::string>& wanted, XmlPairs& pairs) {
+ref<xmlparser::INode> XmlReading::NextNode() {
     ++m_read;
-    std::int32_t err = vcom::Success;
-    ref<xmlparser::IElement> element;
-    if (m_children) {
-        ref<xmlparser::INode> child(m_children->Next(&m_pos));
-        if (!child)
-            vcom::Fail(vcom::Failure);
-        element.reset(child->GetElement(&err));
-    } else {
-        element.reset(m_root->GetElement(&err));
+    if (!m_children)
+        return m_root;
+    ref<xmlparser::INode> child(m_children->Next(&m_pos));
+    if (!child)
+        vcom::Fail(vcom::Failure);
+    return child;
+}
+
+std::size_t XmlReading::NextValues(const char* const* names, std::string* const* values, std::size_t count) {
+    const ref<xmlparser::INode> node = NextNode();
+    std::size_t found = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        ParserMemHolder value(node->GetAttributeValue(names[i]));
+        if (!value) {
+            // Null is either no such attribute or no memory for its copy.
+            if (node->HasAttribute(names[i]))
+                vcom::Fail(vcom::OutOfMemory);
+            continue;
+        }
+        values[i]->assign(value.text());
+        ++found;
     }
+    return found;
+}
+
+void XmlReading::Next(const std::vector<std::string>& wanted, XmlPairs& pairs) {
+    std::int32_t err = vcom::Success;
+    ref<xmlparser::IElement> element(NextNode()->GetElement(&err));
     if (!element)
         vcom::Fail(vcom::Failure);
 

@@ -4,6 +4,7 @@
 #ifndef TARN_XML_XMLREADING_H
 #define TARN_XML_XMLREADING_H
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -33,11 +34,22 @@ public:
     // missing and -4 when a text cannot be had. Call at most Count() times.
     void Next(const std::vector<std::string>& wanted, XmlPairs& pairs);
 
+    // The values of the attributes names[0..count) of the next element into
+    // *values[i] (strings reused; one left alone when its attribute is
+    // missing). Returns how many of the names the element has. Asks for each
+    // value by name, so the element's other attributes cost nothing. Throws
+    // -1 when an element is missing and -4 when a text cannot be had. Call
+    // at most Count() times, in place of Next.
+    std::size_t NextValues(const char* const* names, std::string* const* values, std::size_t count);
+
     // Traces that the element read last (counting from 1) lacks wanted
     // attributes, for a caller about to fail with -2.
     void TraceIncomplete(std::size_t found, std::size_t wanted) const;
 
 private:
+    // The next element: a child of the root, or the root itself.
+    vcom::ref<xmlparser::INode> NextNode();
+
     vcom::ref<xmlparser::IParserFactory> m_factory;
     vcom::ref<xmlparser::IParser> m_parser;
     vcom::ref<xmlparser::INode> m_root;

@@ -4,10 +4,18 @@ namespace xmlparser {
 
 std::int32_t Document::FindAttribute(std::int32_t element, std::string_view name) const {
     const Element& e = ElementAt(element);
-    for (std::int32_t i = e.firstAttribute; i < e.firstAttribute + e.attributeCount; ++i)
+    const std::int32_t end = e.firstAttribute + AttributeCount(element);
+    for (std::int32_t i = e.firstAttribute; i < end; ++i)
         if (Text(AttributeAt(i).name) == name)
             return i;
     return -1;
+}
+
+std::int32_t Document::Depth(std::int32_t element) const {
+    std::int32_t depth = 0;
+    for (std::int32_t e = ElementAt(element).parent; e >= 0; e = ElementAt(e).parent)
+        ++depth;
+    return depth;
 }
 
 } // namespace xmlparser

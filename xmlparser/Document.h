@@ -2,7 +2,7 @@
 // 100,000 servers costs few allocations and little memory: elements in
 // document order (the root first), attributes in one array in document
 // order, each element's children as one run of a shared index array, and
-// every name and value in one text arena.
+// every name and value in one text arena, NUL-terminated.
 #ifndef XMLPARSER_DOCUMENT_H
 #define XMLPARSER_DOCUMENT_H
 
@@ -16,24 +16,21 @@ namespace xmlparser {
 
 class Document {
 public:
-    // A piece of the text arena.
-    struct Span {
-        std::uint32_t offset;
-        std::uint32_t length;
-    };
+    // Where a name or value starts in the text arena. Each is stored with
+    // a NUL after it, and no document the parsers accept holds a NUL, so an
+    // offset is all a text needs: attributes stay at 8 bytes each.
+    using TextOffset = std::uint32_t;
 
     struct Attribute {
-        Span name;
-        Span value;
+        TextOffset name;
+        TextOffset value;
     };
 
     struct Element {
-        Span name;
+        TextOffset name;
         std::int32_t parent;        // -1 for the root
-        std::int32_t depth;         // 0 for the root
         std::int32_t indexInParent; // position among the parent's children
-        std::int32_t firstAttribute;
-        std::int32_t attributeCount;
+        std::int32_t firstAttribute; // its attributes run up to the next element's first
         std::int32_t firstChild;    // into the child index array
         std::int32_t childCount;
     };
@@ -48,7 +45,16 @@ public:
     std::int32_t ChildAt(std::int32_t element, std::int32_t i) const {
         return m_children[static_cast<std::size_t>(ElementAt(element).firstChild + i)];
     }
-    std::string_view Text(Span span) const { return std::string_view(m_arena).substr(span.offset, span.length); }
+    std::string_view Text(TextOffset at) const { return std::string_view(m_arena.data() + at); }
+
+    std::int32_t AttributeCount(std::int32_t element) const {
+        const auto next = static_cast<std::size_t>(element) + 1;
+        const std::size_t end = next < m_elements.size() ? static_cast<std::size_t>(m_elements[next].firstAttribute)
+                                                         : m_attributes.size();
+        return static_cast<std::int32_t>(end) - ElementAt(element).firstAttribute;
+    }
+    // 0 for the root, 1 for its children, and so on.
+    std::int32_t Depth(std::int32_t element) const;
 
     // The index of the first attribute of element with exactly this name, or -1.
     std::int32_t FindAttribute(std::int32_t element, std::string_view name) const;

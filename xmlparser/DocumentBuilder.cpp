@@ -1,6 +1,5 @@
 #include "xmlparser/DocumentBuilder.h"
 
-#include <algorithm>
 #include <limits>
 
 #include "vcom/Codes.h"
@@ -17,30 +16,39 @@ DocumentBuilder::DocumentBuilder(std::string_view text) : m_document(std::make_u
     // Every element starts with a '<' and every attribute has its '=', so
     // these counts bound the tree: it never grows by copying, which would
     // hold two copies of its largest arrays at once. Names and values are no
-    // longer than the text that spells them (bar non-ASCII text in a
-    // single-byte encoding), and room never touched costs no memory pages.
+    // longer than the text that spells them, quotes included, which leaves
+    // room for their NULs (bar non-ASCII text in a single-byte encoding),
+    // and room never touched costs no memory pages.
+    std::size_t opens = 0;
+    std::size_t equals = 0;
+    for (const char c : text) {
+        opens += c == '<';
+        equals += c == '=';
+    }
     m_document->m_arena.reserve(text.size());
-    m_document->m_elements.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '<')));
-    m_document->m_attributes.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '=')));
+    m_document->m_elements.reserve(opens);
+    m_document->m_attributes.reserve(equals);
 }
 
-Document::Span DocumentBuilder::StoreName(std::string_view name) {
-    for (const Document::Span& known : m_names)
-        if (m_document->Text(known) == name)
-            return known;
-    const Document::Span stored = Store(name);
+Document::TextOffset DocumentBuilder::StoreName(std::string_view name) {
+    const std::string& arena = m_document->m_arena;
+    for (const Name& known : m_names)
+        if (std::string_view(arena.data() + known.at, known.length) == name)
+            return known.at;
+    const Document::TextOffset stored = Store(name);
     if (m_names.size() < MaxSharedNames)
-        m_names.push_back(stored);
+        m_names.push_back({stored, name.size()});
     return stored;
 }
 
-Document::Span DocumentBuilder::Store(std::string_view text) {
+Document::TextOffset DocumentBuilder::Store(std::string_view text) {
     std::string& arena = m_document->m_arena;
-    if (text.size() > MaxArena - arena.size())
+    if (text.size() >= MaxArena - arena.size())
         vcom::Fail(vcom::OutOfMemory);
-    const Document::Span span{static_cast<std::uint32_t>(arena.size()), static_cast<std::uint32_t>(text.size())};
+    const auto at = static_cast<Document::TextOffset>(arena.size());
     arena.append(text);
-    return span;
+    arena.push_back('\0');
+    return at;
 }
 
 void DocumentBuilder::StartElement(std::string_view name) {
@@ -55,8 +63,8 @@ void DocumentBuilder::StartElement(std::string_view name) {
     std::int32_t indexInParent = 0;
     if (!root)
         indexInParent = elements[static_cast<std::size_t>(parent)].childCount++;
-    elements.push_back({StoreName(name), parent, static_cast<std::int32_t>(m_open.size()), indexInParent,
-                        static_cast<std::int32_t>(m_document->m_attributes.size()), 0, 0, 0});
+    elements.push_back(
+        {StoreName(name), parent, indexInParent, static_cast<std::int32_t>(m_document->m_attributes.size()), 0, 0});
     m_open.push_back(static_cast<std::int32_t>(elements.size() - 1));
 }
 
@@ -67,9 +75,8 @@ void DocumentBuilder::AddAttribute(std::string_view name, std::string_view value
     std::vector<Document::Attribute>& attributes = m_document->m_attributes;
     if (static_cast<std::size_t>(m_open.back()) != elements.size() - 1 || attributes.size() >= MaxIndex)
         vcom::Fail(vcom::Failure);
-    const Document::Span storedName = StoreName(name);
+    const Document::TextOffset storedName = StoreName(name);
     attributes.push_back({storedName, Store(value)});
-    ++elements.back().attributeCount;
 }
 
 void DocumentBuilder::EndElement() {

@@ -29,15 +29,19 @@ public:
     std::shared_ptr<const Document> Finish();
 
 private:
-    Document::Span Store(std::string_view text);
+    Document::TextOffset Store(std::string_view text);
     // Tag and attribute names repeat from element to element: each distinct
     // one of the first few is stored once.
-    Document::Span StoreName(std::string_view name);
+    Document::TextOffset StoreName(std::string_view name);
     void IndexChildren();
 
     std::unique_ptr<Document> m_document;
     std::vector<std::int32_t> m_open;
-    std::vector<Document::Span> m_names;
+    struct Name {
+        Document::TextOffset at;
+        std::size_t length;
+    };
+    std::vector<Name> m_names;
 };
 
 } // namespace xmlparser

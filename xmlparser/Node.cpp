@@ -49,7 +49,7 @@ INode* Node::GetNextSibling(std::int32_t* err) {
 
 std::int32_t Node::GetChildCount() { return Element().childCount; }
 
-std::int32_t Node::GetAttributeCount() { return Element().attributeCount; }
+std::int32_t Node::GetAttributeCount() { return m_document->AttributeCount(m_index); }
 
 char* Node::GetAttributeValue(const char* name) {
     if (!name)
@@ -60,7 +60,7 @@ char* Node::GetAttributeValue(const char* name) {
 
 bool Node::HasAttribute(const char* name) { return name && m_document->FindAttribute(m_index, name) >= 0; }
 
-std::int32_t Node::GetDepth() { return Element().depth; }
+std::int32_t Node::GetDepth() { return m_document->Depth(m_index); }
 
 INodeList* Node::GetChildren(std::int32_t* err) {
     return vcom::CatchPointer(err, [&]() -> INodeList* {

@@ -34,7 +34,7 @@ public:
     IElement* GetElement(std::int32_t* err) override;
 
     // The attribute sequence.
-    std::int32_t ItemCount() const { return Element().attributeCount; }
+    std::int32_t ItemCount() const { return m_document->AttributeCount(m_index); }
     IAttribute* ItemAt(std::int32_t index);
 
 private:
