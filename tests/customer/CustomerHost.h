@@ -7,7 +7,6 @@
 #include <cstring>
 #include <deque>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,32 +16,35 @@
 #include "tests/support/LibraryText.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/ServiceRecordBytes.h"
+#include "vcom/Ref.h"
 
 namespace customertest {
 
-struct Released {
-    void operator()(vcom::IComponent* object) const { object ? object->Release() : 0; }
-};
-template <class I>
-using Held = std::unique_ptr<I, Released>;
-
 using tarntest::Take;
 
-inline Held<vcom::IComponent> NewCustomerManager(const std::string& address, std::int32_t id, std::int32_t* err) {
-    Held<tarnclient::IComponentFactory> factory(TarnClientLib_GetComponentFactory());
-    return Held<vcom::IComponent>(factory->CreateCustomerManager(id, err, address.c_str()));
+// Null (and a code) wherever the library gives nothing, so the torture runs
+// can use them too.
+inline vcom::ref<tarnclient::ICoreFactory> Core(std::int32_t* err) {
+    vcom::ref<vcom::IComponent> factory(TarnClientLib_GetComponentFactory());
+    return vcom::Query<tarnclient::ICoreFactory>(factory.get(), err);
 }
 
-inline Held<tarnclient::IMachineIdentity> NewIdentity(std::int32_t* err) {
-    Held<tarnclient::ICoreFactory> core(static_cast<tarnclient::ICoreFactory*>(
-        Held<vcom::IComponent>(TarnClientLib_GetComponentFactory())->QueryInterface(tarnclient::ICoreFactory::Id, err)));
-    return Held<tarnclient::IMachineIdentity>(static_cast<tarnclient::IMachineIdentity*>(
-        core->CreateMachineIdentity(tarnclient::IMachineIdentity::Id, err)));
+template <class I = vcom::IComponent>
+vcom::ref<I> NewCustomerManager(const std::string& address, std::int32_t* err, std::int32_t id = I::Id) {
+    vcom::ref<tarnclient::IComponentFactory> factory(TarnClientLib_GetComponentFactory());
+    return vcom::ref<I>(factory ? static_cast<I*>(factory->CreateCustomerManager(id, err, address.c_str())) : nullptr);
+}
+
+inline vcom::ref<tarnclient::IMachineIdentity> NewIdentity(std::int32_t* err) {
+    vcom::ref<tarnclient::ICoreFactory> core = Core(err);
+    return vcom::ref<tarnclient::IMachineIdentity>(
+        core ? static_cast<tarnclient::IMachineIdentity*>(core->CreateMachineIdentity(tarnclient::IMachineIdentity::Id, err))
+             : nullptr);
 }
 
 inline std::string MachineId() {
     std::int32_t err = 99;
-    Held<tarnclient::IMachineIdentity> identity = NewIdentity(&err);
+    vcom::ref<tarnclient::IMachineIdentity> identity = NewIdentity(&err);
     return identity ? Take(identity->GetMachineId()) : "<none>";
 }
 
@@ -133,11 +135,11 @@ inline std::string Sent(const std::string& request, bool withMachine = false) {
 // Each test runs in a process of its own (ctest), with a fresh registry.
 class CustomerTest : public testing::Test {
 protected:
-    Held<tarnclient::ICustomerManager> Manager() {
+    vcom::ref<tarnclient::ICustomerManager> Manager() {
         std::int32_t err = 99;
-        Held<vcom::IComponent> made = NewCustomerManager(server.Address(), tarnclient::ICustomerManager::Id, &err);
+        vcom::ref<tarnclient::ICustomerManager> made = NewCustomerManager<tarnclient::ICustomerManager>(server.Address(), &err);
         EXPECT_EQ(err, vcom::Success);
-        return Held<tarnclient::ICustomerManager>(static_cast<tarnclient::ICustomerManager*>(made.release()));
+        return made;
     }
     // GetTicket with the test's display and event "Finals"; ticket is "<null>" when none came.
     std::int32_t Get(tarnclient::ICustomerManager* manager, const char* product, const char* contextId,

@@ -90,15 +90,15 @@ TEST_F(CustomerTest, ArgumentsAreCheckedBeforeTheOutPointerAndTouchNothing) {
 
 TEST_F(CustomerTest, ManagerHasItsThreeInterfacesAndTheLocationCopy) {
     std::int32_t err = 99;
-    EXPECT_EQ(NewCustomerManager(server.Address(), tarnclient::IMachineIdentity::Id, &err), nullptr);
+    EXPECT_EQ(NewCustomerManager(server.Address(), &err, tarnclient::IMachineIdentity::Id).get(), nullptr);
     EXPECT_EQ(err, vcom::Failure);
-    Held<vcom::IComponent> account = NewCustomerManager(server.Address(), 0, &err);
-    ASSERT_NE(account, nullptr);
+    vcom::ref<vcom::IComponent> account = NewCustomerManager(server.Address(), &err, 0);
+    ASSERT_TRUE(account);
     for (std::int32_t id : {1006, 2004, 4000, 2005})
         EXPECT_EQ(account->Supports(id), id != 2005) << id;
-    Held<tarnclient::IServerLocation> location(
+    vcom::ref<tarnclient::IServerLocation> location(
         static_cast<tarnclient::IServerLocation*>(account->QueryInterface(tarnclient::IServerLocation::Id, &err)));
-    ASSERT_NE(location, nullptr);
+    ASSERT_TRUE(location);
     EXPECT_EQ(Take(location->GetAddress()), server.Address());
     EXPECT_EQ(location->GetPort(), server.Port());
 }
