@@ -50,6 +50,20 @@ if(NOT WIN32)
   endforeach()
 endif()
 
+# The header states the version for hosts; it must be the project's.
+file(STRINGS ${PROJECT_SOURCE_DIR}/include/tarnclient/TarnClient.h tarn_header_version
+     REGEX "^#define TARNCLIENT_VERSION_")
+set(tarn_project_version
+    "#define TARNCLIENT_VERSION_MAJOR ${PROJECT_VERSION_MAJOR}"
+    "#define TARNCLIENT_VERSION_MINOR ${PROJECT_VERSION_MINOR}"
+    "#define TARNCLIENT_VERSION_PATCH ${PROJECT_VERSION_PATCH}"
+    "#define TARNCLIENT_VERSION_STRING \"${PROJECT_VERSION}\"")
+if(NOT tarn_header_version STREQUAL tarn_project_version)
+  message(FATAL_ERROR "include/tarnclient/TarnClient.h states version\n  ${tarn_header_version}\n"
+                      "but the project is ${PROJECT_VERSION}: update the TARNCLIENT_VERSION_ macros")
+endif()
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/include/tarnclient/TarnClient.h)
+
 # tarn_install_stripped(TARGET DESTINATION COMPONENT)
 # The build copies the target's debug information to debug/TARGET.debug;
 # installing the target strips the installed copy and links it to that file,
@@ -86,6 +100,11 @@ install(TARGETS TarnClient EXPORT TarnClientTargets
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime NAMELINK_COMPONENT development
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development
         INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+if(WIN32)
+  # What a Visual Studio project links, and the exports it was made from.
+  install(FILES ${TARN_MSVC_IMPORT_LIBRARY} ${PROJECT_SOURCE_DIR}/frame/TarnClient.def
+          DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development)
+endif()
 # The client library loads it; hosts never link it themselves, so it has no
 # development symlink, and its import library stays out of every component.
 install(TARGETS XMLParser

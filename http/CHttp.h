@@ -1,16 +1,20 @@
 // CHttp: one TCP connection to one server carrying one POST exchange.
 //
-// Order of use: construct (socket start-up, socket), Connect, SendPostRequest,
-// poll with WaitForData / QueryDataAvailable, Read until it delivers 0 bytes,
-// destroy (socket closed, socket layer cleaned up). Every failure throws
-// CHttpException; every step is tried at most m_maxAttempts times and every
-// wait lasts at most m_timeoutSecs. Not thread-safe: one thread per object.
+// Order of use: construct (socket start-up, socket), Connect,
+// SendPostRequest, ReadReply, destroy (socket closed, socket layer cleaned
+// up). Every failure throws CHttpException. Every wait and retry is bounded
+// by the limits of CHttpWaits.cpp: each step is tried at most twice, each
+// wait lasts at most 60 seconds (16 one-second polls for the first reply
+// bytes), and one exchange opens at most two connections. Not thread-safe:
+// one thread per object.
 #ifndef TARN_HTTP_CHTTP_H
 #define TARN_HTTP_CHTTP_H
 
 #include <cstdint>
 
 #include "http/CHttpException.h"
+#include "http/ReplyBody.h"
+#include "http/ReplyHeader.h"
 #include "platform/Socket.h"
 
 class CHttp {
@@ -21,27 +25,23 @@ public:
     CHttp& operator=(const CHttp&) = delete;
 
     // Stores host (at most 1023 characters) and port, resolves the host and
-    // connects. Always true; throws on failure.
-    bool Connect(const char* host, int port);
+    // connects.
+    void Connect(const char* host, int port);
 
     // Composes "POST <path> HTTP/1.1" with agent, length, host and the extra
-    // header text (none when null or empty) and sends it with the body.
-    // Always true; a request too large for the fixed buffers is refused
-    // before anything is sent.
-    bool SendPostRequest(const char* userAgent, const char* targetPath, const char* extraHeaders,
+    // header text (none when null or empty) and sends it with the body. A
+    // request too large for the fixed buffers is refused before anything is
+    // sent.
+    void SendPostRequest(const char* userAgent, const char* targetPath, const char* extraHeaders,
                          const void* body, int bodyLength);
 
-    // Bytes pending on the socket; 0 when the query fails. Never throws.
-    int QueryDataAvailable();
-
-    // Waits up to timeoutMs of scaled time for the socket to become
-    // readable; true when it did. Never throws.
-    bool WaitForData(std::uint32_t timeoutMs);
-
-    // Delivers the next body bytes into destination (at most capacity) and
-    // their number in count; 0 once the body is complete. The first call
-    // reads and checks the reply header. Always true; throws on failure.
-    bool Read(void* destination, int capacity, int& count);
+    // Waits for the reply, checks its header and receives its whole body into
+    // body. False when no reply began: nothing came within the first-byte
+    // polls, or the server closed without a word. Throws on a refused or
+    // unreadable reply, a body shorter than declared, or a failed receive
+    // with no re-connection left. A re-connection restarts the reply, so body
+    // only ever holds bytes of one reply, cut to its declared length.
+    bool ReadReply(ReplyBody& body);
 
 private:
     void Startup();
@@ -49,21 +49,28 @@ private:
     void CreateSocket();
     void DisconnectSocket() noexcept;
     void GetAddress(platform::Ipv4Endpoint& address);
-    // Returns the bytes of the stored request it sent on the new connection.
+    void ConnectSocket();
+    // Replaces the connection and sends the stored request on it at once;
+    // the bytes sent. The reply read so far is dropped.
     int Reconnect();
     void SafeSend();
+    // Bytes received (0: the peer has closed), or Restarted when the
+    // connection had to be replaced: the reply starts again from its first byte.
+    static constexpr int Restarted = -1;
     int SafeRead(void* destination, int count);
+    // A receive failed: re-connects, or throws when no connection is left.
+    void ReadFailed();
+    bool WaitForReply();
     int ProcessHttpHeader();
-    void ReadHeader();
+    // Both false when the reply restarted on a new connection.
+    bool ReadHeader();
+    bool ReadBody(ReplyBody& body);
 
-    char m_headerBuf[4096];
+    char m_headerBuf[http::MaxHeaderBytes];
     char m_requestBuf[2048];
     int m_requestLen;
     int m_headerLen;
     int m_contentLength;
-    int m_bodyPos;
-    int m_bodyInHeaderBuf;
-    int m_bodyDelivered;
     char m_hostName[1024];
     platform::SocketHandle m_socket;
     int m_timeoutSecs;
@@ -71,6 +78,9 @@ private:
     int m_port;
     // Bytes of m_headerBuf received so far; the header searches stop here.
     int m_headerFill;
+    // Connections opened by this exchange, and its failed receive attempts.
+    int m_connections;
+    int m_failedReads;
 };
 
 #endif

@@ -20,31 +20,12 @@ constexpr char Protocol[] = "HTTP/1.1";
 constexpr char LineEnd[] = "\r\n";
 constexpr char BlankLine[] = "\r\n\r\n";
 
-constexpr char Http11[] = "HTTP/1.1";
-constexpr char Http10[] = "HTTP/1.0";
-constexpr std::size_t VersionTokenLength = 8;
-// Matched exactly: lower-case "l" and one blank.
-constexpr char LengthName[] = "Content-length: ";
-
-constexpr int AcceptedStatuses[] = {200, 206, 302};
-
-// The first occurrence of token within [begin, end), or null.
-const char* Find(const char* begin, const char* end, const char* token) {
-    const char* tokenEnd = token + std::strlen(token);
-    const char* found = std::search(begin, end, token, tokenEnd);
-    return found == end ? nullptr : found;
-}
-
-// A decimal number: leading blanks skipped, stops at the first non-digit,
-// 0 without digits, held at INT_MAX when it would overflow.
-int ReadNumber(const char* p, const char* end) {
-    while (p < end && (*p == ' ' || *p == '\t'))
-        ++p;
-    long long value = 0;
-    for (; p < end && *p >= '0' && *p <= '9'; ++p)
-        value = std::min<long long>(value * 10 + (*p - '0'), INT_MAX);
-    return static_cast<int>(value);
-}
+// Each receive of the body asks for at least this much: what is pending
+// comes in large pieces.
+constexpr int BodyPiece = 64 * 1024;
+// A declared length is reserved up front only up to this much; beyond, the
+// body grows as bytes arrive.
+constexpr int MaxReserve = 64 * 1024 * 1024;
 
 // Appends text at *at, which the caller has checked to fit.
 void Append(char*& at, const char* text, std::size_t length) {
@@ -54,7 +35,7 @@ void Append(char*& at, const char* text, std::size_t length) {
 
 } // namespace
 
-bool CHttp::SendPostRequest(const char* userAgent, const char* targetPath, const char* extraHeaders,
+void CHttp::SendPostRequest(const char* userAgent, const char* targetPath, const char* extraHeaders,
                             const void* body, int bodyLength) {
     const char* agent = userAgent ? userAgent : "";
     const char* path = targetPath ? targetPath : "";
@@ -98,108 +79,103 @@ bool CHttp::SendPostRequest(const char* userAgent, const char* targetPath, const
     m_requestLen = static_cast<int>(at - m_requestBuf);
 
     SafeSend();
-    return true;
 }
 
 int CHttp::ProcessHttpHeader() {
     Trace("CHttp::ProcessHttpHeader\n");
-    const char* begin = m_headerBuf;
-    const char* end = m_headerBuf + m_headerFill;
-    const char* blank = Find(begin, end, BlankLine);
-    if (!blank) {
+    const http::ReplyHeader header = http::ParseReplyHeader(m_headerBuf, std::size_t(m_headerFill));
+    if (header.length == 0) {
         Trace("Unable to find the start of the body\n");
         return 0;
     }
-    const int headerLength = static_cast<int>(blank - begin + std::strlen(BlankLine));
-    char header[sizeof m_headerBuf + 1];
-    std::memcpy(header, begin, std::size_t(headerLength));
-    header[headerLength] = '\0';
-    Trace("Http headersize:%d\n%s", headerLength, header);
-
-    const char* version = Find(begin, end, Http11);
-    if (!version) {
+    Trace("Http headersize:%d\n%.*s", header.length, header.length, m_headerBuf);
+    if (header.version != 11) {
         Trace("CHttp::ProcessHttpHeader : Http 1.1 header not found\n");
-        version = Find(begin, end, Http10);
-        if (!version) {
+        if (header.version != 10) {
             Trace("CHttp::ProcessHttpHeader : Http 1.0 header not found\n");
             tarnClientLib::TraceFailed("unreadable reply from %s:%d: no HTTP status line", m_hostName, m_port);
             CHttpException::Raise(
                 "CHttp::ProcessHttpHeader : failed - HTTP version info missing from HTTP header");
         }
     }
-    const int status = ReadNumber(version + VersionTokenLength, end);
-    Trace("Status code :%d\n", status);
-    if (std::find(std::begin(AcceptedStatuses), std::end(AcceptedStatuses), status) == std::end(AcceptedStatuses)) {
+    Trace("Status code :%d\n", header.status);
+    if (!http::StatusAccepted(header.status)) {
         const std::string request(m_requestBuf, std::find(std::begin(m_requestBuf), std::end(m_requestBuf), '\0'));
-        tarnClientLib::TraceRefused("HTTP %d from %s:%d for %s", status, m_hostName, m_port,
+        tarnClientLib::TraceRefused("HTTP %d from %s:%d for %s", header.status, m_hostName, m_port,
                                     request.substr(0, request.find('\r')).c_str());
         CHttpException::Raise("CHttp::ProcessHttpHeader : HTTP Request failed - request = " + request +
-                              "; HTTP Status = " + std::to_string(status));
+                              "; HTTP Status = " + std::to_string(header.status));
     }
-
-    if (const char* length = Find(begin, end, LengthName)) {
-        m_contentLength = ReadNumber(length + std::strlen(LengthName), end);
+    m_contentLength = header.contentLength;
+    if (m_contentLength != http::LengthNotDeclared)
         Trace("Content header found:%d\n", m_contentLength);
-    }
-    return headerLength;
+    return header.length;
 }
 
-void CHttp::ReadHeader() {
-    Trace("New file, we need to read the header\n");
-    std::memset(m_headerBuf, 0, sizeof m_headerBuf);
-    m_headerFill = 0;
+bool CHttp::ReadHeader() {
     Trace("attempting to read the http header\n");
     for (;;) {
-        // A full buffer asks for 0 bytes; the empty result ends the search.
-        const int got = SafeRead(m_headerBuf + m_headerFill, static_cast<int>(sizeof m_headerBuf) - m_headerFill);
-        m_headerFill += got;
         m_headerLen = ProcessHttpHeader();
-        if (m_headerLen != 0) {
-            m_bodyPos = m_headerLen;
-            m_bodyInHeaderBuf = m_headerFill - m_headerLen;
-            return;
-        }
+        if (m_headerLen != 0)
+            return true;
+        const int room = static_cast<int>(sizeof m_headerBuf) - m_headerFill;
+        const int got = room > 0 ? SafeRead(m_headerBuf + m_headerFill, room) : 0;
+        if (got == Restarted)
+            return false;
         if (got == 0) {
             tarnClientLib::TraceFailed("%s:%d closed the connection before a whole HTTP header arrived", m_hostName,
                                        m_port);
             CHttpException::Raise(
                 "CHttp::Read failed : no data left in the socket, and we haven't found the http header");
         }
+        m_headerFill += got;
     }
 }
 
-bool CHttp::Read(void* destination, int capacity, int& count) {
-    char* out = static_cast<char*>(destination);
-    const int room = std::max(capacity, 0);
-    count = 0;
-    if (m_headerLen == 0)
-        ReadHeader();
-
-    // Body bytes that came with the header are served alone.
-    const int buffered = m_headerLen + m_bodyInHeaderBuf - m_bodyPos;
-    if (m_bodyInHeaderBuf != 0 && buffered > 0) {
-        const int copied = std::min(room, buffered);
-        std::memcpy(out, m_headerBuf + m_bodyPos, std::size_t(copied));
-        Trace("Copying %d bytes from the http header's buffer\n", copied);
-        m_bodyPos += copied;
-        m_bodyDelivered += copied;
-        count = copied;
-        return true;
+bool CHttp::ReadBody(ReplyBody& body) {
+    body.Clear();
+    const int buffered = m_headerFill - m_headerLen;
+    const bool declared = m_contentLength != http::LengthNotDeclared;
+    if (declared)
+        body.Room(std::size_t(std::min(m_contentLength, MaxReserve)) + 1);
+    if (buffered > 0) {
+        Trace("Copying %d bytes from the http header's buffer\n", buffered);
+        body.Append(m_headerBuf + m_headerLen, std::size_t(buffered));
     }
-    if (m_contentLength != -1 && m_bodyDelivered >= m_contentLength)
-        return true;
-
-    // Without a declared length the body ends only when the server closes.
-    int got = 0;
     for (;;) {
-        if (m_contentLength != -1 && (m_bodyDelivered >= m_contentLength || got >= room))
+        if (declared && body.Size() >= std::size_t(m_contentLength)) {
+            // Bytes past the declared length are no part of the body.
+            body.Truncate(std::size_t(m_contentLength));
+            return true;
+        }
+        const int left = declared ? m_contentLength - static_cast<int>(body.Size()) : 0;
+        const int want = std::max(std::min(left, MaxReserve), BodyPiece);
+        const int got = SafeRead(body.Room(std::size_t(want)), want);
+        if (got == Restarted)
+            return false;
+        if (got == 0)
             break;
-        const int received = SafeRead(out + got, room - got);
-        got += received;
-        m_bodyDelivered += received;
-        if (received == 0)
-            break;
+        body.Grow(std::size_t(got));
     }
-    count = got;
+    // Without a declared length the body ends when the server closes.
+    if (declared) {
+        tarnClientLib::TraceFailed("%s:%d closed the connection after %zu of the %d body bytes declared", m_hostName,
+                                   m_port, body.Size(), m_contentLength);
+        CHttpException::Raise("CHttp::Read failed : the connection closed after " + std::to_string(body.Size()) +
+                              " of the " + std::to_string(m_contentLength) + " body bytes declared");
+    }
+    return true;
+}
+
+bool CHttp::ReadReply(ReplyBody& body) {
+    Trace("New file, we need to read the header\n");
+    body.Clear();
+    m_headerFill = 0;
+    m_headerLen = 0;
+    if (!WaitForReply())
+        return false;
+    // A re-connection sent the request again: its reply is read from the start.
+    while (!ReadHeader() || !ReadBody(body))
+        Trace("the interrupted reply is dropped\n");
     return true;
 }

@@ -1,14 +1,11 @@
 #include "http/MakeHttpRequest.h"
 
-#include <chrono>
-#include <thread>
-#include <vector>
+#include <memory>
 
 #include "dead/Stream.h"
 #include "http/CHttp.h"
 #include "messages/ResourceString.h"
 #include "messages/Trace.h"
-#include "platform/Time.h"
 #include "vcom/Codes.h"
 #include "vcom/CriticalSection.h"
 
@@ -22,10 +19,6 @@ constexpr std::int32_t Failed = 999;
 constexpr char ExtraHeaders[] = "Accept: application/octet-stream\r\n"
                                 "Accept: text/*\r\n"
                                 "Content-Type: application/octet-stream";
-// The first reply bytes must come within 16 polls of one second each.
-constexpr int FirstBytePolls = 16;
-constexpr std::uint32_t PollMs = 1000;
-constexpr int ChunkSize = 512;
 constexpr std::uint32_t RequestCapacity = 80;
 constexpr std::uint32_t RequestGrowth = 128;
 constexpr char DecodedText[] = "Successful decoding of Dead::Buffer from HTTP Response";
@@ -57,38 +50,12 @@ void SendRequest(CHttp& http, const std::string& agent, const std::string& path,
     http.SendPostRequest(agent.c_str(), path.c_str(), ExtraHeaders, bytes.Data(), static_cast<int>(bytes.Length()));
 }
 
-// Ends as soon as reply bytes are pending. A peer that has closed without a
-// word keeps the socket readable with nothing pending: the rest of the poll is
-// slept out, so the bound stays 16 polls and the loop never spins.
-void WaitForReply(CHttp& http) {
-    using Clock = std::chrono::steady_clock;
-    for (int poll = 0; poll < FirstBytePolls; ++poll) {
-        const auto pollEnd = Clock::now() + std::chrono::microseconds(platform::ScaledMicros(PollMs * 1000));
-        http.WaitForData(PollMs);
-        if (http.QueryDataAvailable() > 0)
-            return;
-        std::this_thread::sleep_until(pollEnd);
-    }
-    tarnClientLib::TraceFailed("no reply within %d polls of %u ms", FirstBytePolls, PollMs);
-    vcom::Fail(vcom::Failure);
-}
-
-// Reads straight into the growing body, so a large reply costs linear time.
-void ReadBody(CHttp& http, std::vector<char>& body) {
-    for (;;) {
-        const std::size_t had = body.size();
-        body.resize(had + ChunkSize);
-        int count = 0;
-        if (!http.Read(body.data() + had, ChunkSize, count))
-            vcom::Fail(vcom::Failure);
-        body.resize(had + std::size_t(count));
-        if (count == 0)
-            return;
-    }
-}
-
-void DecodeReply(const std::vector<char>& body, Dead::IMessage*& record, std::string& strResponseBody) {
-    Dead::Stream reply = Dead::Stream::FromBytes(body.data(), static_cast<std::uint32_t>(body.size()));
+// The record is decoded from the body where it was received, its zero byte
+// included.
+void DecodeReply(const ReplyBody& body, Dead::IMessage*& record, std::string& strResponseBody) {
+    auto borrowed = std::make_unique<Dead::Buffer>();
+    borrowed->Assign(body.Data(), static_cast<std::uint32_t>(body.Size() + 1), false);
+    Dead::Stream reply(std::move(borrowed));
     record->Release();
     record = nullptr;
     const vcom::ref<Dead::IMessageFactory> factory = Dead::GetMessageFactory();
@@ -100,7 +67,7 @@ void DecodeReply(const std::vector<char>& body, Dead::IMessage*& record, std::st
     record = static_cast<Dead::IMessage*>(decoded);
     if (!decoded) {
         tarnClientLib::TraceFailed("unreadable reply: a body of %zu bytes is not a reply record (code %d)",
-                                   body.size() - 1, err);
+                                   body.Size(), err);
         vcom::Fail(err);
     }
     strResponseBody = DecodedText;
@@ -111,20 +78,20 @@ std::int32_t Exchange(const std::string& strIPAddress, std::uint32_t dwPort, con
                       Dead::IMessage** ppMessage) {
     strResponseBody.clear();
     bytesRead = 0;
-    std::vector<char> body;
+    ReplyBody body;
     vcom::ScopedLock lock(HttpRequestLock);
     // Destroyed (socket closed) before the lock is released.
     CHttp http;
     http.Connect(strIPAddress.c_str(), static_cast<int>(dwPort));
     SendRequest(http, strAgent, strRequestHeader, ppMessage);
-    WaitForReply(http);
-    ReadBody(http, body);
-    bytesRead = static_cast<std::uint32_t>(body.size());
-    body.push_back('\0');
+    if (!http.ReadReply(body))
+        vcom::Fail(vcom::Failure);
+    bytesRead = static_cast<std::uint32_t>(body.Size());
+    body.Terminate();
     if (ppMessage)
         DecodeReply(body, *ppMessage, strResponseBody);
     else
-        strResponseBody = body.data();
+        strResponseBody = body.Data();
     return Succeeded;
 }
 

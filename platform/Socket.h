@@ -26,32 +26,36 @@ int SocketStartup(std::uint16_t requested, std::uint16_t& granted);
 int SocketCleanup();
 int SocketLastError();
 
-// socket(AF_INET, SOCK_STREAM, 0); InvalidSocket on failure. Never 0, so 0
-// can stand for "no socket". On POSIX a closed peer never raises SIGPIPE.
+// socket(AF_INET, SOCK_STREAM, 0), made non-blocking: no call below waits
+// longer than the bound its caller gives. InvalidSocket on failure. Never 0,
+// so 0 can stand for "no socket". On POSIX a closed peer never raises SIGPIPE.
 SocketHandle SocketOpenStream();
-// gethostbyname: the first IPv4 address of host (a name or a dotted address).
+// The first IPv4 address of host: a dotted address is read as it stands,
+// only a name goes to gethostbyname.
 bool ResolveHostIpv4(const char* host, std::uint8_t (&address)[4]);
-// connect: 0 or SocketError.
-int SocketConnect(SocketHandle socket, const Ipv4Endpoint& endpoint);
+// connect, waiting at most micros of scaled time for the peer to accept or
+// refuse: 0 or SocketError (a peer that does neither: the time-out error).
+// A second call on the same socket after a time-out goes on waiting for the
+// same attempt.
+int SocketConnect(SocketHandle socket, const Ipv4Endpoint& endpoint, std::int64_t micros);
 // select on this socket alone, for reading or for writing: 1 when ready, 0
 // on time-out, SocketError. The wait is micros of scaled time (platform/Time.h).
 int SocketWaitReadable(SocketHandle socket, std::int64_t micros);
 int SocketWaitWritable(SocketHandle socket, std::int64_t micros);
-// send / recv (flags 0): a count or SocketError.
+// send / recv (flags 0) without waiting: a count, SocketWouldBlock when
+// nothing can move yet, or SocketError.
+constexpr int SocketWouldBlock = -2;
 int SocketSend(SocketHandle socket, const void* data, int count);
 int SocketReceive(SocketHandle socket, void* data, int count);
-// ioctlsocket(FIONREAD): 0 or SocketError; count is set only on success.
-int SocketPendingBytes(SocketHandle socket, int& count);
-// shutdown(socket, 1): 0 or SocketError.
-int SocketShutdownSend(SocketHandle socket);
-// closesocket: 0 or SocketError.
+// closesocket: 0 or SocketError. Closing sends the same end of stream a
+// shutdown of the sending side would.
 int SocketClose(SocketHandle socket);
 
 // Tests only: makes the next `times` calls of one kind fail with `error` as
 // the last error. With error 0 the failure takes the call's quiet form:
 // Startup grants version 2.2, Select times out at once, Send and Receive
 // return 0. Not reachable from the library's exports.
-enum class SocketCall { Startup, Cleanup, Open, Resolve, Connect, Select, Send, Receive, Pending, Shutdown, Close };
+enum class SocketCall { Startup, Cleanup, Open, Resolve, Connect, Select, Send, Receive, Close };
 void FailSocketCalls(SocketCall call, int times, int error);
 void ClearSocketFailures();
 

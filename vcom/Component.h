@@ -52,11 +52,15 @@ public:
         return left;
     }
 
-    IComponent* QueryInterface(std::int32_t id, std::int32_t* err) const override {
+    IComponent* QueryInterfaceConst(std::int32_t id, std::int32_t* err) const override {
         return const_cast<Component*>(this)->Answer(id, err);
     }
 
-    IComponent* QueryInterface(std::int32_t id, std::int32_t* err) override { return Answer(id, err); }
+    IComponent* QueryInterfaceMutable(std::int32_t id, std::int32_t* err) override { return Answer(id, err); }
+
+    // Every interface base has the QueryInterface pair; this one is the object's.
+    IComponent* QueryInterface(std::int32_t id, std::int32_t* err) const { return QueryInterfaceConst(id, err); }
+    IComponent* QueryInterface(std::int32_t id, std::int32_t* err) { return Answer(id, err); }
 
     bool Supports(std::int32_t id) override { return Find(id) != nullptr; }
 
@@ -78,11 +82,25 @@ public:
 
 protected:
     Component() = default;
-    ~Component() override = default;
+    // Virtual whatever the root's destructor is (the header makes it virtual
+    // on one target only); on Windows its entries follow the interface's own.
+    virtual ~Component() = default;
     Component(const Component&) = delete;
     Component& operator=(const Component&) = delete;
 
     std::atomic<std::int32_t> m_refs{0};
+
+    // The destructor entry of the Windows layout: bit 0 of flags frees the
+    // memory. Elsewhere the root has a virtual destructor instead and this
+    // member is never used.
+    void* DeletingDestructor(unsigned int flags) TARNCLIENT_ENTRY6_OVERRIDE {
+        Self* self = static_cast<Self*>(this);
+        if (flags & 1u)
+            delete self;
+        else
+            self->~Self();
+        return self;
+    }
 
 private:
     IComponent* Find(std::int32_t id) {

@@ -13,7 +13,6 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -45,7 +44,8 @@ int Failed(int error) {
     return SocketError;
 }
 
-int Wait(SocketHandle socket, short events, std::int64_t micros) {
+// Polls for events; 1 when one came (revents says which), 0 on time-out.
+int Wait(SocketHandle socket, short events, std::int64_t micros, short* revents = nullptr) {
     int error = 0;
     if (TakeSocketFault(SocketCall::Select, error))
         return error == 0 ? 0 : Failed(error);
@@ -57,11 +57,20 @@ int Wait(SocketHandle socket, short events, std::int64_t micros) {
         // Round up: a short wait must not turn into a spin.
         const std::int64_t ms = std::clamp<std::int64_t>((left + 999) / 1000, 0, INT_MAX);
         const int ready = poll(&entry, 1, static_cast<int>(ms));
+        if (revents)
+            *revents = entry.revents;
         if (ready >= 0)
             return ready > 0 ? 1 : 0;
         if (errno != EINTR)
             return Failed(errno);
     }
+}
+
+// The result of a send or recv that did not move bytes.
+int NotMoved(int error) {
+    if (error == EAGAIN || error == EWOULDBLOCK)
+        return SocketWouldBlock;
+    return Failed(error);
 }
 
 } // namespace
@@ -94,7 +103,7 @@ SocketHandle SocketOpenStream() {
         Failed(error);
         return InvalidSocket;
     }
-    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0) {
         Failed(errno);
         return InvalidSocket;
@@ -102,6 +111,8 @@ SocketHandle SocketOpenStream() {
     if (fd == 0) {
         // 0 means "no socket" to the caller: move it out of the way.
         const int moved = fcntl(fd, F_DUPFD_CLOEXEC, 1);
+        if (moved >= 0)
+            fcntl(moved, F_SETFL, fcntl(moved, F_GETFL) | O_NONBLOCK);
         const int saved = errno;
         close(fd);
         if (moved < 0) {
@@ -123,6 +134,12 @@ bool ResolveHostIpv4(const char* host, std::uint8_t (&address)[4]) {
         Failed(error);
         return false;
     }
+    // A dotted address needs no resolver (and no look at its configuration).
+    in_addr numeric{};
+    if (inet_pton(AF_INET, host, &numeric) == 1) {
+        std::memcpy(address, &numeric, sizeof address);
+        return true;
+    }
     hostent entry{};
     hostent* result = nullptr;
     std::vector<char> scratch(1024);
@@ -139,7 +156,7 @@ bool ResolveHostIpv4(const char* host, std::uint8_t (&address)[4]) {
     return true;
 }
 
-int SocketConnect(SocketHandle socket, const Ipv4Endpoint& endpoint) {
+int SocketConnect(SocketHandle socket, const Ipv4Endpoint& endpoint, std::int64_t micros) {
     int error = 0;
     if (TakeSocketFault(SocketCall::Connect, error))
         return Failed(error);
@@ -147,9 +164,24 @@ int SocketConnect(SocketHandle socket, const Ipv4Endpoint& endpoint) {
     peer.sin_family = AF_INET;
     peer.sin_port = htons(endpoint.port);
     std::memcpy(&peer.sin_addr, endpoint.address, sizeof endpoint.address);
-    if (connect(Fd(socket), reinterpret_cast<const sockaddr*>(&peer), sizeof peer) != 0)
+    if (connect(Fd(socket), reinterpret_cast<const sockaddr*>(&peer), sizeof peer) == 0 || errno == EISCONN)
+        return 0;
+    if (errno != EINPROGRESS && errno != EALREADY && errno != EINTR)
         return Failed(errno);
-    return 0;
+    short revents = 0;
+    const int ready = Wait(socket, POLLOUT, micros, &revents);
+    if (ready == SocketError)
+        return SocketError;
+    if (ready == 0)
+        return Failed(ETIMEDOUT);
+    // Only a failed attempt needs its error fetched.
+    if ((revents & (POLLERR | POLLHUP)) == 0)
+        return 0;
+    int failure = 0;
+    socklen_t size = sizeof failure;
+    if (getsockopt(Fd(socket), SOL_SOCKET, SO_ERROR, &failure, &size) != 0)
+        return Failed(errno);
+    return failure == 0 ? 0 : Failed(failure);
 }
 
 int SocketWaitReadable(SocketHandle socket, std::int64_t micros) { return Wait(socket, POLLIN, micros); }
@@ -165,7 +197,7 @@ int SocketSend(SocketHandle socket, const void* data, int count) {
         if (sent >= 0)
             return static_cast<int>(sent);
         if (errno != EINTR)
-            return Failed(errno);
+            return NotMoved(errno);
     }
 }
 
@@ -178,26 +210,8 @@ int SocketReceive(SocketHandle socket, void* data, int count) {
         if (got >= 0)
             return static_cast<int>(got);
         if (errno != EINTR)
-            return Failed(errno);
+            return NotMoved(errno);
     }
-}
-
-int SocketPendingBytes(SocketHandle socket, int& count) {
-    int error = 0;
-    if (TakeSocketFault(SocketCall::Pending, error))
-        return Failed(error);
-    int pending = 0;
-    if (ioctl(Fd(socket), FIONREAD, &pending) != 0)
-        return Failed(errno);
-    count = pending;
-    return 0;
-}
-
-int SocketShutdownSend(SocketHandle socket) {
-    int error = 0;
-    if (TakeSocketFault(SocketCall::Shutdown, error))
-        return Failed(error);
-    return shutdown(Fd(socket), SHUT_WR) == 0 ? 0 : Failed(errno);
 }
 
 int SocketClose(SocketHandle socket) {

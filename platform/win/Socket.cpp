@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include <winsock2.h>
+#include <ws2tcpip.h>
 
 #include "platform/SocketFaults.h"
 #include "platform/Time.h"
@@ -21,18 +22,28 @@ int Failed(int error) {
     return SocketError;
 }
 
-int Wait(SocketHandle socket, bool forWriting, std::int64_t micros) {
+// select for reading, or for writing (failures of a connection under way show
+// in the exception set): 1 when ready, 0 on time-out.
+int Wait(SocketHandle socket, bool forWriting, std::int64_t micros, bool* failed = nullptr) {
     int error = 0;
     if (TakeSocketFault(SocketCall::Select, error))
         return error == 0 ? 0 : Failed(error);
     const std::int64_t scaled = std::max<std::int64_t>(ScaledMicros(micros), 0);
     timeval timeout{static_cast<long>(scaled / 1000000), static_cast<long>(scaled % 1000000)};
-    fd_set set;
+    fd_set set, exceptions;
     FD_ZERO(&set);
     FD_SET(Sock(socket), &set);
-    const int ready = forWriting ? select(0, nullptr, &set, nullptr, &timeout) : select(0, &set, nullptr, nullptr, &timeout);
-    return ready == SOCKET_ERROR ? SocketError : ready;
+    FD_ZERO(&exceptions);
+    FD_SET(Sock(socket), &exceptions);
+    const int ready = forWriting ? select(0, nullptr, &set, &exceptions, &timeout)
+                                 : select(0, &set, nullptr, nullptr, &timeout);
+    if (failed)
+        *failed = ready > 0 && forWriting && FD_ISSET(Sock(socket), &exceptions);
+    return ready == SOCKET_ERROR ? SocketError : (ready > 0 ? 1 : 0);
 }
+
+// The result of a send or recv that did not move bytes.
+int NotMoved() { return WSAGetLastError() == WSAEWOULDBLOCK ? SocketWouldBlock : SocketError; }
 
 } // namespace
 
@@ -64,7 +75,16 @@ SocketHandle SocketOpenStream() {
         return InvalidSocket;
     }
     const SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
-    return s == INVALID_SOCKET ? InvalidSocket : static_cast<SocketHandle>(s);
+    if (s == INVALID_SOCKET)
+        return InvalidSocket;
+    u_long nonBlocking = 1;
+    if (ioctlsocket(s, FIONBIO, &nonBlocking) == SOCKET_ERROR) {
+        const int error = WSAGetLastError();
+        closesocket(s);
+        Failed(error);
+        return InvalidSocket;
+    }
+    return static_cast<SocketHandle>(s);
 }
 
 bool ResolveHostIpv4(const char* host, std::uint8_t (&address)[4]) {
@@ -72,6 +92,12 @@ bool ResolveHostIpv4(const char* host, std::uint8_t (&address)[4]) {
     if (TakeSocketFault(SocketCall::Resolve, error)) {
         Failed(error);
         return false;
+    }
+    // A dotted address needs no resolver.
+    in_addr numeric{};
+    if (inet_pton(AF_INET, host, &numeric) == 1) {
+        std::memcpy(address, &numeric, sizeof address);
+        return true;
     }
     const hostent* entry = gethostbyname(host);
     if (entry == nullptr || entry->h_addr_list == nullptr || entry->h_addr_list[0] == nullptr)
@@ -81,7 +107,7 @@ bool ResolveHostIpv4(const char* host, std::uint8_t (&address)[4]) {
     return true;
 }
 
-int SocketConnect(SocketHandle socket, const Ipv4Endpoint& endpoint) {
+int SocketConnect(SocketHandle socket, const Ipv4Endpoint& endpoint, std::int64_t micros) {
     int error = 0;
     if (TakeSocketFault(SocketCall::Connect, error))
         return Failed(error);
@@ -89,7 +115,26 @@ int SocketConnect(SocketHandle socket, const Ipv4Endpoint& endpoint) {
     peer.sin_family = AF_INET;
     peer.sin_port = htons(endpoint.port);
     std::memcpy(&peer.sin_addr, endpoint.address, sizeof endpoint.address);
-    return connect(Sock(socket), reinterpret_cast<const sockaddr*>(&peer), sizeof peer) == SOCKET_ERROR ? SocketError : 0;
+    if (connect(Sock(socket), reinterpret_cast<const sockaddr*>(&peer), sizeof peer) == 0)
+        return 0;
+    const int started = WSAGetLastError();
+    if (started == WSAEISCONN)
+        return 0;
+    if (started != WSAEWOULDBLOCK && started != WSAEALREADY && started != WSAEINVAL)
+        return SocketError;
+    bool failed = false;
+    const int ready = Wait(socket, true, micros, &failed);
+    if (ready == SocketError)
+        return SocketError;
+    if (ready == 0)
+        return Failed(WSAETIMEDOUT);
+    if (!failed)
+        return 0;
+    int failure = 0;
+    int size = sizeof failure;
+    if (getsockopt(Sock(socket), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&failure), &size) == SOCKET_ERROR)
+        return SocketError;
+    return Failed(failure != 0 ? failure : WSAECONNREFUSED);
 }
 
 int SocketWaitReadable(SocketHandle socket, std::int64_t micros) { return Wait(socket, false, micros); }
@@ -101,7 +146,7 @@ int SocketSend(SocketHandle socket, const void* data, int count) {
     if (TakeSocketFault(SocketCall::Send, error))
         return error == 0 ? 0 : Failed(error);
     const int sent = send(Sock(socket), static_cast<const char*>(data), count, 0);
-    return sent == SOCKET_ERROR ? SocketError : sent;
+    return sent == SOCKET_ERROR ? NotMoved() : sent;
 }
 
 int SocketReceive(SocketHandle socket, void* data, int count) {
@@ -109,25 +154,7 @@ int SocketReceive(SocketHandle socket, void* data, int count) {
     if (TakeSocketFault(SocketCall::Receive, error))
         return error == 0 ? 0 : Failed(error);
     const int got = recv(Sock(socket), static_cast<char*>(data), count, 0);
-    return got == SOCKET_ERROR ? SocketError : got;
-}
-
-int SocketPendingBytes(SocketHandle socket, int& count) {
-    int error = 0;
-    if (TakeSocketFault(SocketCall::Pending, error))
-        return Failed(error);
-    u_long pending = 0;
-    if (ioctlsocket(Sock(socket), FIONREAD, &pending) == SOCKET_ERROR)
-        return SocketError;
-    count = static_cast<int>(pending);
-    return 0;
-}
-
-int SocketShutdownSend(SocketHandle socket) {
-    int error = 0;
-    if (TakeSocketFault(SocketCall::Shutdown, error))
-        return Failed(error);
-    return shutdown(Sock(socket), SD_SEND) == SOCKET_ERROR ? SocketError : 0;
+    return got == SOCKET_ERROR ? NotMoved() : got;
 }
 
 int SocketClose(SocketHandle socket) {

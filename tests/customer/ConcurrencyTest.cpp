@@ -20,7 +20,7 @@ std::string Name(const char* what, int thread, int n) {
 
 TEST_F(CustomerTest, ThreadsWithTheirOwnManagersLoseNoTicketAndHandNoneOutTwice) {
     server.Script(TicketAnswer("KEY-X")); // every connection gets it
-    std::vector<vcom::ref<tarnclient::ICustomerManager>> managers;
+    std::vector<Ref<tarnclient::ICustomerManager>> managers;
     for (int i = 0; i < kThreads; ++i)
         managers.push_back(Manager());
     std::atomic<int> putting{kThreads};

@@ -69,7 +69,7 @@ TEST_F(CustomerTest, ContextRouteReplyDecidesTheResult) {
 TEST_F(CustomerTest, CallbacksRunWithNoLockHeld) {
     server.Script(StatusAnswer(2001));
     auto manager = Manager();
-    vcom::ref<tarnclient::IServerLocation> location(static_cast<tarnclient::IServerLocation*>(
+    Ref<tarnclient::IServerLocation> location(static_cast<tarnclient::IServerLocation*>(
         manager->QueryInterface(tarnclient::IServerLocation::Id, nullptr)));
     std::vector<std::int32_t> seen;
     // Another thread shares no recursive lock with the callback: a lock held

@@ -16,35 +16,33 @@
 #include "tests/support/LibraryText.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/ServiceRecordBytes.h"
-#include "vcom/Ref.h"
 
 namespace customertest {
 
+using tarnclient::Ref;
 using tarntest::Take;
 
 // Null (and a code) wherever the library gives nothing, so the torture runs
 // can use them too.
-inline vcom::ref<tarnclient::ICoreFactory> Core(std::int32_t* err) {
-    vcom::ref<vcom::IComponent> factory(TarnClientLib_GetComponentFactory());
-    return vcom::Query<tarnclient::ICoreFactory>(factory.get(), err);
+inline Ref<tarnclient::ICoreFactory> Core(std::int32_t* err) {
+    return Ref<vcom::IComponent>(TarnClientLib_GetComponentFactory()).As<tarnclient::ICoreFactory>(err);
 }
 
 template <class I = vcom::IComponent>
-vcom::ref<I> NewCustomerManager(const std::string& address, std::int32_t* err, std::int32_t id = I::Id) {
-    vcom::ref<tarnclient::IComponentFactory> factory(TarnClientLib_GetComponentFactory());
-    return vcom::ref<I>(factory ? static_cast<I*>(factory->CreateCustomerManager(id, err, address.c_str())) : nullptr);
+Ref<I> NewCustomerManager(const std::string& address, std::int32_t* err, std::int32_t id = I::Id) {
+    Ref<tarnclient::IComponentFactory> factory(TarnClientLib_GetComponentFactory());
+    return Ref<I>::Adopt(factory ? factory->CreateCustomerManager(id, err, address.c_str()) : nullptr);
 }
 
-inline vcom::ref<tarnclient::IMachineIdentity> NewIdentity(std::int32_t* err) {
-    vcom::ref<tarnclient::ICoreFactory> core = Core(err);
-    return vcom::ref<tarnclient::IMachineIdentity>(
-        core ? static_cast<tarnclient::IMachineIdentity*>(core->CreateMachineIdentity(tarnclient::IMachineIdentity::Id, err))
-             : nullptr);
+inline Ref<tarnclient::IMachineIdentity> NewIdentity(std::int32_t* err) {
+    Ref<tarnclient::ICoreFactory> core = Core(err);
+    return Ref<tarnclient::IMachineIdentity>::Adopt(
+        core ? core->CreateMachineIdentity(tarnclient::IMachineIdentity::Id, err) : nullptr);
 }
 
 inline std::string MachineId() {
     std::int32_t err = 99;
-    vcom::ref<tarnclient::IMachineIdentity> identity = NewIdentity(&err);
+    Ref<tarnclient::IMachineIdentity> identity = NewIdentity(&err);
     return identity ? Take(identity->GetMachineId()) : "<none>";
 }
 
@@ -52,7 +50,7 @@ inline std::string MachineId() {
 // end with 2, so no test loops for ever), errors with errorAnswer. The log
 // holds every call: "P[name|password|context]" for a prompt (a field filled
 // to all 40 bytes ends in "!"), "E<code>/<zero>" for an error.
-class ScriptedDisplay : public tarnclient::IDisplayCallback {
+class ScriptedDisplay : public tarnclient::DisplayCallback {
 public:
     struct Answer {
         std::int32_t result = 0;
@@ -89,15 +87,6 @@ public:
         inCallback();
         return errorAnswer;
     }
-    // Never called by the library, which takes no reference to a callback.
-    std::int32_t Unused1(std::int32_t, std::int32_t) override { return 0; }
-    std::int32_t Unused2(std::int32_t, std::int32_t) override { return 0; }
-    std::int32_t Reserved(std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t) override { return -1; }
-    std::int32_t AddRef() override { return 1; }
-    std::int32_t Release() override { return 1; }
-    vcom::IComponent* QueryInterface(std::int32_t, std::int32_t*) const override { return nullptr; }
-    vcom::IComponent* QueryInterface(std::int32_t, std::int32_t*) override { return nullptr; }
-    bool Supports(std::int32_t) override { return false; }
 
 private:
     static std::string Read(const char (&field)[40]) {
@@ -135,9 +124,9 @@ inline std::string Sent(const std::string& request, bool withMachine = false) {
 // Each test runs in a process of its own (ctest), with a fresh registry.
 class CustomerTest : public testing::Test {
 protected:
-    vcom::ref<tarnclient::ICustomerManager> Manager() {
+    Ref<tarnclient::ICustomerManager> Manager() {
         std::int32_t err = 99;
-        vcom::ref<tarnclient::ICustomerManager> made = NewCustomerManager<tarnclient::ICustomerManager>(server.Address(), &err);
+        Ref<tarnclient::ICustomerManager> made = NewCustomerManager<tarnclient::ICustomerManager>(server.Address(), &err);
         EXPECT_EQ(err, vcom::Success);
         return made;
     }

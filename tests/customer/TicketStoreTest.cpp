@@ -92,11 +92,11 @@ TEST_F(CustomerTest, ManagerHasItsThreeInterfacesAndTheLocationCopy) {
     std::int32_t err = 99;
     EXPECT_EQ(NewCustomerManager(server.Address(), &err, tarnclient::IMachineIdentity::Id).get(), nullptr);
     EXPECT_EQ(err, vcom::Failure);
-    vcom::ref<vcom::IComponent> account = NewCustomerManager(server.Address(), &err, 0);
+    Ref<vcom::IComponent> account = NewCustomerManager(server.Address(), &err, 0);
     ASSERT_TRUE(account);
     for (std::int32_t id : {1006, 2004, 4000, 2005})
         EXPECT_EQ(account->Supports(id), id != 2005) << id;
-    vcom::ref<tarnclient::IServerLocation> location(
+    Ref<tarnclient::IServerLocation> location(
         static_cast<tarnclient::IServerLocation*>(account->QueryInterface(tarnclient::IServerLocation::Id, &err)));
     ASSERT_TRUE(location);
     EXPECT_EQ(Take(location->GetAddress()), server.Address());

@@ -50,17 +50,22 @@ TEST_F(MakeHttpRequestTest, UnresolvableHostGives999WithTheLookupMessage) {
     EXPECT_GT(std::stoi(outcome.text.substr(start.size())), 0);
 }
 
+// An exchange opens at most two connections, whatever the server does.
 TEST_F(MakeHttpRequestTest, ServerThatFailsToAnswerGives999) {
-    const struct { std::vector<std::vector<Step>> scripts; std::int64_t shorten; const char* text; std::size_t connections; }
+    const std::string header = "HTTP/1.1 200 OK\r\n", lost = "CHttp::SafeRead : failed after 2 read attempts";
+    const struct { std::vector<std::vector<Step>> scripts; std::int64_t shorten; std::string text; std::size_t connections; }
         rows[] = {
         // Silent through the whole first-byte wait, or closing without a word.
-        {{{ReadRequest(), Silent()}}, 1000, kMessage13, 1},
-        {{{ReadRequest(), Close()}}, 1000, kMessage13, 1},
-        // The reply begins, then the server falls silent, also after re-connections.
-        {{{ReadRequest(), Send("HTTP/1.1 200 OK\r\n"), Silent()}, {ReadRequest(), Silent()}}, 100,
-         "CHttp::SafeRead : failed after 2 read attempts", 3},
+        {.scripts = {{ReadRequest(), Silent()}}, .shorten = 1000, .text = kMessage13, .connections = 1},
+        {.scripts = {{ReadRequest(), Close()}}, .shorten = 1000, .text = kMessage13, .connections = 1},
+        // The reply begins, then the server falls silent, or resets inside
+        // the header, on every connection.
+        {.scripts = {{ReadRequest(), Send(header), Silent()}}, .shorten = 100, .text = lost, .connections = 2},
+        {.scripts = {CutByReset(header)}, .shorten = 1, .text = lost, .connections = 2},
     };
     for (const auto& row : rows) {
+        SCOPED_TRACE(&row - rows);
+        Restore();
         ScriptedServer server;
         for (const auto& script : row.scripts)
             server.Script(script);
@@ -156,6 +161,29 @@ TEST_F(MakeHttpRequestTest, RequestRecordIsPostedAndTheReplyDecodedInItsPlace) {
     EXPECT_EQ(server.Requests().at(0), Request(server.Port(), requestBytes, "/addrsrv", "QAS Client/1.0", kExtra));
 }
 
+// A reply cut by a reset at any of these bytes is dropped: the reply to the
+// request sent again on the new connection is decoded alone.
+TEST_F(MakeHttpRequestTest, ReplyCutByAResetIsReadAgainFromItsFirstByte) {
+    std::int32_t err = 0;
+    vcom::ref<Dead::IMessage> reply(static_cast<Dead::IMessage*>(
+        Dead::GetMessageFactory()->CreateAddressReply(Dead::IMessage::Id, &err, "<servers><s/></servers>")));
+    const std::string replyBytes = BytesOf(reply.get()), whole = HttpReply(200, replyBytes);
+    for (std::size_t cut : {std::size_t(1), std::size_t(20), whole.size() - replyBytes.size() + 2, whole.size() - 1}) {
+        SCOPED_TRACE(cut);
+        Restore();
+        ScriptedServer server;
+        server.Script(CutByReset(whole.substr(0, cut)));
+        server.Script(Answer(whole));
+        Binary binary;
+        binary.record = NewAddressRequest();
+        EXPECT_EQ(binary.Exchange(server.Port()), 200) << binary.text;
+        EXPECT_EQ(binary.bytes, replyBytes.size());
+        ASSERT_NE(binary.record, nullptr);
+        EXPECT_EQ(BytesOf(binary.record), replyBytes);
+        EXPECT_EQ(server.Connections(), 2u);
+    }
+}
+
 TEST_F(MakeHttpRequestTest, FailedBinaryExchangesGive999) {
     enum Record { None, Address, Throwing, Unwritable };
     enum Kept { Nothing, Request, Any };
@@ -182,10 +210,12 @@ TEST_F(MakeHttpRequestTest, FailedBinaryExchangesGive999) {
         EXPECT_EQ(binary.Exchange(server.Port()), 999);
         EXPECT_EQ(binary.text, row.text);
         EXPECT_EQ(binary.bytes, row.bytes);
-        if (row.kept != Any)
+        if (row.kept != Any) {
             EXPECT_EQ(binary.record, row.kept == Request ? request : nullptr);
-        if (row.record == Unwritable && server.WaitFinished(1))
+        }
+        if (row.record == Unwritable && server.WaitFinished(1)) {
             EXPECT_EQ(server.Requests().at(0), ""); // nothing sent
+        }
     }
 }
 

@@ -35,6 +35,14 @@ protected:
     static void ShortenWaits(std::int64_t factor) { platform::SetTimeScalePpm(1000000 / factor); }
 };
 
+// A script: answers with sent, then the connection is cut by a reset, as
+// the client sees it: its next receive fails so. (A real reset reads as a
+// close under Wine.) The byte after the fault wakes a client that waits.
+inline std::vector<Step> CutByReset(const std::string& sent) {
+    return {ReadRequest(), Send(sent), Pause(50),
+            Run([] { platform::FailSocketCalls(platform::SocketCall::Receive, 1, 10054); }), Send("!"), Silent()};
+}
+
 // The request posted to 127.0.0.1:port; extra is whole lines.
 inline std::string Request(std::uint16_t port, const std::string& body = "", const std::string& path = "/t",
                            const std::string& agent = "a", const std::string& extra = "") {
@@ -58,24 +66,13 @@ inline void Post(CHttp& http, std::uint16_t port, const std::string& body = std:
     http.SendPostRequest("a", "/t", nullptr, body.data(), static_cast<int>(body.size()));
 }
 
-// The count of every Read, the final 0 included, and the bytes delivered.
-struct Delivered { std::vector<int> counts; std::string body; };
-
-// Posts body to "/t" and reads with the given capacity until Read delivers 0.
-inline Delivered PostAndRead(CHttp& http, std::uint16_t port, int capacity, const std::string& body = std::string()) {
+// Posts body to "/t" and reads the whole reply; "no reply" when none began.
+inline std::string PostAndRead(CHttp& http, std::uint16_t port, const std::string& body = std::string()) {
     Post(http, port, body);
-    Delivered delivered;
-    std::vector<char> chunk(static_cast<std::size_t>(capacity));
-    // Bounded, so a Read that never ends the body fails the test instead of hanging it.
-    for (int calls = 0; calls < 100000; ++calls) {
-        int count = 0;
-        http.Read(chunk.data(), capacity, count);
-        delivered.counts.push_back(count);
-        delivered.body.append(chunk.data(), static_cast<std::size_t>(count));
-        if (count == 0)
-            break;
-    }
-    return delivered;
+    ReplyBody reply;
+    if (!http.ReadReply(reply))
+        return "no reply";
+    return std::string(reply.Data(), reply.Size());
 }
 
 // Text and byte count start stale: every exchange must replace both.

@@ -21,16 +21,16 @@ sockaddr_in Loopback(std::uint16_t port) {
 Handle ToHandle(Socket socket) { return static_cast<Handle>(socket); }
 Socket Sock(Handle socket) { return static_cast<Socket>(socket); }
 
-// A new socket listening on 127.0.0.1 (port receives its number), or one
-// connected to 127.0.0.1:port.
-Handle Open(std::uint16_t& port, bool listening) {
+// A new socket listening on 127.0.0.1 with backlog (port receives its
+// number), or one connected to 127.0.0.1:port.
+Handle Open(std::uint16_t& port, int backlog, bool listening) {
     const Socket s = socket(AF_INET, SOCK_STREAM, 0);
     if (ToHandle(s) == NoSocket)
         return NoSocket;
     sockaddr_in address = Loopback(listening ? 0 : port);
     native::AddressLength size = sizeof address;
     auto* any = reinterpret_cast<sockaddr*>(&address);
-    const bool ok = listening ? bind(s, any, size) == 0 && listen(s, 64) == 0 && getsockname(s, any, &size) == 0
+    const bool ok = listening ? bind(s, any, size) == 0 && listen(s, backlog) == 0 && getsockname(s, any, &size) == 0
                               : connect(s, any, size) == 0;
     if (!ok) {
         native::CloseSocket(s);
@@ -45,9 +45,9 @@ Handle Open(std::uint16_t& port, bool listening) {
 void Startup() { native::Startup(); }
 void Cleanup() { native::Cleanup(); }
 
-Handle Listen(std::uint16_t& port) { return Open(port, true); }
+Handle Listen(std::uint16_t& port, int backlog) { return Open(port, backlog, true); }
 
-Handle ConnectTo(std::uint16_t port) { return Open(port, false); }
+Handle ConnectTo(std::uint16_t port) { return Open(port, 0, false); }
 
 Handle Accept(Handle listener) { return ToHandle(accept(Sock(listener), nullptr, nullptr)); }
 

@@ -18,8 +18,9 @@ void Startup();
 void Cleanup();
 
 // A socket listening on 127.0.0.1 on a port of the system's choosing;
-// NoSocket on failure.
-Handle Listen(std::uint16_t& port);
+// NoSocket on failure. With backlog 0, one connection that is never accepted
+// fills the queue: later connection attempts are neither accepted nor refused.
+Handle Listen(std::uint16_t& port, int backlog = 64);
 // A client connection to 127.0.0.1:port; NoSocket on failure.
 Handle ConnectTo(std::uint16_t port);
 Handle Accept(Handle listener);

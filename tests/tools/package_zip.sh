@@ -30,20 +30,15 @@ roots=("$work"/sdk/*)
 sdk=${roots[0]}
 
 step "contents"
-required=(bin/TarnClient.dll bin/XMLParser.dll bin/tarn.exe lib/libTarnClient.dll.a
+required=(bin/TarnClient.dll bin/XMLParser.dll bin/tarn.exe lib/libTarnClient.dll.a lib/TarnClient.lib lib/TarnClient.def
           include/tarnclient/TarnClient.h README.md LICENSE
           lib/cmake/TarnClient/TarnClientConfig.cmake lib/cmake/TarnClient/TarnClientConfigVersion.cmake
           lib/cmake/TarnClient/TarnClientTargets.cmake lib/pkgconfig/tarnclient.pc)
-# What Visual Studio links with; the build installs it once it makes it.
-expected_later=(lib/TarnClient.lib lib/TarnClient.def)
 for f in "${required[@]}"; do
   [ -f "$sdk/$f" ] || die "$f is missing"
 done
-for f in "${expected_later[@]}"; do
-  [ -f "$sdk/$f" ] || echo "NOTE: $f is not in the SDK yet"
-done
 # The imported target's file is named after the build type.
-unexpected=$(cd "$sdk" && find . -type f -printf '%P\n' | grep -vxF -f <(printf '%s\n' "${required[@]}" "${expected_later[@]}") \
+unexpected=$(cd "$sdk" && find . -type f -printf '%P\n' | grep -vxF -f <(printf '%s\n' "${required[@]}") \
              | grep -vx 'lib/cmake/TarnClient/TarnClientTargets-[a-z]*\.cmake' || true)
 [ -z "$unexpected" ] || die "files that do not belong in the SDK: $unexpected"
 

@@ -70,7 +70,7 @@ Outcome Succeeded(std::string value) {
 }
 
 vcom::ref<IAddressManager> AddressManager(const std::string& address, std::int32_t* err) {
-    vcom::ref<ICoreFactory> core = customertest::Core(err);
+    tarnclient::Ref<ICoreFactory> core = customertest::Core(err);
     if (!core)
         return {};
     return vcom::ref<IAddressManager>(
@@ -123,7 +123,7 @@ Outcome LookupOne(const std::string& address, customertest::ScriptedDisplay&) {
 }
 
 vcom::ref<ICustomerManager> CustomerManager(const std::string& address, std::int32_t* err) {
-    return customertest::NewCustomerManager<ICustomerManager>(address, err);
+    return vcom::ref<ICustomerManager>(customertest::NewCustomerManager<ICustomerManager>(address, err).detach());
 }
 
 Outcome Ticket(const std::string& address, customertest::ScriptedDisplay& display, const char* contextId) {
@@ -151,7 +151,7 @@ Outcome Login(const std::string& address, customertest::ScriptedDisplay& display
 
 Outcome Identity(const std::string&, customertest::ScriptedDisplay&) {
     std::int32_t err = 0;
-    vcom::ref<IMachineIdentity> identity = customertest::NewIdentity(&err);
+    tarnclient::Ref<IMachineIdentity> identity = customertest::NewIdentity(&err);
     if (!identity)
         return Failed(err);
     char* id = identity->GetMachineId();

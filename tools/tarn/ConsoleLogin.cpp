@@ -24,32 +24,6 @@ std::string Question(const char* label, const std::string& proposal) {
 
 ConsoleLogin::ConsoleLogin(ConsoleInput& input, int attempts) : m_input(input), m_attempts(attempts) {}
 
-std::int32_t ConsoleLogin::Reserved(std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t) {
-    return vcom::NotImplemented;
-}
-
-std::int32_t ConsoleLogin::AddRef() { return ++m_refs; }
-
-std::int32_t ConsoleLogin::Release() { return --m_refs; }
-
-vcom::IComponent* ConsoleLogin::QueryInterface(std::int32_t id, std::int32_t* err) const {
-    return const_cast<ConsoleLogin*>(this)->QueryInterface(id, err);
-}
-
-vcom::IComponent* ConsoleLogin::QueryInterface(std::int32_t id, std::int32_t* err) {
-    std::int32_t local = 0;
-    std::int32_t& code = err ? *err : local;
-    if (id != 0) {
-        code = vcom::Failure;
-        return nullptr;
-    }
-    code = vcom::Success;
-    AddRef();
-    return this;
-}
-
-bool ConsoleLogin::Supports(std::int32_t id) { return id == 0; }
-
 std::int32_t ConsoleLogin::PromptLogin(tarnclient::LoginPrompt* prompt) {
     if (m_prompts == m_attempts) {
         m_gaveUp = "no ticket after " + std::to_string(m_attempts) + " login attempts";
@@ -80,10 +54,6 @@ std::int32_t ConsoleLogin::PromptLogin(tarnclient::LoginPrompt* prompt) {
     prompt->action = 0;
     return 0;
 }
-
-std::int32_t ConsoleLogin::Unused1(std::int32_t, std::int32_t) { return vcom::NotImplemented; }
-
-std::int32_t ConsoleLogin::Unused2(std::int32_t, std::int32_t) { return vcom::NotImplemented; }
 
 std::int32_t ConsoleLogin::ReportError(std::int32_t code, std::int32_t) {
     m_pending = code;

@@ -4,7 +4,6 @@
 #ifndef TARN_TOOLS_TARN_CONSOLELOGIN_H
 #define TARN_TOOLS_TARN_CONSOLELOGIN_H
 
-#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -14,7 +13,7 @@
 
 namespace tarn {
 
-class ConsoleLogin : public tarnclient::IDisplayCallback {
+class ConsoleLogin : public tarnclient::DisplayCallback {
 public:
     // The result PromptLogin gives when the user cannot or will not go on;
     // GetTicket hands it back unchanged. Distinct from 1, "no stored ticket".
@@ -22,21 +21,11 @@ public:
 
     // attempts: how many times the prompt is shown at most.
     ConsoleLogin(ConsoleInput& input, int attempts);
-    ~ConsoleLogin() override = default;
     ConsoleLogin(const ConsoleLogin&) = delete;
     ConsoleLogin& operator=(const ConsoleLogin&) = delete;
 
-    // The library holds no reference of its own; the object lives on tarn's stack.
-    std::int32_t Reserved(std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t) override;
-    std::int32_t AddRef() override;
-    std::int32_t Release() override;
-    vcom::IComponent* QueryInterface(std::int32_t id, std::int32_t* err) const override;
-    vcom::IComponent* QueryInterface(std::int32_t id, std::int32_t* err) override;
-    bool Supports(std::int32_t id) override;
-
+    // The object lives on tarn's stack; the library holds no reference to it.
     std::int32_t PromptLogin(tarnclient::LoginPrompt* prompt) override;
-    std::int32_t Unused1(std::int32_t, std::int32_t) override;
-    std::int32_t Unused2(std::int32_t, std::int32_t) override;
     std::int32_t ReportError(std::int32_t code, std::int32_t zero) override;
 
     // The application error reported last and not shown yet; 0 when none.
@@ -53,7 +42,6 @@ private:
     std::int32_t m_pending = 0;
     std::int32_t m_last = 0;
     std::string m_gaveUp;
-    std::atomic<std::int32_t> m_refs{0};
 };
 
 } // namespace tarn

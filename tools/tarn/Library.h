@@ -9,11 +9,12 @@
 
 #include <tarnclient/TarnClient.h>
 
-#include "Ref.h"
 #include "ToolError.h"
 #include "TraceCapture.h"
 
 namespace tarn {
+
+using tarnclient::Ref;
 
 class Library {
 public:

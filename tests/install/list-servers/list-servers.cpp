@@ -18,38 +18,28 @@ int main(int argc, char** argv) {
     }
     const char* serverAddress = argc > 3 ? argv[3] : nullptr;
 
-    IComponentFactory* factory = TarnClientLib_GetComponentFactory();
+    // Each holder gives its reference back when it goes out of scope.
+    Ref<IComponentFactory> factory(TarnClientLib_GetComponentFactory());
     if (!factory)
         return 1;
     std::int32_t err = 0;
-    ICoreFactory* core = static_cast<ICoreFactory*>(factory->QueryInterface(ICoreFactory::Id, &err));
-    IAddressManager* manager =
-        core ? static_cast<IAddressManager*>(core->CreateAddressManager(IAddressManager::Id, &err, serverAddress))
-             : nullptr;
+    Ref<ICoreFactory> core = factory.As<ICoreFactory>(&err);
+    auto manager = Ref<IAddressManager>::Adopt(
+        core ? core->CreateAddressManager(IAddressManager::Id, &err, serverAddress) : nullptr);
     // "any": every server of the category; no att1.
-    IServerAddressList* list = manager ? manager->GetServerAddressEnum(argv[1], argv[2], "any", nullptr) : nullptr;
-
-    int status = 1;
-    if (list) {
-        std::int32_t pos = list->Begin();
-        while (IServerAddress* server = list->Next(&pos)) {
-            char* name = server->GetName();
-            char* address = server->GetAddress();
-            std::printf("%s %s uc=%d\n", name, address, static_cast<int>(server->GetUc()));
-            TarnClientLib_MemFree(name);
-            TarnClientLib_MemFree(address);
-            server->Release();
-        }
-        std::printf("%d servers\n", static_cast<int>(list->Count()));
-        status = 0;
-        list->Release();
-    } else {
+    Ref<IServerAddressList> list(manager ? manager->GetServerAddressEnum(argv[1], argv[2], "any", nullptr) : nullptr);
+    if (!list) {
         std::fprintf(stderr, "list-servers: lookup failed (code %d)\n", static_cast<int>(err));
+        return 1;
     }
-    if (manager)
-        manager->Release();
-    if (core)
-        core->Release();
-    factory->Release();
-    return status;
+    std::int32_t pos = list->Begin();
+    while (Ref<IServerAddress> server{list->Next(&pos)}) {
+        char* name = server->GetName();
+        char* address = server->GetAddress();
+        std::printf("%s %s uc=%d\n", name, address, static_cast<int>(server->GetUc()));
+        TarnClientLib_MemFree(name);
+        TarnClientLib_MemFree(address);
+    }
+    std::printf("%d servers\n", static_cast<int>(list->Count()));
+    return 0;
 }

@@ -1,0 +1,31 @@
+// The bytes of one reply body, received straight into one growing block (no
+// zero-filling, no second copy) and read in place by the decoder.
+#ifndef TARN_HTTP_REPLYBODY_H
+#define TARN_HTTP_REPLYBODY_H
+
+#include <cstddef>
+#include <memory>
+
+class ReplyBody {
+public:
+    const char* Data() const { return m_data.get(); }
+    std::size_t Size() const { return m_size; }
+
+    // Forgets the bytes, keeps the block.
+    void Clear() { m_size = 0; }
+    // At least room writable bytes after the body; fails with vcom::OutOfMemory.
+    char* Room(std::size_t room);
+    // count bytes written at Room() now belong to the body.
+    void Grow(std::size_t count) { m_size += count; }
+    void Truncate(std::size_t size) { m_size = size < m_size ? size : m_size; }
+    void Append(const char* bytes, std::size_t count);
+    // A zero byte after the body, not counted in Size().
+    void Terminate();
+
+private:
+    std::unique_ptr<char[]> m_data;
+    std::size_t m_size = 0;
+    std::size_t m_capacity = 0;
+};
+
+#endif

@@ -1,0 +1,91 @@
+#include "http/ReplyHeader.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <iterator>
+
+namespace http {
+
+namespace {
+
+constexpr char BlankLine[] = "\r\n\r\n";
+constexpr char Http11[] = "HTTP/1.1";
+constexpr char Http10[] = "HTTP/1.0";
+constexpr std::size_t VersionTokenLength = 8;
+// Matched exactly: lower-case "l" and one blank.
+constexpr char LengthName[] = "Content-length: ";
+constexpr int AcceptedStatuses[] = {200, 206, 302};
+
+// The first occurrence of token within [begin, end), or null.
+const char* Find(const char* begin, const char* end, const char* token) {
+    const char* found = std::search(begin, end, token, token + std::strlen(token));
+    return found == end ? nullptr : found;
+}
+
+// A decimal number: leading blanks skipped, stops at the first non-digit,
+// 0 without digits, held at INT_MAX when it would overflow. A minus sign
+// gives -1.
+int ReadNumber(const char* p, const char* end) {
+    while (p < end && (*p == ' ' || *p == '\t'))
+        ++p;
+    if (p < end && *p == '-')
+        return -1;
+    long long value = 0;
+    for (; p < end && *p >= '0' && *p <= '9'; ++p)
+        value = std::min<long long>(value * 10 + (*p - '0'), INT_MAX);
+    return static_cast<int>(value);
+}
+
+} // namespace
+
+ReplyHeader ParseReplyHeader(const char* data, std::size_t size) {
+    ReplyHeader header;
+    const char* begin = data;
+    const char* blank = Find(begin, begin + std::min(size, MaxHeaderBytes), BlankLine);
+    if (!blank)
+        return header;
+    const char* end = blank + std::strlen(BlankLine);
+    header.length = static_cast<int>(end - begin);
+    const char* version = Find(begin, end, Http11);
+    header.version = version ? 11 : 0;
+    if (!version && (version = Find(begin, end, Http10)) != nullptr)
+        header.version = 10;
+    if (!version)
+        return header;
+    header.status = std::max(ReadNumber(version + VersionTokenLength, end), 0);
+    if (const char* length = Find(begin, end, LengthName))
+        header.contentLength = std::max(ReadNumber(length + std::strlen(LengthName), end), LengthNotDeclared);
+    return header;
+}
+
+bool StatusAccepted(int status) {
+    return std::find(std::begin(AcceptedStatuses), std::end(AcceptedStatuses), status) != std::end(AcceptedStatuses);
+}
+
+Reply ParseReply(const char* data, std::size_t size) {
+    Reply reply;
+    reply.header = ParseReplyHeader(data, size);
+    const ReplyHeader& header = reply.header;
+    if (header.length == 0)
+        return reply;
+    if (header.version == 0) {
+        reply.verdict = ReplyVerdict::NoVersion;
+        return reply;
+    }
+    if (!StatusAccepted(header.status)) {
+        reply.verdict = ReplyVerdict::StatusRefused;
+        return reply;
+    }
+    const std::size_t received = size - std::size_t(header.length);
+    if (header.contentLength != LengthNotDeclared && received < std::size_t(header.contentLength)) {
+        reply.verdict = ReplyVerdict::BodyShort;
+        return reply;
+    }
+    reply.verdict = ReplyVerdict::Whole;
+    reply.body = data + header.length;
+    reply.bodySize = header.contentLength == LengthNotDeclared ? received : std::size_t(header.contentLength);
+    return reply;
+}
+
+} // namespace http

@@ -1,0 +1,294 @@
+// A Windows host of the library as a game's launcher would write it: the
+// public header and nothing else, no C or C++ run-time, only kernel32. It is
+// built twice, by clang in the Microsoft ABI (as Visual Studio builds) and by
+// MinGW g++, each linked through an import library, so both compilers are held
+// to the one table the DLL has.
+//
+//   windows-host.exe HOST:PORT     (a tarn-devserver with its built-in data)
+//
+// One line per check; the exit code is the number of failed checks.
+#include <tarnclient/TarnClient.h>
+
+using namespace tarnclient;
+using vcom::IComponent;
+
+extern "C" {
+__declspec(dllimport) void* __stdcall GetStdHandle(unsigned long which);
+__declspec(dllimport) int __stdcall WriteFile(void* file, const void* data, unsigned long size, unsigned long* written,
+                                              void* overlapped);
+__declspec(dllimport) char* __stdcall GetCommandLineA();
+__declspec(dllimport) void __stdcall ExitProcess(unsigned int code);
+
+// What the compilers may call without a run-time. volatile keeps either
+// compiler from turning the loops back into calls to themselves.
+void* memset(void* to, int value, decltype(sizeof 0) size) {
+    volatile char* p = static_cast<char*>(to);
+    while (size--)
+        *p++ = static_cast<char>(value);
+    return to;
+}
+void* memcpy(void* to, const void* from, decltype(sizeof 0) size) {
+    volatile char* p = static_cast<char*>(to);
+    const char* q = static_cast<const char*>(from);
+    while (size--)
+        *p++ = *q++;
+    return to;
+}
+int _purecall() { ExitProcess(99); return 0; }
+void __cxa_pure_virtual() { ExitProcess(99); }
+}
+
+namespace {
+
+bool Same(const char* a, const char* b) {
+    if (!a || !b)
+        return a == b;
+    while (*a && *a == *b)
+        ++a, ++b;
+    return *a == *b;
+}
+
+int Length(const char* text) {
+    int n = 0;
+    while (text && text[n])
+        ++n;
+    return n;
+}
+
+// Frees a text the library handed out after comparing it.
+bool TakeSame(char* text, const char* expected) {
+    const bool same = Same(text, expected);
+    TarnClientLib_MemFree(text);
+    return same;
+}
+
+// count characters, each one of allowed.
+bool AllOf(const char* text, int count, const char* allowed) {
+    if (Length(text) != count)
+        return false;
+    for (int i = 0; i < count; ++i) {
+        const char* a = allowed;
+        while (*a && *a != text[i])
+            ++a;
+        if (!*a)
+            return false;
+    }
+    return true;
+}
+
+class Report {
+public:
+    void Check(bool ok, const char* what) {
+        ++m_checks;
+        if (!ok)
+            ++m_failed;
+        Write(ok ? "ok   " : "FAIL ");
+        Write(what);
+        Write("\n");
+    }
+    unsigned int Finish() {
+        Write(m_failed ? "FAILED: " : "passed: ");
+        WriteNumber(m_checks - m_failed);
+        Write(" of ");
+        WriteNumber(m_checks);
+        Write(" checks\n");
+        return static_cast<unsigned int>(m_failed);
+    }
+
+private:
+    static void Write(const char* text) {
+        unsigned long written = 0;
+        WriteFile(GetStdHandle(static_cast<unsigned long>(-11)), text, static_cast<unsigned long>(Length(text)), &written,
+                  nullptr);
+    }
+    static void WriteNumber(int n) {
+        char digits[12];
+        int at = 11;
+        digits[at] = '\0';
+        do
+            digits[--at] = static_cast<char>('0' + n % 10);
+        while (n /= 10);
+        Write(digits + at);
+    }
+    int m_checks = 0;
+    int m_failed = 0;
+};
+
+// Logs in as alice, with a wrong password first.
+class ScriptedLogin : public DisplayCallback {
+public:
+    int prompts = 0;
+    int errors = 0;
+    int32 lastError = 0;
+    int32 lastZero = -1;
+
+    int32 PromptLogin(LoginPrompt* prompt) override {
+        ++prompts;
+        Copy(prompt->publicName, "alice");
+        Copy(prompt->password, prompts == 1 ? "notmypassword" : "wonderland1");
+        prompt->action = 0;
+        return prompts <= 2 ? 0 : 2;
+    }
+    int32 ReportError(int32 code, int32 zero) override {
+        ++errors;
+        lastError = code;
+        lastZero = zero;
+        return 0;
+    }
+
+private:
+    static void Copy(char (&field)[40], const char* text) {
+        int i = 0;
+        for (; text[i] && i < 39; ++i)
+            field[i] = text[i];
+        field[i] = '\0';
+    }
+};
+
+const char* const HexDigits = "0123456789ABCDEF";
+
+void Lookups(Report& r, ICoreFactory* core, const char* server) {
+    int32 err = 99;
+    auto manager = Ref<IAddressManager>::Adopt(core->CreateAddressManager(IAddressManager::Id, &err, server));
+    r.Check(manager && err == vcom::Success, "CreateAddressManager");
+    if (!manager)
+        return;
+
+    Ref<IServerAddress> first(manager->GetServerAddress("TARNQUEST", "game", "any", nullptr));
+    r.Check(first && TakeSame(first->GetName(), "alpha") && first->GetUc() == 12 && first->GetPort() == 7001,
+            "GetServerAddress: the first server of the category");
+    r.Check(first.detach()->Release() == 0, "a looked-up server's last Release gives 0");
+
+    Ref<IServerAddressList> list(manager->GetServerAddressEnum("TARNQUEST", "game", "any", nullptr));
+    r.Check(list && list->Count() == 3 && !list->IsEmpty() && list->Begin() == 0 && list->End() == 3,
+            "GetServerAddressEnum: Count, IsEmpty, Begin, End");
+    if (!list)
+        return;
+    const char* const forward[] = {"alpha", "beta", "gamma"};
+    bool inOrder = true;
+    int32 pos = list->Begin();
+    for (const char* name : forward) {
+        Ref<IServerAddress> item(list->Next(&pos));
+        inOrder = inOrder && item && TakeSame(item->GetName(), name);
+    }
+    r.Check(inOrder && !list->Next(&pos) && pos == list->End(), "Next walks alpha, beta, gamma to the end");
+
+    bool backwards = true;
+    Ref<IServerAddress> kept;
+    for (int i = 2; i >= 0; --i) {
+        kept = Ref<IServerAddress>(list->Prev(&pos));
+        backwards = backwards && kept && TakeSame(kept->GetName(), forward[i]);
+    }
+    r.Check(backwards && !list->Prev(&pos) && pos == 0, "Prev walks back to the beginning");
+    r.Check(list.detach()->Release() == 0 && kept.detach()->Release() == 0,
+            "the list's and then an element's last Release give 0");
+    r.Check(manager.detach()->Release() == 0, "the address manager's last Release gives 0");
+}
+
+void Records(Report& r, ICoreFactory* core, const char* server) {
+    int32 err = 99;
+    auto record = Ref<IServerAddress>::Adopt(
+        core->CreateServerAddress(IServerAddress::Id, "alpha", "10.1.2.3:4567", &err, 9));
+    r.Check(record && err == vcom::Success, "CreateServerAddress");
+    if (record) {
+        r.Check(TakeSame(record->GetName(), "alpha") && TakeSame(record->GetAddress(), "10.1.2.3:4567") &&
+                    record->GetPort() == 4567 && TakeSame(record->GetHost(), "10.1.2.3") && record->GetUc() == 9,
+                "a server record's five getters");
+        r.Check(record.detach()->Release() == 0, "a server record's last Release gives 0");
+    }
+
+    auto location = Ref<IServerLocation>::Adopt(core->GetConfiguration(IServerLocation::Id, &err, server));
+    r.Check(location && TakeSame(location->GetAddress(), server) && TakeSame(location->GetHost(), "127.0.0.1"),
+            "GetConfiguration: the server location");
+
+    auto identity = Ref<IMachineIdentity>::Adopt(core->CreateMachineIdentity(IMachineIdentity::Id, &err));
+    char* id = identity ? identity->GetMachineId() : nullptr;
+    r.Check(Length(id) == 38 && id[0] == '{' && id[37] == '}' && id[9] == '-', "GetMachineId: a braced GUID");
+    TarnClientLib_MemFree(id);
+    r.Check(identity && identity.detach()->Release() == 0, "the machine identity's last Release gives 0");
+}
+
+void Tickets(Report& r, IComponentFactory* factory, const char* server) {
+    int32 err = 99;
+    auto manager = Ref<ICustomerManager>::Adopt(factory->CreateCustomerManager(ICustomerManager::Id, &err, server));
+    r.Check(manager && err == vcom::Success, "CreateCustomerManager");
+    if (!manager)
+        return;
+    Ref<ICustomerAccount> account = manager.As<ICustomerAccount>(&err);
+    r.Check(account && account->Reserved4(1, 2, 3) == vcom::NotImplemented, "ICustomerAccount of the same object");
+    Ref<IServerLocation> location = manager.As<IServerLocation>(&err);
+    r.Check(location && TakeSame(location->GetAddress(), server), "the customer manager's IServerLocation");
+
+    ScriptedLogin login;
+    char* ticket = nullptr;
+    r.Check(manager->GetTicket("TARNQUEST", "launch", "ctx-alice-1", nullptr, 0, &login, &ticket) == vcom::Success &&
+                AllOf(ticket, 32, HexDigits) && login.prompts == 0,
+            "GetTicket from a context id");
+    TarnClientLib_MemFree(ticket);
+
+    ticket = nullptr;
+    r.Check(manager->GetTicket("TARNQUEST", "launch", nullptr, "en", 0, &login, &ticket) == vcom::Success &&
+                AllOf(ticket, 32, HexDigits),
+            "GetTicket through the host's login display");
+    r.Check(login.prompts == 2 && login.errors == 1 && login.lastError == WrongPassword && login.lastZero == 0,
+            "PromptLogin twice, ReportError(2006, 0) between");
+
+    char* stored = nullptr;
+    r.Check(manager->GetTicket("TARNQUEST", "launch", nullptr, nullptr, 1, &login, &stored) == 1 && !stored,
+            "no stored ticket: GetTicket did not store it");
+    r.Check(manager->PutTicket("TARNQUEST", "launch", ticket) == vcom::Success, "PutTicket");
+    r.Check(manager->GetTicket("TARNQUEST", "launch", nullptr, nullptr, 1, &login, &stored) == vcom::Success &&
+                Same(stored, ticket),
+            "GetTicket gives the stored ticket once");
+    TarnClientLib_MemFree(stored);
+    r.Check(manager->RemoveTicket("TARNQUEST", "launch") == 1, "RemoveTicket: 1 with nothing stored");
+    r.Check(manager->PutTicket("TARNQUEST", "launch", ticket) == vcom::Success &&
+                manager->RemoveTicket("TARNQUEST", "launch") == vcom::Success &&
+                manager->GetTicket("TARNQUEST", "launch", nullptr, nullptr, 1, &login, &stored) == 1,
+            "RemoveTicket: 0, and the ticket is gone");
+    TarnClientLib_MemFree(ticket);
+
+    r.Check(account.detach()->Release() == 2 && location.detach()->Release() == 1 &&
+                manager.detach()->Release() == 0,
+            "Release through any interface counts for the object; the last gives 0");
+}
+
+unsigned int Run(const char* server) {
+    Report r;
+    Ref<IComponentFactory> factory(TarnClientLib_GetComponentFactory());
+    r.Check(factory && factory->Supports(0) && factory->Supports(ICoreFactory::Id) &&
+                !factory->Supports(IServerLocation::Id),
+            "the factory's Supports");
+    r.Check(factory->Reserved(1, 2, 3, 4, 5) == vcom::NotImplemented, "Reserved gives -3");
+
+    int32 err = 99;
+    const IComponentFactory* constFactory = factory.get();
+    Ref<ICoreFactory> core(static_cast<ICoreFactory*>(constFactory->QueryInterface(ICoreFactory::Id, &err)));
+    r.Check(core && err == vcom::Success, "QueryInterface, const entry");
+    r.Check(!factory->QueryInterface(12345, &err) && err == vcom::Failure, "QueryInterface of an unknown id: -1");
+    r.Check(factory.As<IComponentFactory>().get() == factory.get(), "QueryInterface, modifying entry");
+
+    if (core) {
+        Lookups(r, core.get(), server);
+        Records(r, core.get(), server);
+        Tickets(r, factory.get(), server);
+        r.Check(core.detach()->Release() == 1, "Release of the core factory");
+    }
+    r.Check(factory.detach()->Release() == 0, "the factory's last Release gives 0");
+    return r.Finish();
+}
+
+// The last word of the command line.
+const char* LastArgument(char* line) {
+    const char* last = line;
+    for (char* p = line; *p; ++p)
+        if (*p == ' ' && p[1] && p[1] != ' ') {
+            *p = '\0';
+            last = p + 1;
+        }
+    return last;
+}
+
+} // namespace
+
+extern "C" void HostEntry() { ExitProcess(Run(LastArgument(GetCommandLineA()))); }
