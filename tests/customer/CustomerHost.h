@@ -20,19 +20,24 @@
 namespace customertest {
 
 using tarnclient::Ref;
-
 using tarntest::Take;
 
-inline Ref<vcom::IComponent> NewCustomerManager(const std::string& address, std::int32_t id, std::int32_t* err) {
+// Null (and a code) wherever the library gives nothing, so the torture runs
+// can use them too.
+inline Ref<tarnclient::ICoreFactory> Core(std::int32_t* err) {
+    return Ref<vcom::IComponent>(TarnClientLib_GetComponentFactory()).As<tarnclient::ICoreFactory>(err);
+}
+
+template <class I = vcom::IComponent>
+Ref<I> NewCustomerManager(const std::string& address, std::int32_t* err, std::int32_t id = I::Id) {
     Ref<tarnclient::IComponentFactory> factory(TarnClientLib_GetComponentFactory());
-    return Ref<vcom::IComponent>(factory->CreateCustomerManager(id, err, address.c_str()));
+    return Ref<I>::Adopt(factory ? factory->CreateCustomerManager(id, err, address.c_str()) : nullptr);
 }
 
 inline Ref<tarnclient::IMachineIdentity> NewIdentity(std::int32_t* err) {
-    Ref<tarnclient::ICoreFactory> core(static_cast<tarnclient::ICoreFactory*>(
-        Ref<vcom::IComponent>(TarnClientLib_GetComponentFactory())->QueryInterface(tarnclient::ICoreFactory::Id, err)));
-    return Ref<tarnclient::IMachineIdentity>(static_cast<tarnclient::IMachineIdentity*>(
-        core->CreateMachineIdentity(tarnclient::IMachineIdentity::Id, err)));
+    Ref<tarnclient::ICoreFactory> core = Core(err);
+    return Ref<tarnclient::IMachineIdentity>::Adopt(
+        core ? core->CreateMachineIdentity(tarnclient::IMachineIdentity::Id, err) : nullptr);
 }
 
 inline std::string MachineId() {
@@ -121,9 +126,9 @@ class CustomerTest : public testing::Test {
 protected:
     Ref<tarnclient::ICustomerManager> Manager() {
         std::int32_t err = 99;
-        Ref<vcom::IComponent> made = NewCustomerManager(server.Address(), tarnclient::ICustomerManager::Id, &err);
+        Ref<tarnclient::ICustomerManager> made = NewCustomerManager<tarnclient::ICustomerManager>(server.Address(), &err);
         EXPECT_EQ(err, vcom::Success);
-        return Ref<tarnclient::ICustomerManager>(static_cast<tarnclient::ICustomerManager*>(made.detach()));
+        return made;
     }
     // GetTicket with the test's display and event "Finals"; ticket is "<null>" when none came.
     std::int32_t Get(tarnclient::ICustomerManager* manager, const char* product, const char* contextId,

@@ -68,12 +68,12 @@ TEST_F(CustomerSettingsTest, ConfiguredGetTicketNameIsThePathReadOncePerProcess)
 TEST_F(CustomerSettingsTest, KeyLackingAServletNameFailsEveryCreationUntilItIsAdded) {
     SetServletNames(false);
     std::int32_t err = 99;
-    EXPECT_EQ(NewCustomerManager(server.Address(), tarnclient::ICustomerManager::Id, &err).get(), nullptr);
+    EXPECT_EQ(NewCustomerManager(server.Address(), &err, tarnclient::ICustomerManager::Id).get(), nullptr);
     EXPECT_EQ(err, vcom::Failure);
-    EXPECT_EQ(NewCustomerManager(server.Address(), tarnclient::ICustomerManager::Id, &err).get(), nullptr);
+    EXPECT_EQ(NewCustomerManager(server.Address(), &err, tarnclient::ICustomerManager::Id).get(), nullptr);
     EXPECT_EQ(err, vcom::Failure);
     tarntest::SetRegistryText(kServletKey, "Email Customer", "mail");
-    EXPECT_NE(NewCustomerManager(server.Address(), tarnclient::ICustomerManager::Id, &err).get(), nullptr);
+    EXPECT_NE(NewCustomerManager(server.Address(), &err, tarnclient::ICustomerManager::Id).get(), nullptr);
 }
 
 TEST_F(CustomerSettingsTest, MachineIdIsReadUnchangedWhateverItsForm) {

@@ -90,9 +90,9 @@ TEST_F(CustomerTest, ArgumentsAreCheckedBeforeTheOutPointerAndTouchNothing) {
 
 TEST_F(CustomerTest, ManagerHasItsThreeInterfacesAndTheLocationCopy) {
     std::int32_t err = 99;
-    EXPECT_EQ(NewCustomerManager(server.Address(), tarnclient::IMachineIdentity::Id, &err).get(), nullptr);
+    EXPECT_EQ(NewCustomerManager(server.Address(), &err, tarnclient::IMachineIdentity::Id).get(), nullptr);
     EXPECT_EQ(err, vcom::Failure);
-    Ref<vcom::IComponent> account = NewCustomerManager(server.Address(), 0, &err);
+    Ref<vcom::IComponent> account = NewCustomerManager(server.Address(), &err, 0);
     ASSERT_TRUE(account);
     for (std::int32_t id : {1006, 2004, 4000, 2005})
         EXPECT_EQ(account->Supports(id), id != 2005) << id;

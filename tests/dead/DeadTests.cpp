@@ -1,7 +1,8 @@
-// Binary messages: Dead::Buffer, GrowableBuffer and Stream (cursor limits,
-// growth, the typed big-endian encoding), the four service records and the
-// message factory (wire order, golden bytes, status texts, interfaces, and
-// decoding of short or hostile input).
+// Binary messages: the typed big-endian encoding, the four service records
+// and the message factory (wire order, golden bytes, status texts,
+// interfaces, and decoding of short or hostile input). Crashes and leaks on
+// arbitrary input are the fuzz target's and the torture runs' concern; these
+// tests pin the documented results.
 //
 // Documented decoding results: fewer than 4 bytes or a wrong envelope give
 // null, -1 and the position restored; a short record gives the record with
@@ -11,11 +12,8 @@
 // 4-byte length.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <climits>
 #include <string>
-#include <thread>
-#include <utility>
 #include <vector>
 
 #include "address/Records.h"
@@ -25,71 +23,38 @@
 #include "dead/RPCException.h"
 #include "dead/Stream.h"
 #include "tests/support/LibraryText.h"
+#include "tests/support/ServiceRecordBytes.h"
 #include "vcom/Ref.h"
 
 namespace {
 
 using namespace address;
-using Dead::Buffer;
 using Dead::IMessage;
 using Dead::Stream;
+using tarntest::Take;
 
-using Bytes = std::vector<unsigned char>;
-using Fields = std::vector<std::pair<std::string, std::string>>;
+using Bytes = std::string;
+const auto EncodeReply = tarntest::ReplyRecordBytes;
+const auto EncodeRequest = tarntest::RequestRecordBytes;
 
-// "00 01 80 00" -> {0x00, 0x01, 0x80, 0x00}; blanks are ignored.
+// "00 01 80 00" -> the four bytes; blanks are ignored.
 Bytes Hex(const std::string& text) {
     Bytes out;
     for (std::size_t i = 0; i + 1 < text.size(); i += text[i] == ' ' ? 1 : 2)
         if (text[i] != ' ')
-            out.push_back(static_cast<unsigned char>(std::stoul(text.substr(i, 2), nullptr, 16)));
+            out.push_back(static_cast<char>(std::stoul(text.substr(i, 2), nullptr, 16)));
     return out;
 }
 
-Bytes Content(const Dead::Buffer& b) { return Bytes(b.Data(), b.Data() + b.Length()); }
-Bytes Content(const Dead::Stream& s) { return Content(s.GetBuffer()); }
+Bytes Content(const Dead::Stream& s) {
+    const Dead::Buffer& b = s.GetBuffer();
+    return Bytes(reinterpret_cast<const char*>(b.Data()), b.Length());
+}
 
 Dead::Stream StreamOf(const Bytes& bytes) {
-    return Dead::Stream::FromBytes(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+    return Dead::Stream::FromBytes(reinterpret_cast<const unsigned char*>(bytes.data()),
+                                   static_cast<std::uint32_t>(bytes.size()));
 }
-
-void AppendU16(Bytes& out, std::size_t v) {
-    out.push_back(static_cast<unsigned char>(v >> 8));
-    out.push_back(static_cast<unsigned char>(v));
-}
-
-void AppendString(Bytes& out, const std::string& s) {
-    const std::uint32_t stored = static_cast<std::uint32_t>(s.size()) + 0x80000000u;
-    for (int shift = 24; shift >= 0; shift -= 8)
-        out.push_back(static_cast<unsigned char>(stored >> shift));
-    out.insert(out.end(), s.begin(), s.end());
-}
-
-void AppendFields(Bytes& out, const Fields& fields) {
-    for (const auto& f : fields) {
-        AppendString(out, f.first);
-        AppendString(out, f.second);
-    }
-}
-
-Bytes EncodeReply(std::uint16_t minor, std::uint16_t status, const Fields& fields) {
-    Bytes out;
-    for (std::size_t v : {std::size_t{1}, std::size_t{minor}, std::size_t{status}, fields.size()})
-        AppendU16(out, v);
-    AppendFields(out, fields);
-    return out;
-}
-
-Bytes EncodeRequest(std::uint16_t minor, const Fields& first, const Fields& second) {
-    Bytes out;
-    for (std::size_t v : {std::size_t{1}, std::size_t{minor}, first.size(), second.size()})
-        AppendU16(out, v);
-    AppendFields(out, first);
-    AppendFields(out, second);
-    return out;
-}
-
-using tarntest::Take;
 
 template <class I>
 vcom::ref<I> As(vcom::IComponent* obj) {
@@ -97,9 +62,9 @@ vcom::ref<I> As(vcom::IComponent* obj) {
     return vcom::Query<I>(obj, &err);
 }
 
-// What the record writes into a fresh request body (growth step as given).
-Bytes Encode(vcom::IComponent* record, std::uint32_t step = 128) {
-    Dead::Stream s = Dead::Stream::Growable(80, step);
+// What the record writes into a fresh request body.
+Bytes Encode(vcom::IComponent* record) {
+    Dead::Stream s = Dead::Stream::Growable(80, 128);
     EXPECT_EQ(As<Dead::IMessage>(record)->Write(&s), 0);
     EXPECT_EQ(s.GetBuffer().Status(), 0);
     return Content(s);
@@ -108,7 +73,7 @@ Bytes Encode(vcom::IComponent* record, std::uint32_t step = 128) {
 // DecodeReply (reply) or DecodeRequest over bytes; a refusal must leave the
 // position where decoding started.
 vcom::ref<vcom::IComponent> Decode(bool reply, const Bytes& bytes, std::int32_t* err,
-                                          std::uint32_t* position = nullptr, std::int32_t id = -100) {
+                                   std::uint32_t* position = nullptr, std::int32_t id = -100) {
     Dead::Stream s = StreamOf(bytes);
     vcom::ref<Dead::IMessageFactory> f = Dead::GetMessageFactory();
     *err = 99;
@@ -121,113 +86,7 @@ vcom::ref<vcom::IComponent> Decode(bool reply, const Bytes& bytes, std::int32_t*
     return vcom::ref<vcom::IComponent>(r);
 }
 
-TEST(Buffer, CopyAssignAndReserve) {
-    Buffer b(8);
-    b.WriteInt(0x01020304, 4);
-    b.SetStatus(Dead::BufferReadPastLength);
-    Buffer copy(b); // content, position and status
-    EXPECT_NE(copy.Data(), b.Data());
-    EXPECT_EQ(Content(copy), Hex("01 02 03 04"));
-    EXPECT_EQ(copy.Position() + static_cast<unsigned>(-copy.Status()), 8u);
-    b.Allocate(4); // clears everything but the status
-    EXPECT_EQ(b.Capacity() * 100 + b.Length() * 10 + b.Position(), 400u);
-    EXPECT_EQ(b.Status(), Dead::BufferReadPastLength);
-
-    unsigned char src[] = {1, 2, 3};
-    b.Assign(src, 3, false); // borrowed: destroying b must not free src
-    EXPECT_EQ(b.Data(), src);
-    b.Reserve(6); // copies into an area of its own
-    EXPECT_NE(b.Data(), src);
-    b.Reserve(2); // cuts, pulling cursor and length back
-    EXPECT_EQ(Content(b), Hex("01 02"));
-    b.Assign(nullptr, 5, true);
-    EXPECT_EQ(b.Data(), nullptr);
-    EXPECT_EQ(b.Capacity() + b.Length(), 0u);
-}
-
-TEST(Buffer, CursorAndCountsStopAtTheLimits) {
-    Buffer b(11);
-    b.SetPosition(11); // exactly the capacity
-    b.SetLength(11);
-    EXPECT_EQ(b.Status(), 0);
-    for (bool length : {false, true}) {
-        length ? b.SetLength(12) : b.SetPosition(12);
-        EXPECT_EQ(b.Status(), Dead::BufferBadPosition);
-        EXPECT_EQ(b.Position() + b.Length(), 22u);
-        b.ResetStatus();
-    }
-    b.SetPosition(0);
-    b.SetLength(0);
-    b.WriteInt(1, 0); // byte counts outside 1..8 move nothing
-    b.WriteInt(1, 9);
-    b.WriteInt(0x0102, 2);
-    b.WriteInt(0xA1B2C3D4E5F60718ull, 8);
-    b.WriteInt(0xFF, 1); // exactly the capacity
-    EXPECT_EQ(Content(b), Hex("01 02 A1 B2 C3 D4 E5 F6 07 18 FF"));
-    b.WriteInt(0xFF, 1);
-    b.WriteBytes("x", 0xFFFFFFFFu); // huge counts do not wrap
-    EXPECT_EQ(b.Status(), Dead::BufferWritePastCapacity);
-    EXPECT_EQ(b.Position(), 11u);
-    b.ResetStatus();
-    b.SetPosition(0);
-    std::uint64_t v = 7;
-    b.ReadInt(v, 9);
-    EXPECT_EQ(v + b.Position() + static_cast<unsigned>(b.Status()), 0u);
-    b.ReadInt(v, 2);
-    EXPECT_EQ(v, 0x0102u);
-    b.SetLength(3);
-    b.ReadInt(v, 2); // stops at the length, not the capacity
-    EXPECT_EQ(v + b.Position(), 2u);
-    EXPECT_EQ(b.Status(), Dead::BufferReadPastLength);
-    b.SetPosition(0);
-    v = 77;
-    b.ReadInt(v, 1); // nothing moves while a failure is recorded
-    b.WriteInt(1, 1);
-    EXPECT_EQ(v + b.Position(), 0u);
-    b.ResetStatus();
-    char out[3] = {};
-    b.ReadBytes(out, 0xFFFFFFFFu);
-    EXPECT_EQ(b.Status(), Dead::BufferReadPastLength);
-    b.ResetStatus();
-    b.ReadBytes(out, 3);
-    EXPECT_EQ(b.Status(), 0);
-    EXPECT_EQ(out[2], static_cast<char>(0xA1));
-}
-
-// Writes of one byte go through WriteInt, longer ones through WriteBytes.
-TEST(GrowableBuffer, GrowsByWholeStepsKeptToSixteenBits) {
-    struct Case {
-        std::uint32_t capacity, step;
-        std::vector<std::uint32_t> writes;
-        std::uint32_t grownTo, length;
-    } const cases[] = {
-        {80, 128, {60}, 80, 60},          {80, 128, {80, 1}, 128, 81}, {80, 128, {300}, 384, 300},
-        {80, 128, std::vector<std::uint32_t>(300, 1), 384, 300},     {80, 128, {256}, 384, 256},
-        {128, 128, {128, 128}, 384, 256}, {0, 128, {2}, 128, 2},       {2, 0, {3}, 2, 0},
-        {65534, 1, {65534, 1}, 65534, 65534}, // (65535 / 1 + 1) & 0xFFFF = 0: no growth
-    };
-    Bytes data(70000);
-    for (std::size_t i = 0; i < data.size(); ++i)
-        data[i] = static_cast<unsigned char>(i * 7);
-    for (const Case& c : cases) {
-        Dead::GrowableBuffer b(c.capacity, c.step);
-        std::uint32_t at = 0, all = 0;
-        for (std::uint32_t n : c.writes) {
-            all += n;
-            if (n == 1)
-                b.WriteInt(data[at], 1);
-            else
-                b.WriteBytes(data.data() + at, n);
-            at += b.Status() ? 0 : n;
-        }
-        const std::string name = std::to_string(c.capacity) + "/" + std::to_string(c.writes.size());
-        EXPECT_EQ(b.Capacity(), c.grownTo) << name;
-        EXPECT_EQ(b.Status(), all == c.length ? 0 : Dead::BufferWritePastCapacity) << name;
-        EXPECT_TRUE(Content(b) == Bytes(data.begin(), data.begin() + c.length)) << name;
-    }
-}
-
-TEST(Stream, IntegerGoldenVectorsAndRoundTrips) {
+TEST(Stream, Int32IsBiasedBigEndian) {
     const struct {
         std::int32_t value;
         const char* hex;
@@ -241,74 +100,6 @@ TEST(Stream, IntegerGoldenVectorsAndRoundTrips) {
         std::int32_t back = 42;
         s.ReadInt32(back);
         EXPECT_EQ(back, c.value);
-    }
-    Stream u = Stream::Growable(8, 8);
-    u.WriteUInt16(0x0102);
-    u.WriteUInt16(0xFFFF);
-    EXPECT_EQ(Content(u), Hex("01 02 FF FF"));
-    Stream s = StreamOf(Hex("01")); // what cannot be read is 0
-    std::uint16_t v = 1;
-    s.ReadUInt16(v);
-    std::int32_t i = 9;
-    s.ReadInt32(i);
-    EXPECT_EQ(v + i, 0);
-    EXPECT_EQ(s.GetBuffer().Status(), Dead::BufferReadPastLength);
-}
-
-TEST(Stream, StringsAreLengthThenBytesAndRoundTrip) {
-    Stream s = Stream::Growable(2, 2);
-    s.WriteString(std::string());
-    s.WriteString(nullptr, 12);
-    s.WriteString("abc");
-    s.WriteString("xyz", 2);
-    EXPECT_EQ(Content(s), Hex("80 00 00 00 80 00 00 00 80 00 00 03 61 62 63 80 00 00 02 78 79"));
-
-    const std::string texts[] = {"", "a", std::string("a\0b", 3), std::string(1000, 'q')};
-    Stream t = Stream::Growable(80, 128);
-    for (const auto& text : texts)
-        t.WriteString(text);
-    t.GetBuffer().SetPosition(0);
-    for (const auto& text : texts) {
-        std::string got = "previous";
-        t.ReadString(got);
-        EXPECT_EQ(got, text);
-    }
-    EXPECT_EQ(t.GetBuffer().Status(), 0);
-}
-
-TEST(Stream, AFailedStringWriteIsUndone) {
-    Stream s(std::make_unique<Dead::Buffer>(10u));
-    s.WriteString("ab");   // 6 bytes
-    s.WriteString("cdef"); // 8 more do not fit
-    EXPECT_EQ(s.GetBuffer().Status(), Dead::BufferWritePastCapacity);
-    EXPECT_EQ(Content(s), Hex("80 00 00 02 61 62"));
-    EXPECT_EQ(s.GetBuffer().Position(), 6u);
-    s.WriteString("x"); // nothing is written after a failure
-    EXPECT_EQ(s.GetBuffer().Length(), 6u);
-}
-
-TEST(Stream, AStringIsReadWholeOrLeavesTheTargetAsItWas) {
-    const struct {
-        const char* hex;
-        std::int32_t before, after;
-        std::uint32_t position; // a bad length is consumed, the bytes are not
-        const char* target;
-    } cases[] = {
-        {"80 00 00 02 61 62", 0, 0, 6, "ab"},                                     // exactly the rest
-        {"80 00 00 05 61 62 63", 0, Dead::BufferReadPastLength, 4, "unchanged"}, // past the end
-        {"7F FF FF FF 61", 0, Dead::BufferReadPastLength, 4, "unchanged"},       // -1
-        {"00 00 00 00", 0, Dead::BufferReadPastLength, 4, "unchanged"},          // INT_MIN
-        {"80 00 00", 0, Dead::BufferReadPastLength, 0, "unchanged"},             // a truncated length
-        {"80 00 00 01 61", Dead::BufferWritePastCapacity, Dead::BufferWritePastCapacity, 0, "unchanged"},
-    };
-    for (const auto& c : cases) {
-        Stream s = StreamOf(Hex(c.hex));
-        s.GetBuffer().SetStatus(c.before);
-        std::string target = "unchanged";
-        s.ReadString(target);
-        EXPECT_EQ(target, c.target) << c.hex;
-        EXPECT_EQ(s.GetBuffer().Status(), c.after) << c.hex;
-        EXPECT_EQ(s.GetBuffer().Position(), c.position) << c.hex;
     }
 }
 
@@ -331,21 +122,19 @@ std::int32_t ReadInto(vcom::IComponent* record, Bytes body) {
 
 vcom::ref<Dead::IMessageFactory> Factory() { return Dead::GetMessageFactory(); }
 
+// The bytes of fields alone, as they follow a record's counts.
+Bytes FieldBytes(const tarntest::RecordFields& fields) { return EncodeRequest(0, {}, fields).substr(8); }
+
 TEST(Records, FieldsGoOutInSetOrderAndTheFirstOfTwoWins) {
     auto r = NewRecord<IAddressRequestFields>(AddressRequestKind);
     EXPECT_EQ(Encode(r.get()), Hex("00 01 00 01 00 00 00 00"));
     EXPECT_EQ(r->SetServer("srv"), 0);
     EXPECT_EQ(r->SetProduct("prod"), 0);
-    Bytes expected = Hex("00 01 00 01 00 00 00 02");
-    AppendFields(expected, {{"server", "srv"}, {"product", "prod"}});
-    EXPECT_EQ(Encode(r.get()), expected);
     r->SetProduct("again");
     r->SetAtt2("2");
-    r->SetAtt3("3");
-    EXPECT_EQ(Take(r->GetProduct()) + Take(r->GetAtt2()) + Take(r->GetAtt3()), "prod23");
-    AppendFields(expected, {{"product", "again"}, {"att2", "2"}, {"att3", "3"}});
-    expected[7] = 5;
-    EXPECT_EQ(Encode(r.get()), expected);
+    EXPECT_EQ(Take(r->GetProduct()) + Take(r->GetAtt2()), "prod2");
+    EXPECT_EQ(Encode(r.get()),
+              EncodeRequest(1, {}, {{"server", "srv"}, {"product", "prod"}, {"product", "again"}, {"att2", "2"}}));
 }
 
 TEST(Records, SettersRefuseNullAndGettersOfUnsetFieldsAreNull) {
@@ -361,6 +150,8 @@ TEST(Records, SettersRefuseNullAndGettersOfUnsetFieldsAreNull) {
     auto a = NewRecord<IAddressReplyFields>(AddressReplyKind);
     EXPECT_EQ(a->SetServerList(nullptr), vcom::InvalidArgument);
     EXPECT_EQ(a->GetServerList(), nullptr);
+    EXPECT_EQ(As<IMessage>(a.get())->Write(nullptr), vcom::InvalidArgument);
+    EXPECT_EQ(As<IMessage>(a.get())->Read(nullptr), vcom::InvalidArgument);
 }
 
 TEST(Records, StatusTexts) {
@@ -444,51 +235,7 @@ TEST(Records, Interfaces) {
     EXPECT_EQ(KindInterfaceId(9), 0);
 }
 
-TEST(Records, WriteAppendsOrIsUndoneAndRefused) {
-    auto r = NewRecord<IAddressRequestFields>(AddressRequestKind);
-    Stream at = Stream::Growable(80, 128);
-    at.WriteUInt16(0xABCD);
-    ASSERT_EQ(As<IMessage>(r.get())->Write(&at), 0);
-    EXPECT_EQ(Content(at), Hex("AB CD 00 01 00 01 00 00 00 00"));
-
-    r->SetProduct("a fairly long product name"); // 8 + 4 + 7 + 4 + 26 = 49 bytes
-    for (std::uint32_t capacity : {0u, 3u, 8u, 12u, 20u, 48u, 49u}) {
-        Stream s(std::make_unique<Dead::Buffer>(capacity));
-        EXPECT_EQ(As<IMessage>(r.get())->Write(&s), capacity == 49 ? 0 : vcom::Failure) << capacity;
-        EXPECT_EQ(s.GetBuffer().Length(), capacity == 49 ? 49u : 0u);
-        EXPECT_EQ(s.GetBuffer().Position(), s.GetBuffer().Length());
-    }
-    Stream failed = Stream::Growable(80, 128);
-    failed.GetBuffer().SetStatus(Dead::BufferReadPastLength);
-    EXPECT_EQ(As<IMessage>(r.get())->Write(&failed), vcom::Failure);
-    EXPECT_EQ(failed.GetBuffer().Length(), 0u);
-    EXPECT_EQ(As<IMessage>(r.get())->Write(nullptr), vcom::InvalidArgument);
-    EXPECT_EQ(As<IMessage>(r.get())->Read(nullptr), vcom::InvalidArgument);
-}
-
 // ---- the factory ----
-
-TEST(MessageFactory, OneSharedInstanceObtainedAndReleasedSafely) {
-    {
-        auto a = Factory();
-        EXPECT_EQ(a.get(), Factory().get());
-        EXPECT_TRUE(a->Supports(2012));
-    }
-    std::atomic<int> failures{0};
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 4; ++t)
-        threads.emplace_back([&failures] {
-            for (int i = 0; i < 2000; ++i) {
-                vcom::ref<Dead::IMessageFactory> f = Dead::GetMessageFactory();
-                std::int32_t err = 0;
-                if (!f || (i % 100 == 0 && !vcom::ref<vcom::IComponent>(f->CreateTicketReply(-100, &err, "k", "1"))))
-                    ++failures;
-            }
-        });
-    for (auto& t : threads)
-        t.join();
-    EXPECT_EQ(failures.load(), 0);
-}
 
 TEST(MessageFactory, EnvelopeErrorTexts) {
     const struct {
@@ -523,8 +270,7 @@ TEST(MessageFactory, WrongEnvelopesAndShortInputAreRefused) {
         }
     // Only 2 and 4 decode as replies, 1 and 3 as requests.
     for (unsigned minor = 0; minor < 300; ++minor) {
-        Bytes bytes = Hex("00 01");
-        AppendU16(bytes, minor);
+        const Bytes bytes = Hex("00 01") + char(minor >> 8) + char(minor);
         std::int32_t err = 99;
         EXPECT_EQ(static_cast<bool>(Decode(true, bytes, &err)), minor == 2 || minor == 4) << minor;
         EXPECT_EQ(err, minor == 2 || minor == 4 ? 0 : vcom::Failure);
@@ -548,15 +294,7 @@ TEST(MessageFactory, DecodingGoldenReplies) {
     EXPECT_EQ(As<IAddressReplyFields>(empty.get())->GetServerList(), nullptr);
     EXPECT_EQ(As<IReplyStatus>(empty.get())->GetFieldCount(), 0);
 
-    Bytes bytes = Hex("00 01 00 04 00 00 00 02"); // the second field is missing
-    AppendFields(bytes, {{"key", "TICKET"}});
-    auto t = Decode(true, bytes, &err);
-    ASSERT_TRUE(t);
-    EXPECT_EQ(Take(As<ITicketReplyFields>(t.get())->GetKey()), "TICKET");
-    EXPECT_EQ(As<ITicketReplyFields>(t.get())->GetLifetime(), nullptr);
-    EXPECT_EQ(Encode(t.get()), (EncodeReply(4, 0, {{"key", "TICKET"}, {"", ""}})));
-
-    bytes = EncodeReply(2, 9001, {{"serverlist", "<x/>"}});
+    Bytes bytes = EncodeReply(2, 9001, {{"serverlist", "<x/>"}});
     bytes.push_back(0); // bytes after the record are left alone
     std::uint32_t position = 0;
     auto a = Decode(true, bytes, &err, &position);
@@ -650,7 +388,7 @@ TEST(HostileInput, TruncatedAtEveryOffset) {
     for (const auto& c : cases)
         for (std::size_t cut = 0; cut <= c.full.size(); ++cut) {
             std::int32_t err = 99;
-            auto r = Decode(c.reply, Bytes(c.full.begin(), c.full.begin() + cut), &err);
+            auto r = Decode(c.reply, Bytes(c.full.substr(0, cut)), &err);
             ASSERT_EQ(static_cast<bool>(r), cut >= 4) << cut;
             EXPECT_EQ(err, cut >= 4 ? 0 : vcom::Failure) << cut;
             if (!r)
@@ -671,8 +409,7 @@ TEST(HostileInput, TruncatedAtEveryOffset) {
 
 TEST(HostileInput, NegativeAndPastTheEndLengths) {
     for (const char* length : {"7F FF FF FF", "00 00 00 00"}) { // -1 and INT_MIN, then a good field
-        Bytes bytes = Hex(std::string("00 01 00 04 00 00 00 02 ") + length);
-        AppendFields(bytes, {{"key", "K"}});
+        const Bytes bytes = Hex(std::string("00 01 00 04 00 00 00 02 ") + length) + FieldBytes({{"key", "K"}});
         std::int32_t err = 99;
         auto r = Decode(true, bytes, &err);
         ASSERT_TRUE(r) << length;
@@ -702,14 +439,6 @@ TEST(HostileInput, CountsOf65535WithNoData) {
     Stream out = Stream::Growable(80, 1u << 20);
     EXPECT_EQ(As<IMessage>(reply.get())->Write(&out), vcom::Failure);
     EXPECT_EQ(out.GetBuffer().Length(), 0u);
-
-    auto request = Decode(false, Hex("00 01 00 01 FF FF FF FF"), &err);
-    ASSERT_TRUE(request);
-    EXPECT_EQ(As<IRequestCounts>(request.get())->GetFirstListCount(), 65535);
-    EXPECT_EQ(As<IRequestCounts>(request.get())->GetSecondListCount(), 65535);
-    // 2 * 65535 empty fields of 8 bytes after the header; a large step keeps
-    // the growth copies few.
-    EXPECT_EQ(Encode(request.get(), 1u << 20).size(), 8u + 2u * 65535u * 8u);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <cstdlib>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -21,20 +22,12 @@ constexpr int StopCheckMs = 20;
 constexpr char BlankLine[] = "\r\n\r\n";
 
 // The body length an HTTP header announces, whatever the case of its name.
-std::size_t DeclaredLength(const std::string& header) {
-    std::string lower(header);
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+std::size_t DeclaredLength(std::string header) {
+    for (char& c : header)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
     const std::string name = "content-length:";
-    const std::size_t at = lower.find(name);
-    if (at == std::string::npos)
-        return 0;
-    std::size_t p = at + name.size();
-    while (p < header.size() && header[p] == ' ')
-        ++p;
-    std::size_t length = 0;
-    for (; p < header.size() && std::isdigit(static_cast<unsigned char>(header[p])); ++p)
-        length = length * 10 + std::size_t(header[p] - '0');
-    return length;
+    const std::size_t at = header.find(name);
+    return at == std::string::npos ? 0 : std::strtoul(header.c_str() + at + name.size(), nullptr, 10);
 }
 
 // Whether data holds a complete request starting at from; end is where it ends.
@@ -47,20 +40,15 @@ bool RequestComplete(const std::string& data, std::size_t from, std::size_t& end
     return data.size() >= end;
 }
 
-Step Make(Step::Kind kind, std::string bytes = std::string(), int ms = 0, std::function<void()> action = {}) {
-    Step step{kind, std::move(bytes), ms, std::move(action)};
-    return step;
-}
-
 } // namespace
 
-Step ReadRequest() { return Make(Step::Kind::ReadRequest); }
-Step Send(std::string bytes) { return Make(Step::Kind::Send, std::move(bytes)); }
-Step Pause(int ms) { return Make(Step::Kind::Pause, std::string(), ms); }
-Step Close() { return Make(Step::Kind::Close); }
-Step Reset() { return Make(Step::Kind::Reset); }
-Step Silent() { return Make(Step::Kind::Silent); }
-Step Run(std::function<void()> action) { return Make(Step::Kind::Run, std::string(), 0, std::move(action)); }
+Step ReadRequest() { return {.kind = Step::Kind::ReadRequest}; }
+Step Send(std::string bytes) { return {.kind = Step::Kind::Send, .bytes = std::move(bytes)}; }
+Step Pause(int ms) { return {.kind = Step::Kind::Pause, .ms = ms}; }
+Step Close() { return {.kind = Step::Kind::Close}; }
+Step Reset() { return {.kind = Step::Kind::Reset}; }
+Step Silent() { return {.kind = Step::Kind::Silent}; }
+Step Run(std::function<void()> action) { return {.kind = Step::Kind::Run, .action = std::move(action)}; }
 
 std::string HttpReply(int status, const std::string& body, bool declareLength) {
     std::string reply = "HTTP/1.1 " + std::to_string(status) + " X\r\n";
@@ -94,7 +82,6 @@ struct ScriptedServer::State {
     std::vector<std::vector<Step>> scripts;
     std::size_t nextScript = 0;
     std::vector<std::unique_ptr<Connection>> connections;
-    std::size_t joined = 0; // connections before this index have their thread joined
     std::thread acceptor;
 
     void AcceptLoop();
@@ -121,9 +108,6 @@ void ScriptedServer::State::AcceptLoop() {
         if (socket == loopback::NoSocket)
             continue;
         std::lock_guard<std::mutex> guard(mutex);
-        // A long run (a benchmark) must not pile up ended threads.
-        for (; joined < connections.size() && connections[joined]->finished; ++joined)
-            connections[joined]->thread.join();
         connections.push_back(std::make_unique<Connection>());
         Connection& connection = *connections.back();
         connection.socket = socket;
@@ -177,14 +161,10 @@ void ScriptedServer::State::Play(Connection& connection) {
         case Step::Kind::Send:
             loopback::SendAll(connection.socket, step.bytes.data(), step.bytes.size());
             break;
-        case Step::Kind::Pause: {
-            using Clock = std::chrono::steady_clock;
-            const auto until = Clock::now() + std::chrono::milliseconds(step.ms);
-            for (auto left = until - Clock::now(); !stopping && left > Clock::duration::zero();
-                 left = until - Clock::now())
-                std::this_thread::sleep_for(std::min<Clock::duration>(left, std::chrono::milliseconds(StopCheckMs)));
+        case Step::Kind::Pause:
+            for (int left = step.ms; left > 0 && !stopping; left -= StopCheckMs)
+                std::this_thread::sleep_for(std::chrono::milliseconds(std::min(left, StopCheckMs)));
             break;
-        }
         case Step::Kind::Run:
             if (step.action)
                 step.action();
@@ -227,8 +207,7 @@ ScriptedServer::~ScriptedServer() {
     m_state->acceptor.join();
     // No new connection can appear now.
     for (auto& connection : m_state->connections)
-        if (connection->thread.joinable())
-            connection->thread.join();
+        connection->thread.join();
     loopback::Close(m_state->listener);
     loopback::Cleanup();
 }

@@ -33,9 +33,9 @@ namespace tarntest {
 struct Step {
     enum class Kind { ReadRequest, Send, Pause, Close, Reset, Silent, Run };
     Kind kind;
-    std::string bytes;           // Send
+    std::string bytes{};         // Send
     int ms = 0;                  // Pause
-    std::function<void()> action; // Run
+    std::function<void()> action{}; // Run
 };
 
 // Waits until a complete HTTP request has arrived: the header up to its blank

@@ -64,18 +64,30 @@ private:
     std::size_t m_pos = 0;
 };
 
-} // namespace
-
-std::string ReplyRecordBytes(std::uint16_t minor, std::uint16_t status, const RecordFields& fields) {
-    std::string out;
-    PutU16(out, kMajor);
-    PutU16(out, minor);
-    PutU16(out, status);
-    PutU16(out, static_cast<std::uint16_t>(fields.size()));
+void PutFields(std::string& out, const RecordFields& fields) {
     for (const RecordField& field : fields) {
         PutString(out, field.first);
         PutString(out, field.second);
     }
+}
+
+} // namespace
+
+std::string ReplyRecordBytes(std::uint16_t minor, std::uint16_t status, const RecordFields& fields) {
+    std::string out;
+    for (std::uint16_t value : {kMajor, minor, status, static_cast<std::uint16_t>(fields.size())})
+        PutU16(out, value);
+    PutFields(out, fields);
+    return out;
+}
+
+std::string RequestRecordBytes(std::uint16_t minor, const RecordFields& first, const RecordFields& second) {
+    std::string out;
+    for (std::uint16_t value :
+         {kMajor, minor, static_cast<std::uint16_t>(first.size()), static_cast<std::uint16_t>(second.size())})
+        PutU16(out, value);
+    PutFields(out, first);
+    PutFields(out, second);
     return out;
 }
 

@@ -29,6 +29,9 @@ inline std::string TicketReplyBytes(std::uint16_t status, const RecordFields& fi
     return ReplyRecordBytes(kTicketReplyMinor, status, fields);
 }
 
+// The bytes of a request record (major 1) of kind minor.
+std::string RequestRecordBytes(std::uint16_t minor, const RecordFields& first, const RecordFields& second);
+
 struct RequestRecord {
     std::uint16_t major = 0;
     std::uint16_t minor = 0;

@@ -79,16 +79,13 @@ TEST_F(RunningServer, EveryTruncationOfARequestIsRefused) {
         EXPECT_EQ(StatusOf("/getTicket", ticket.substr(0, cut)), 400) << "first " << cut << " bytes";
 }
 
+// How the library's decoder reads hostile records is its own test (and its
+// fuzz target's); here: the server refuses what the decoder gives it.
 TEST_F(RunningServer, BadBodiesAreRefused) {
     const std::pair<const char*, std::string> cases[] = {
-        {"/addrsrv", "GET / HTTP/1.0\r\n\r\n"}, {"/addrsrv", std::string(1000, '\xFF')},
-        {"/addrsrv", std::string(1000, '\0')},   {"/addrsrv", GoodQuery() + "x"}, {"/getTicket", Bytes({0, 1})},
+        {"/addrsrv", "GET / HTTP/1.0\r\n\r\n"}, {"/addrsrv", GoodQuery() + "x"}, {"/getTicket", Bytes({0, 1})},
         // Both field counts at their largest, no fields behind them.
         {"/addrsrv", Bytes({0, 1, 0, 1, 0xFF, 0xFF, 0xFF, 0xFF})},
-        // One field whose name claims 2^31 - 1 bytes.
-        {"/addrsrv", Bytes({0, 1, 0, 1, 0, 0, 0, 1, 0xFF, 0xFF, 0xFF, 0xFF, 'p'})},
-        // A negative length (stored 00 00 00 00 is -2^31).
-        {"/getTicket", Bytes({0, 1, 0, 3, 0, 0, 0, 1, 0, 0, 0, 0})},
         // A reply kind, an unknown kind, another majorId, a query without selectors.
         {"/addrsrv", Bytes({0, 1, 0, 2, 0, 0, 0, 0})}, {"/addrsrv", Bytes({0, 1, 0, 5, 0, 0, 0, 0})},
         {"/addrsrv", Bytes({0, 2, 0, 1, 0, 0, 0, 0})}, {"/addrsrv", Bytes({0, 1, 0, 1, 0, 0, 0, 0})},

@@ -9,6 +9,7 @@
 #include "vcom/MemHolder.h"
 #include "vcom/Ref.h"
 #include "tests/support/LoopbackSocket.h"
+#include "tests/support/ServiceRecordBytes.h"
 
 namespace tarntest {
 
@@ -44,17 +45,7 @@ RawReply ParseRawReply(const std::string& bytes) {
     return reply;
 }
 
-
 namespace {
-
-std::string Bytes(vcom::IComponent* created) {
-    vcom::ref<vcom::IComponent> record(created);
-    std::int32_t err = 0;
-    Dead::Stream stream = Dead::Stream::Growable(80, 128);
-    vcom::Query<Dead::IMessage>(record.get(), &err)->Write(&stream);
-    const Dead::Buffer& buffer = stream.GetBuffer();
-    return std::string(reinterpret_cast<const char*>(buffer.Data()), buffer.Length());
-}
 
 std::string Text(char* copy) {
     vcom::LibMemHolder holder(copy);
@@ -64,16 +55,14 @@ std::string Text(char* copy) {
 } // namespace
 
 std::string AddressRequestBody(const char* product, const char* category, const char* server) {
-    std::int32_t err = 0;
-    return Bytes(Dead::GetMessageFactory()->CreateAddressRequest(Dead::IMessage::Id, &err, product, category, server,
-                                                                  ""));
+    return RequestRecordBytes(1, {}, {{"product", product}, {"category", category}, {"server", server}});
 }
 
 std::string CustomerRequestBody(const char* product, const char* publicName, const char* password,
                                 const char* event) {
-    std::int32_t err = 0;
-    return Bytes(Dead::GetMessageFactory()->CreateCustomerRequest(Dead::IMessage::Id, &err, product, publicName,
-                                                                   password, event, nullptr, nullptr, "{MACHINE}"));
+    return RequestRecordBytes(3, {},
+                              {{"product", product}, {"public", publicName}, {"password", password},
+                               {"eventname", event}, {"machine", "{MACHINE}"}});
 }
 
 ReplyRecord ReadReply(const std::string& body) {

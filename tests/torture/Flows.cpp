@@ -55,11 +55,6 @@ public:
     }
 };
 
-vcom::ref<ICoreFactory> Core(std::int32_t* err) {
-    vcom::ref<vcom::IComponent> factory(TarnClientLib_GetComponentFactory());
-    return vcom::Query<ICoreFactory>(factory.get(), err);
-}
-
 Outcome Failed(std::int32_t code) {
     Paused harness;
     Outcome outcome;
@@ -75,7 +70,7 @@ Outcome Succeeded(std::string value) {
 }
 
 vcom::ref<IAddressManager> AddressManager(const std::string& address, std::int32_t* err) {
-    vcom::ref<ICoreFactory> core = Core(err);
+    tarnclient::Ref<ICoreFactory> core = customertest::Core(err);
     if (!core)
         return {};
     return vcom::ref<IAddressManager>(
@@ -128,12 +123,7 @@ Outcome LookupOne(const std::string& address, customertest::ScriptedDisplay&) {
 }
 
 vcom::ref<ICustomerManager> CustomerManager(const std::string& address, std::int32_t* err) {
-    vcom::ref<vcom::IComponent> factory(TarnClientLib_GetComponentFactory());
-    auto* components = static_cast<tarnclient::IComponentFactory*>(factory.get());
-    if (!components)
-        return {};
-    return vcom::ref<ICustomerManager>(
-        static_cast<ICustomerManager*>(components->CreateCustomerManager(ICustomerManager::Id, err, address.c_str())));
+    return vcom::ref<ICustomerManager>(customertest::NewCustomerManager<ICustomerManager>(address, err).detach());
 }
 
 Outcome Ticket(const std::string& address, customertest::ScriptedDisplay& display, const char* contextId) {
@@ -161,11 +151,7 @@ Outcome Login(const std::string& address, customertest::ScriptedDisplay& display
 
 Outcome Identity(const std::string&, customertest::ScriptedDisplay&) {
     std::int32_t err = 0;
-    vcom::ref<ICoreFactory> core = Core(&err);
-    if (!core)
-        return Failed(err);
-    vcom::ref<IMachineIdentity> identity(
-        static_cast<IMachineIdentity*>(core->CreateMachineIdentity(IMachineIdentity::Id, &err)));
+    tarnclient::Ref<IMachineIdentity> identity = customertest::NewIdentity(&err);
     if (!identity)
         return Failed(err);
     char* id = identity->GetMachineId();

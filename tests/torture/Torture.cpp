@@ -23,7 +23,6 @@
 #include <exception>
 #include <fstream>
 #include <string>
-#include <vector>
 
 #include <tarnclient/TarnClient.h>
 
@@ -69,9 +68,13 @@ std::string StoredMachineId() {
     return bytes.substr(0, bytes.find('\0'));
 }
 
-void CopyFile(const std::string& from, const std::string& to) {
+void RemoveDatabase(const std::string& file) {
     for (const char* suffix : {"", "-wal", "-shm", "-journal"})
-        std::remove((to + suffix).c_str());
+        std::remove((file + suffix).c_str());
+}
+
+void CopyFile(const std::string& from, const std::string& to) {
+    RemoveDatabase(to);
     // No file to copy: a machine that never used the registry.
     std::ifstream in(from, std::ios::binary);
     if (!in)
@@ -132,25 +135,33 @@ void CheckRegistry(const std::string& file, const std::string& machineId) {
         Note(BrokenRegistry, "a new process reads machine identifier " + found + ", not " + machineId);
 }
 
+// The report shared with every child; false when it cannot be made.
+bool ShareReport() {
+    void* shared = mmap(nullptr, sizeof(Report), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    g_report = shared == MAP_FAILED ? nullptr : static_cast<Report*>(shared);
+    return g_report != nullptr;
+}
+
+// A file name of this run's own in the temporary folder.
+std::string TempFile(const std::string& what) {
+    const char* tmp = std::getenv("TMPDIR");
+    return std::string(tmp && *tmp ? tmp : "/tmp") + "/tarn-torture-" + std::to_string(getpid()) + what + ".db";
+}
+
 // A customer manager released from a host's exit handler, after the
 // library's own process-wide objects would have been destroyed, still saves
 // the login.
 int ExitCheck() {
     Install();
-    void* shared = mmap(nullptr, sizeof(Report), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
-    if (shared == MAP_FAILED)
+    if (!ShareReport())
         return 2;
-    g_report = static_cast<Report*>(shared);
-    const char* tmp = std::getenv("TMPDIR");
-    const std::string file =
-        std::string(tmp && *tmp ? tmp : "/tmp") + "/tarn-torture-exit-" + std::to_string(getpid()) + ".db";
-    CopyFile(file + ".none", file);
+    const std::string file = TempFile("-exit");
+    RemoveDatabase(file);
     setenv("TARN_REGISTRY", file.c_str(), 1);
     const int verdict = InChild([] { LoginReleasedAtExit(); });
     std::string bytes;
     const bool saved = tarntest::GetRegistryValue("Software\\Orvane\\Tarn\\User Log", "Most Recently Used", bytes);
-    for (const char* suffix : {"", "-wal", "-shm", "-journal"})
-        std::remove((file + suffix).c_str());
+    RemoveDatabase(file);
     const std::string expected = std::string(kExitPublicName) + ";" + kExitPassword + std::string(1, '\0');
     const bool passed = verdict == Passed && saved && bytes == expected;
     std::printf("torture exit: %s (%s)\n", passed ? "the login was saved during exit" : "FAILED",
@@ -170,15 +181,9 @@ int Main(int argc, char** argv) {
     }
     Install();
     platform::SetTimeScalePpm(1000);
-    void* shared = mmap(nullptr, sizeof(Report), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
-    if (shared == MAP_FAILED)
+    if (!ShareReport())
         return 2;
-    g_report = static_cast<Report*>(shared);
-
-    const char* tmp = std::getenv("TMPDIR");
-    const std::string base = std::string(tmp && *tmp ? tmp : "/tmp") + "/tarn-torture-" + std::to_string(getpid());
-    const std::string empty = base + "-empty.db", seed = base + "-seed.db", file = base + ".db";
-    std::string seededId;
+    const std::string empty = TempFile("-empty"), seed = TempFile("-seed"), file = TempFile("");
     if (InChild([&] {
             CopyFile(empty, seed);
             setenv("TARN_REGISTRY", seed.c_str(), 1);
@@ -187,7 +192,7 @@ int Main(int argc, char** argv) {
         std::fprintf(stderr, "cannot prepare a registry\n");
         return 2;
     }
-    seededId = g_report->machineId;
+    const std::string seededId = g_report->machineId;
     const std::string& start = Seeded(*flow) ? seed : empty;
 
     // The undisturbed run: its result, and how many allocations it makes.
@@ -212,18 +217,10 @@ int Main(int argc, char** argv) {
         expected.sent.push_back(g_report->sent);
     const long allocations = g_report->count;
 
-    std::vector<long> points;
-    std::vector<Cut> cuts;
-    if (mode == "alloc") {
-        for (long n = 1; n <= allocations; ++n)
-            points.push_back(n);
-    } else {
-        const std::string reply = FlowReply(*flow);
-        for (bool reset : {false, true})
-            for (std::size_t offset = 0; offset < reply.size(); ++offset)
-                cuts.push_back(Cut{offset, reset});
-    }
-    const std::size_t total = mode == "alloc" ? points.size() : cuts.size();
+    // Point i fails allocation i + 1, or cuts the reply at byte i % size
+    // (closed in the first half, reset in the second).
+    const std::size_t replySize = FlowReply(*flow).size();
+    const std::size_t total = mode == "alloc" ? std::size_t(allocations) : 2 * replySize;
     // Sampled evenly when there are more points than the run may take.
     const std::size_t stride = maxPoints > 0 && total > std::size_t(maxPoints) ? (total + maxPoints - 1) / maxPoints : 1;
 
@@ -232,8 +229,9 @@ int Main(int argc, char** argv) {
     // TORTURE_ONLY=i tries the i-th point alone (0-based), to look at one failure.
     const char* only = std::getenv("TORTURE_ONLY");
     for (std::size_t i = only ? std::size_t(std::atol(only)) : 0; i < total; i += only ? total : stride) {
-        const long failAt = mode == "alloc" ? points[i] : 0;
-        const Cut* cut = mode == "net" ? &cuts[i] : nullptr;
+        const long failAt = mode == "alloc" ? long(i) + 1 : 0;
+        const Cut net{replySize ? i % replySize : 0, i >= replySize};
+        const Cut* cut = mode == "net" ? &net : nullptr;
         int verdict = InChild([&] { Run(*flow, start, file, failAt, cut, &expected); });
         if (verdict == Passed && mode == "alloc") {
             const std::string after = g_report->machineId;
@@ -247,9 +245,8 @@ int Main(int argc, char** argv) {
                             : ("allocation " + std::to_string(failAt)).c_str(),
                         kVerdictNames[verdict], g_report->detail);
     }
-    for (const char* suffix : {"", "-wal", "-shm", "-journal"})
-        for (const std::string& name : {empty, seed, file})
-            std::remove((name + suffix).c_str());
+    for (const std::string& name : {empty, seed, file})
+        RemoveDatabase(name);
     std::printf("torture %s %s: %ld allocations undisturbed, %ld of %zu points tried (every %zu.); "
                 "%ld crashes, %ld leaks, %ld wrong results, %ld broken registries\n",
                 mode.c_str(), argv[2], allocations, tried, total, stride, found[Crashed], found[Leaked],

@@ -3,11 +3,11 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
 
-#include <dirent.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -71,34 +71,21 @@ TEST(RegistryDatabase, HoldsTheAgreedTablesWithFullPathsAndExactBytes) {
 // A scratch folder beside the test's registry, removed with everything in it.
 class Scratch {
 public:
-    Scratch() : m_path(tarntest::RegistryPath() + ".d") { mkdir(m_path.c_str(), 0755); }
-    ~Scratch() { std::system(("rm -rf '" + m_path + "'").c_str()); }
+    Scratch() : m_path(tarntest::RegistryPath() + ".d") { std::filesystem::create_directory(m_path); }
+    ~Scratch() { std::filesystem::remove_all(m_path); }
     const std::string& path() const { return m_path; }
     // Every file and folder under the scratch folder, with its mode.
     std::set<std::string> Listing() const {
         std::set<std::string> found;
-        Walk(m_path, "", found);
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(m_path)) {
+            char mode[8];
+            std::snprintf(mode, sizeof mode, " %04o", static_cast<unsigned>(entry.status().permissions()));
+            found.insert(entry.path().string().substr(m_path.size()) + mode);
+        }
         return found;
     }
 
 private:
-    static void Walk(const std::string& root, const std::string& sub, std::set<std::string>& found) {
-        DIR* dir = opendir((root + sub).c_str());
-        while (dirent* entry = dir ? readdir(dir) : nullptr) {
-            const std::string name = entry->d_name;
-            if (name == "." || name == "..")
-                continue;
-            struct stat info;
-            stat((root + sub + "/" + name).c_str(), &info);
-            char mode[8];
-            std::snprintf(mode, sizeof mode, " %04o", static_cast<unsigned>(info.st_mode & 07777));
-            found.insert(sub + "/" + name + mode);
-            if (S_ISDIR(info.st_mode))
-                Walk(root, sub + "/" + name, found);
-        }
-        if (dir)
-            closedir(dir);
-    }
     std::string m_path;
 };
 

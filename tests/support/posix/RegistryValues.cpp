@@ -1,6 +1,7 @@
 #include "tests/support/RegistryValues.h"
 
 #include <cstdlib>
+#include <initializer_list>
 #include <stdexcept>
 
 #include <sqlite3.h>
@@ -44,61 +45,39 @@ public:
             return;
         }
         sqlite3_busy_timeout(m_db, 5000);
-        if (!readOnly)
-            Exec("CREATE TABLE IF NOT EXISTS reg_keys(path TEXT PRIMARY KEY COLLATE NOCASE);"
-                 "CREATE TABLE IF NOT EXISTS reg_values(key TEXT NOT NULL COLLATE NOCASE,"
-                 " name TEXT NOT NULL COLLATE NOCASE, type INTEGER NOT NULL, data BLOB NOT NULL,"
-                 " PRIMARY KEY(key, name));");
+        if (!readOnly && sqlite3_exec(m_db,
+                                      "CREATE TABLE IF NOT EXISTS reg_keys(path TEXT PRIMARY KEY COLLATE NOCASE);"
+                                      "CREATE TABLE IF NOT EXISTS reg_values(key TEXT NOT NULL COLLATE NOCASE,"
+                                      " name TEXT NOT NULL COLLATE NOCASE, type INTEGER NOT NULL, data BLOB NOT NULL,"
+                                      " PRIMARY KEY(key, name));",
+                                      nullptr, nullptr, nullptr) != SQLITE_OK)
+            throw std::runtime_error(sqlite3_errmsg(m_db));
     }
     ~Database() { sqlite3_close(m_db); }
-
-    bool IsOpen() const { return m_db != nullptr; }
-
-    void Exec(const char* sql) {
-        if (sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
-            throw std::runtime_error(sqlite3_errmsg(m_db));
-    }
-
-    sqlite3_stmt* Prepare(const char* sql) {
-        sqlite3_stmt* statement = nullptr;
-        if (sqlite3_prepare_v2(m_db, sql, -1, &statement, nullptr) != SQLITE_OK)
-            throw std::runtime_error(sqlite3_errmsg(m_db));
-        return statement;
-    }
 
     void CreateKey(const std::string& keyPath) {
         const std::string full = kHive + keyPath;
         for (std::string::size_type at = full.find('\\', sizeof(kHive) - 1);; at = full.find('\\', at + 1)) {
-            const std::string prefix = at == std::string::npos ? full : full.substr(0, at);
-            sqlite3_stmt* insert = Prepare("INSERT OR IGNORE INTO reg_keys(path) VALUES(?)");
-            sqlite3_bind_text(insert, 1, prefix.c_str(), -1, SQLITE_TRANSIENT);
-            sqlite3_step(insert);
-            sqlite3_finalize(insert);
+            Step(Prepare("INSERT OR IGNORE INTO reg_keys(path) VALUES(?)", {full.substr(0, at)}));
             if (at == std::string::npos)
                 break;
         }
     }
 
     void Set(const std::string& keyPath, const std::string& name, std::uint32_t type, const std::string& bytes) {
-        sqlite3_stmt* insert = Prepare("INSERT OR REPLACE INTO reg_values(key, name, type, data) VALUES(?, ?, ?, ?)");
-        const std::string full = kHive + keyPath;
-        sqlite3_bind_text(insert, 1, full.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(insert, 2, name.c_str(), -1, SQLITE_TRANSIENT);
+        CreateKey(keyPath);
+        sqlite3_stmt* insert =
+            Prepare("INSERT OR REPLACE INTO reg_values(key, name, type, data) VALUES(?, ?, ?, ?)", {kHive + keyPath, name});
         sqlite3_bind_int64(insert, 3, type);
         sqlite3_bind_blob(insert, 4, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
-        const int rc = sqlite3_step(insert);
-        sqlite3_finalize(insert);
-        if (rc != SQLITE_DONE)
+        if (Step(insert) != SQLITE_DONE)
             throw std::runtime_error("cannot write the test registry");
     }
 
     bool Get(const std::string& keyPath, const std::string& name, std::string& bytes, std::uint32_t* type) {
         if (!m_db)
             return false;
-        sqlite3_stmt* select = Prepare("SELECT type, data FROM reg_values WHERE key = ? AND name = ?");
-        const std::string full = kHive + keyPath;
-        sqlite3_bind_text(select, 1, full.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(select, 2, name.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_stmt* select = Prepare("SELECT type, data FROM reg_values WHERE key = ? AND name = ?", {kHive + keyPath, name});
         const bool found = sqlite3_step(select) == SQLITE_ROW;
         if (found) {
             if (type)
@@ -111,6 +90,22 @@ public:
     }
 
 private:
+    // A statement with texts bound to its first parameters.
+    sqlite3_stmt* Prepare(const char* sql, std::initializer_list<std::string> texts) {
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(m_db, sql, -1, &statement, nullptr) != SQLITE_OK)
+            throw std::runtime_error(sqlite3_errmsg(m_db));
+        int at = 0;
+        for (const std::string& text : texts)
+            sqlite3_bind_text(statement, ++at, text.c_str(), -1, SQLITE_TRANSIENT);
+        return statement;
+    }
+    static int Step(sqlite3_stmt* statement) {
+        const int rc = sqlite3_step(statement);
+        sqlite3_finalize(statement);
+        return rc;
+    }
+
     sqlite3* m_db = nullptr;
 };
 
@@ -125,9 +120,7 @@ void CreateRegistryKey(const std::string& keyPath) { Database(MachineFile(), fal
 
 void SetRegistryValue(const std::string& keyPath, const std::string& name, std::uint32_t type,
                       const std::string& bytes) {
-    Database db(MachineFile(), false);
-    db.CreateKey(keyPath);
-    db.Set(keyPath, name, type, bytes);
+    Database(MachineFile(), false).Set(keyPath, name, type, bytes);
 }
 
 bool GetRegistryValue(const std::string& keyPath, const std::string& name, std::string& bytes, std::uint32_t* type) {
@@ -155,9 +148,7 @@ bool GetStoredLogin(std::string& text) {
 
 void SetUserRegistryValue(const std::string& keyPath, const std::string& name, std::uint32_t type,
                           const std::string& bytes) {
-    Database db(UserFile(), false);
-    db.CreateKey(keyPath);
-    db.Set(keyPath, name, type, bytes);
+    Database(UserFile(), false).Set(keyPath, name, type, bytes);
 }
 
 } // namespace tarntest
