@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <limits>
 #include <memory>
+#include <mutex>
 #include <random>
 
 #include "vcom/Codes.h"
@@ -31,14 +32,55 @@ unsigned long ProcessHashSalt() {
     return salt;
 }
 
+struct ParserFree {
+    void operator()(XML_Parser p) const { XML_ParserFree(p); }
+};
+using ParserHolder = std::unique_ptr<XML_ParserStruct, ParserFree>;
+
+// Setting up an expat parser costs more than reading a short reply, so one
+// parser is kept between short documents and reset for the next. Documents
+// read at the same time on other threads get parsers of their own.
+class SpareParser {
+public:
+    static ParserHolder Take() {
+        {
+            const std::lock_guard<std::mutex> lock(Slot().mutex);
+            if (Slot().parser)
+                return std::move(Slot().parser);
+        }
+        return ParserHolder(XML_ParserCreate(nullptr));
+    }
+
+    // Keeps p for the next document when it can be reset and no other is kept.
+    static void Give(ParserHolder p) {
+        if (!p || XML_ParserReset(p.get(), nullptr) != XML_TRUE)
+            return;
+        const std::lock_guard<std::mutex> lock(Slot().mutex);
+        if (!Slot().parser)
+            Slot().parser = std::move(p);
+    }
+
+private:
+    struct Kept {
+        std::mutex mutex;
+        ParserHolder parser;
+    };
+    static Kept& Slot() {
+        static Kept kept;
+        return kept;
+    }
+};
+
 // One expat parse. The handlers run inside expat's C code, so no exception
 // may leave them: the first failure is recorded, the parser is stopped, and
 // Read throws what was recorded.
 class ExpatReader {
 public:
-    ExpatReader(const char* text, std::size_t length) : m_parser(XML_ParserCreate(nullptr)), m_builder(std::string_view(text, length)) {
+    ExpatReader(const char* text, std::size_t length)
+        : m_parser(SpareParser::Take()), m_builder(std::string_view(text, length)), m_keep(length <= PieceSize) {
         if (!m_parser)
             vcom::Fail(vcom::OutOfMemory);
+        // A reset parser has no handlers and no salt: all are set anew.
         XML_Parser p = m_parser.get();
         XML_SetHashSalt(p, ProcessHashSalt());
         XML_SetUserData(p, this);
@@ -49,6 +91,12 @@ public:
         XML_SetEntityDeclHandler(p, OnEntityDecl);
         XML_SetParamEntityParsing(p, XML_PARAM_ENTITY_PARSING_NEVER);
     }
+    ~ExpatReader() {
+        if (m_keep)
+            SpareParser::Give(std::move(m_parser));
+    }
+    ExpatReader(const ExpatReader&) = delete;
+    ExpatReader& operator=(const ExpatReader&) = delete;
 
     std::shared_ptr<const Document> Read(const char* text, std::size_t length) {
         if (length > static_cast<std::size_t>(std::numeric_limits<int>::max()))
@@ -101,13 +149,11 @@ private:
         Self(data).Guard([] { vcom::Fail(vcom::Failure); });
     }
 
-    struct ParserFree {
-        void operator()(XML_Parser p) const { XML_ParserFree(p); }
-    };
-
-    std::unique_ptr<XML_ParserStruct, ParserFree> m_parser;
+    ParserHolder m_parser;
     DocumentBuilder m_builder;
     FirstFailure m_failure;
+    // A parser kept after a long document would keep its grown buffers too.
+    bool m_keep;
 };
 
 } // namespace
