@@ -1,6 +1,7 @@
 #include "xmlparser/Parser.h"
 
 #include <cstddef>
+#include <cstring>
 
 #include "vcom/Boundary.h"
 #include "xmlparser/Node.h"
@@ -13,16 +14,11 @@ namespace {
 // The length of text up to length bytes or its NUL, whichever comes first,
 // so that a length larger than the text never reads past its terminator.
 std::size_t BoundedLength(const char* text, std::int32_t length) {
-    std::size_t n = 0;
-    if (length < 0) {
-        while (text[n])
-            ++n;
-        return n;
-    }
+    if (length < 0)
+        return std::strlen(text);
     const auto limit = static_cast<std::size_t>(length);
-    while (n < limit && text[n])
-        ++n;
-    return n;
+    const void* end = std::memchr(text, '\0', limit);
+    return end ? static_cast<std::size_t>(static_cast<const char*>(end) - text) : limit;
 }
 
 } // namespace
