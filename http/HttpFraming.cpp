@@ -20,8 +20,8 @@ constexpr char Protocol[] = "HTTP/1.1";
 constexpr char LineEnd[] = "\r\n";
 constexpr char BlankLine[] = "\r\n\r\n";
 
-// Each receive of the body asks for at least this much: what is pending
-// comes in large pieces.
+// Each receive of a body of undeclared length asks for this much: what is
+// pending comes in large pieces.
 constexpr int BodyPiece = 64 * 1024;
 // A declared length is reserved up front only up to this much; beyond, the
 // body grows as bytes arrive.
@@ -148,8 +148,10 @@ bool CHttp::ReadBody(ReplyBody& body) {
             body.Truncate(std::size_t(m_contentLength));
             return true;
         }
+        // A declared body asks for just what is missing, which the room
+        // reserved for it holds without growing.
         const int left = declared ? m_contentLength - static_cast<int>(body.Size()) : 0;
-        const int want = std::max(std::min(left, MaxReserve), BodyPiece);
+        const int want = declared ? std::min(left, MaxReserve) : BodyPiece;
         const int got = SafeRead(body.Room(std::size_t(want)), want);
         if (got == Restarted)
             return false;
