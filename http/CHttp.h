@@ -1,8 +1,8 @@
 // CHttp: one TCP connection to one server carrying one POST exchange.
 //
-// Order of use: construct (socket start-up, socket), Connect,
-// SendPostRequest, ReadReply, destroy (socket closed, socket layer cleaned
-// up). Every failure throws CHttpException. Every wait and retry is bounded
+// Order of use: construct (socket start-up, socket), Connect (or
+// ConnectBeforeSend), SendPostRequest, ReadReply, destroy (socket closed,
+// socket layer cleaned up). Every failure throws CHttpException. Every wait and retry is bounded
 // by the limits of CHttpWaits.cpp: each step is tried at most twice, each
 // wait lasts at most 60 seconds (16 one-second polls for the first reply
 // bytes), and one exchange opens at most two connections. Not thread-safe:
@@ -27,6 +27,13 @@ public:
     // Stores host (at most 1023 characters) and port, resolves the host and
     // connects.
     void Connect(const char* host, int port);
+    // Connect, except that a peer which has not answered by the time the
+    // system's connect returns is waited for by the first send, within the
+    // same bounds: on loopback the connection is made by then, and the wait
+    // is not taken. A connection that fails then fails that send as it would
+    // have failed Connect. While tracing, it is Connect, so a read trace
+    // keeps its order.
+    void ConnectBeforeSend(const char* host, int port);
 
     // Composes "POST <path> HTTP/1.1" with agent, length, host and the extra
     // header text (none when null or empty) and sends it with the body. A
@@ -49,7 +56,16 @@ private:
     void CreateSocket();
     void DisconnectSocket() noexcept;
     void GetAddress(platform::Ipv4Endpoint& address);
-    void ConnectSocket();
+    void SetPeer(const char* host, int port);
+    // When the wait for the peer's answer to the first connect attempt is taken.
+    enum class ConnectWait { InConnect, AtFirstSend };
+    void ConnectSocket(ConnectWait wait);
+    // The outcome of one connect attempt: made (or left under way), or traced as failed.
+    bool ConnectAttempted(int result);
+    [[noreturn]] void ConnectFailed();
+    // The first send on a connection left under way; settles the connection
+    // as ConnectSocket would have and gives the send's result.
+    int SendWhileConnecting();
     // Replaces the connection and sends the stored request on it at once;
     // the bytes sent. The reply read so far is dropped.
     int Reconnect();
@@ -73,6 +89,9 @@ private:
     int m_contentLength;
     char m_hostName[1024];
     platform::SocketHandle m_socket;
+    platform::Ipv4Endpoint m_peer;
+    // The first connect attempt is under way: the first send settles it.
+    bool m_connecting;
     int m_timeoutSecs;
     unsigned int m_maxAttempts;
     int m_port;

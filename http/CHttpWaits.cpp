@@ -42,7 +42,7 @@ std::string LastErrorText() { return platform::SocketErrorText(LastError()); }
 
 CHttp::CHttp()
     : m_headerBuf{}, m_requestBuf{}, m_requestLen(0), m_headerLen(0), m_contentLength(http::LengthNotDeclared),
-      m_hostName{}, m_socket(0), m_timeoutSecs(WaitSecs), m_maxAttempts(Attempts), m_port(0), m_headerFill(0),
+      m_hostName{}, m_socket(0), m_peer(), m_connecting(false), m_timeoutSecs(WaitSecs), m_maxAttempts(Attempts), m_port(0), m_headerFill(0),
       m_connections(0), m_failedReads(0) {
     Startup();
     try {
@@ -77,7 +77,7 @@ void CHttp::GetAddress(platform::Ipv4Endpoint& address) {
     std::memcpy(address.address, resolved, sizeof resolved);
 }
 
-void CHttp::Connect(const char* host, int port) {
+void CHttp::SetPeer(const char* host, int port) {
     const char* text = host ? host : "";
     const std::size_t length = std::strlen(text);
     if (length >= sizeof m_hostName)
@@ -87,32 +87,84 @@ void CHttp::Connect(const char* host, int port) {
     std::memmove(m_hostName, text, length + 1);
     m_port = port;
     Trace("CHttp::Connect host:%s, port:%d\n", m_hostName, m_port);
-    ConnectSocket();
 }
 
-void CHttp::ConnectSocket() {
-    platform::Ipv4Endpoint address;
-    GetAddress(address);
+void CHttp::Connect(const char* host, int port) {
+    SetPeer(host, port);
+    ConnectSocket(ConnectWait::InConnect);
+}
+
+void CHttp::ConnectBeforeSend(const char* host, int port) {
+    SetPeer(host, port);
+    ConnectSocket(tarnClientLib::Tracing() ? ConnectWait::InConnect : ConnectWait::AtFirstSend);
+}
+
+void CHttp::ConnectSocket(ConnectWait wait) {
+    GetAddress(m_peer);
     ++m_connections;
+    m_connecting = false;
+    const std::int64_t micros = m_timeoutSecs * MicrosPerSecond;
     const bool connected = Retry([&](unsigned int attempt) {
         Trace("Connect attempt #:%d\n", attempt);
-        if (platform::SocketConnect(m_socket, address, m_timeoutSecs * MicrosPerSecond) == 0)
-            return true;
-        Trace("Connect failed: %s\n", LastErrorText().c_str());
-        return false;
+        if (attempt > 1 || wait == ConnectWait::InConnect)
+            return ConnectAttempted(platform::SocketConnect(m_socket, m_peer, micros));
+        const int started = platform::SocketConnectStart(m_socket, m_peer, micros);
+        m_connecting = started == platform::SocketWouldBlock;
+        return m_connecting || ConnectAttempted(started);
     });
-    if (!connected) {
-        TraceFailed("cannot connect to %s:%d: %s", m_hostName, m_port, LastErrorText().c_str());
-        CHttpException::Raise("CHttp::Connect : call to ::socket failed - error code = " +
-                              std::to_string(LastError()));
-    }
+    if (!connected)
+        ConnectFailed();
+}
+
+bool CHttp::ConnectAttempted(int result) {
+    if (result == 0)
+        return true;
+    Trace("Connect failed: %s\n", LastErrorText().c_str());
+    return false;
+}
+
+void CHttp::ConnectFailed() {
+    TraceFailed("cannot connect to %s:%d: %s", m_hostName, m_port, LastErrorText().c_str());
+    CHttpException::Raise("CHttp::Connect : call to ::socket failed - error code = " + std::to_string(LastError()));
+}
+
+// A send that goes out proves the connection made. One that cannot go out
+// yet finds the peer not answered: the first attempt's wait is taken now.
+// One that fails finds either a failed attempt, which the connect's
+// remaining attempts follow, or a made connection, whose send failed.
+int CHttp::SendWhileConnecting() {
+    m_connecting = false;
+    const int result = platform::SocketSend(m_socket, m_requestBuf, m_requestLen);
+    if (result > 0)
+        return result;
+    const int state =
+        result == platform::SocketWouldBlock ? result : platform::SocketConnectState(m_socket, m_peer);
+    if (state == 0)
+        return result;
+    const std::int64_t micros = m_timeoutSecs * MicrosPerSecond;
+    const bool connected = Retry([&](unsigned int attempt) {
+        if (attempt > 1) {
+            Trace("Connect attempt #:%d\n", attempt);
+            return ConnectAttempted(platform::SocketConnect(m_socket, m_peer, micros));
+        }
+        // SocketConnect goes on waiting for the attempt under way.
+        return ConnectAttempted(state == platform::SocketWouldBlock
+                                    ? platform::SocketConnect(m_socket, m_peer, micros)
+                                    : platform::SocketError);
+    });
+    if (!connected)
+        ConnectFailed();
+    // A send failed on a made connection stands; otherwise nothing went out.
+    return result != platform::SocketWouldBlock && state == platform::SocketWouldBlock
+               ? result
+               : platform::SocketSend(m_socket, m_requestBuf, m_requestLen);
 }
 
 int CHttp::Reconnect() {
     Trace("reconnecting: connection %d of %d\n", m_connections + 1, ConnectionsPerExchange);
     DisconnectSocket();
     CreateSocket();
-    ConnectSocket();
+    ConnectSocket(ConnectWait::InConnect);
     // Whatever had arrived belongs to the interrupted reply.
     m_headerFill = 0;
     m_headerLen = 0;
@@ -134,7 +186,7 @@ void CHttp::SafeSend() {
     const bool sent = Retry([&](unsigned int attempt) {
         tried = attempt;
         Trace("send attempt #%d\n", attempt);
-        int result = platform::SocketSend(m_socket, m_requestBuf, m_requestLen);
+        int result = m_connecting ? SendWhileConnecting() : platform::SocketSend(m_socket, m_requestBuf, m_requestLen);
         if (result == platform::SocketWouldBlock) {
             const int ready = platform::SocketWaitWritable(m_socket, m_timeoutSecs * MicrosPerSecond);
             result = ready > 0 ? platform::SocketSend(m_socket, m_requestBuf, m_requestLen) : platform::SocketError;

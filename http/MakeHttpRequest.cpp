@@ -82,7 +82,7 @@ std::int32_t Exchange(const std::string& strIPAddress, std::uint32_t dwPort, con
     vcom::ScopedLock lock(HttpRequestLock);
     // Destroyed (socket closed) before the lock is released.
     CHttp http;
-    http.Connect(strIPAddress.c_str(), static_cast<int>(dwPort));
+    http.ConnectBeforeSend(strIPAddress.c_str(), static_cast<int>(dwPort));
     SendRequest(http, strAgent, strRequestHeader, ppMessage);
     if (!http.ReadReply(body))
         vcom::Fail(vcom::Failure);

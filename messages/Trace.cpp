@@ -162,6 +162,8 @@ void TraceRefused(const char* format, ...) {
     va_end(args);
 }
 
+bool Tracing() { return Enabled(); }
+
 void SetTraceDestination(const char* destination) {
     TraceState& state = State();
     vcom::ScopedLock guard(state.lock);

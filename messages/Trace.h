@@ -28,6 +28,10 @@ void Trace(const char* format, ...) TARN_PRINTF_FORMAT(1, 2);
 void TraceFailed(const char* format, ...) TARN_PRINTF_FORMAT(1, 2);
 void TraceRefused(const char* format, ...) TARN_PRINTF_FORMAT(1, 2);
 
+// Whether lines are being written. A step that could take place later when
+// nobody reads the trace asks, so that a read trace keeps its order.
+bool Tracing();
+
 // Tests: from now on trace to destination ("stderr" or a file), or nowhere
 // for null, instead of what TARN_TRACE says.
 void SetTraceDestination(const char* destination);

@@ -38,6 +38,15 @@ bool ResolveHostIpv4(const char* host, std::uint8_t (&address)[4]);
 // A second call on the same socket after a time-out goes on waiting for the
 // same attempt.
 int SocketConnect(SocketHandle socket, const Ipv4Endpoint& endpoint, std::int64_t micros);
+// connect without waiting for the peer where the system lets a connection
+// finish on its own (POSIX): 0 when made at once, SocketWouldBlock while the
+// peer has not answered yet (SocketConnect on the socket then waits for this
+// same attempt), or SocketError. Elsewhere (WinSock) it is SocketConnect.
+int SocketConnectStart(SocketHandle socket, const Ipv4Endpoint& endpoint, std::int64_t micros);
+// How the attempt SocketConnectStart left under way stands, without waiting:
+// 0 when the connection is made, SocketWouldBlock while the peer has not
+// answered, SocketError when the attempt failed.
+int SocketConnectState(SocketHandle socket, const Ipv4Endpoint& endpoint);
 // select on this socket alone, for reading or for writing: 1 when ready, 0
 // on time-out, SocketError. The wait is micros of scaled time (platform/Time.h).
 int SocketWaitReadable(SocketHandle socket, std::int64_t micros);

@@ -66,6 +66,25 @@ int Wait(SocketHandle socket, short events, std::int64_t micros, short* revents 
     }
 }
 
+sockaddr_in Peer(const Ipv4Endpoint& endpoint) {
+    sockaddr_in peer{};
+    peer.sin_family = AF_INET;
+    peer.sin_port = htons(endpoint.port);
+    std::memcpy(&peer.sin_addr, endpoint.address, sizeof endpoint.address);
+    return peer;
+}
+
+// The result of a connect() that returned rc. On loopback the peer has
+// usually answered by the time connect() returns, yet it still reports
+// EINPROGRESS: the caller learns the outcome from its first send.
+int ConnectResult(int rc) {
+    if (rc == 0 || errno == EISCONN)
+        return 0;
+    if (errno == EINPROGRESS || errno == EALREADY || errno == EINTR)
+        return SocketWouldBlock;
+    return Failed(errno);
+}
+
 // The result of a send or recv that did not move bytes.
 int NotMoved(int error) {
     if (error == EAGAIN || error == EWOULDBLOCK)
@@ -157,23 +176,9 @@ bool ResolveHostIpv4(const char* host, std::uint8_t (&address)[4]) {
 }
 
 int SocketConnect(SocketHandle socket, const Ipv4Endpoint& endpoint, std::int64_t micros) {
-    int error = 0;
-    if (TakeSocketFault(SocketCall::Connect, error))
-        return Failed(error);
-    sockaddr_in peer{};
-    peer.sin_family = AF_INET;
-    peer.sin_port = htons(endpoint.port);
-    std::memcpy(&peer.sin_addr, endpoint.address, sizeof endpoint.address);
-    const auto attempt = [&] { return connect(Fd(socket), reinterpret_cast<const sockaddr*>(&peer), sizeof peer); };
-    int rc = attempt();
-    // After a failed attempt Linux keeps the socket "connecting" and answers
-    // the next connect() with ECONNABORTED only to reset it: try once more.
-    if (rc != 0 && errno == ECONNABORTED)
-        rc = attempt();
-    if (rc == 0 || errno == EISCONN)
-        return 0;
-    if (errno != EINPROGRESS && errno != EALREADY && errno != EINTR)
-        return Failed(errno);
+    const int started = SocketConnectStart(socket, endpoint, micros);
+    if (started != SocketWouldBlock)
+        return started;
     short revents = 0;
     const int ready = Wait(socket, POLLOUT, micros, &revents);
     if (ready == SocketError)
@@ -188,6 +193,26 @@ int SocketConnect(SocketHandle socket, const Ipv4Endpoint& endpoint, std::int64_
     if (getsockopt(Fd(socket), SOL_SOCKET, SO_ERROR, &failure, &size) != 0)
         return Failed(errno);
     return failure == 0 ? 0 : Failed(failure);
+}
+
+int SocketConnectStart(SocketHandle socket, const Ipv4Endpoint& endpoint, std::int64_t) {
+    int error = 0;
+    if (TakeSocketFault(SocketCall::Connect, error))
+        return Failed(error);
+    const sockaddr_in peer = Peer(endpoint);
+    const auto attempt = [&] { return connect(Fd(socket), reinterpret_cast<const sockaddr*>(&peer), sizeof peer); };
+    int rc = attempt();
+    // After a failed attempt Linux keeps the socket "connecting" and answers
+    // the next connect() with ECONNABORTED only to reset it: try once more.
+    if (rc != 0 && errno == ECONNABORTED)
+        rc = attempt();
+    return ConnectResult(rc);
+}
+
+// A second connect() reports on the attempt under way without starting one.
+int SocketConnectState(SocketHandle socket, const Ipv4Endpoint& endpoint) {
+    const sockaddr_in peer = Peer(endpoint);
+    return ConnectResult(connect(Fd(socket), reinterpret_cast<const sockaddr*>(&peer), sizeof peer));
 }
 
 int SocketWaitReadable(SocketHandle socket, std::int64_t micros) { return Wait(socket, POLLIN, micros); }

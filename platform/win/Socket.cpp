@@ -137,6 +137,25 @@ int SocketConnect(SocketHandle socket, const Ipv4Endpoint& endpoint, std::int64_
     return Failed(failure != 0 ? failure : WSAECONNREFUSED);
 }
 
+// WinSock never finishes a connection within connect(): nothing is gained by
+// leaving the wait to the first send.
+int SocketConnectStart(SocketHandle socket, const Ipv4Endpoint& endpoint, std::int64_t micros) {
+    return SocketConnect(socket, endpoint, micros);
+}
+
+int SocketConnectState(SocketHandle socket, const Ipv4Endpoint& endpoint) {
+    sockaddr_in peer{};
+    peer.sin_family = AF_INET;
+    peer.sin_port = htons(endpoint.port);
+    std::memcpy(&peer.sin_addr, endpoint.address, sizeof endpoint.address);
+    if (connect(Sock(socket), reinterpret_cast<const sockaddr*>(&peer), sizeof peer) == 0)
+        return 0;
+    const int state = WSAGetLastError();
+    if (state == WSAEISCONN)
+        return 0;
+    return state == WSAEWOULDBLOCK || state == WSAEALREADY || state == WSAEINVAL ? SocketWouldBlock : SocketError;
+}
+
 int SocketWaitReadable(SocketHandle socket, std::int64_t micros) { return Wait(socket, false, micros); }
 
 int SocketWaitWritable(SocketHandle socket, std::int64_t micros) { return Wait(socket, true, micros); }

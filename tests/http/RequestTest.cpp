@@ -116,13 +116,32 @@ TEST_F(RequestTest, ResolutionAndConnectFailOnlyTheSecondTime) {
     }
 }
 
+// A connection ConnectBeforeSend leaves under way fails the first send as
+// it fails Connect.
+const struct {
+    const char* way;
+    void (*run)(CHttp& http, std::uint16_t port);
+} ConnectWays[] = {
+    {.way = "Connect", .run = [](CHttp& http, std::uint16_t port) { http.Connect("127.0.0.1", port); }},
+    {.way = "ConnectBeforeSend and a send",
+     .run = [](CHttp& http, std::uint16_t port) {
+         http.ConnectBeforeSend("127.0.0.1", port);
+         http.SendPostRequest("a", "/t", nullptr, nullptr, 0);
+     }},
+};
+
 TEST_F(RequestTest, RefusedConnectionNamesSocketAndTheError) {
-    const std::string failure = FailureText([&] { CHttp().Connect("127.0.0.1", tarntest::loopback::UnusedPort()); });
-    // The number is whatever the second connect on the same socket gives:
-    // refused on Linux, aborted under Wine.
-    const std::string start = "CHttp::Connect : call to ::socket failed - error code = ";
-    ASSERT_EQ(failure.substr(0, start.size()), start);
-    EXPECT_GT(std::stoi(failure.substr(start.size())), 0);
+    for (const auto& way : ConnectWays) {
+        const std::string failure = FailureText([&] {
+            CHttp http;
+            way.run(http, tarntest::loopback::UnusedPort());
+        });
+        // The number is whatever the second connect on the same socket gives:
+        // refused on Linux, aborted under Wine.
+        const std::string start = "CHttp::Connect : call to ::socket failed - error code = ";
+        ASSERT_EQ(failure.substr(0, start.size()), start) << way.way;
+        EXPECT_GT(std::stoi(failure.substr(start.size())), 0) << way.way;
+    }
 }
 
 // A 0-byte send is a failed attempt without re-connection; any other failed
@@ -183,14 +202,20 @@ TEST_F(RequestTest, ConnectionNeitherAcceptedNorRefusedTimesOut) {
     const auto queued = tarntest::loopback::ConnectTo(port);
     ASSERT_NE(queued, tarntest::loopback::NoSocket);
     ShortenWaits(1000);
-    const std::string failure = FailureText([&] { CHttp().Connect("127.0.0.1", port); });
+    for (const auto& way : ConnectWays) {
+        const std::string failure = FailureText([&] {
+            CHttp http;
+            way.run(http, port);
+        });
+        const std::string start = "CHttp::Connect : call to ::socket failed - error code = ";
+        ASSERT_EQ(failure.substr(0, start.size()), start) << way.way;
+        EXPECT_EQ(platform::SocketErrorText(std::stoi(failure.substr(start.size()))).rfind("timed out", 0), 0u)
+            << way.way;
+    }
     Restore();
     tarntest::loopback::Close(queued);
     tarntest::loopback::Close(listener);
     tarntest::loopback::Cleanup();
-    const std::string start = "CHttp::Connect : call to ::socket failed - error code = ";
-    ASSERT_EQ(failure.substr(0, start.size()), start);
-    EXPECT_EQ(platform::SocketErrorText(std::stoi(failure.substr(start.size()))).rfind("timed out", 0), 0u);
 }
 
 TEST_F(RequestTest, TeardownFailuresAreOnlyTraced) {
