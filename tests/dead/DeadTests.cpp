@@ -22,7 +22,7 @@
 #include "dead/MessageFactory.h"
 #include "dead/RPCException.h"
 #include "dead/Stream.h"
-#include "tests/support/LibraryText.h"
+#include "tests/support/HostCalls.h"
 #include "tests/support/ServiceRecordBytes.h"
 #include "vcom/Ref.h"
 
