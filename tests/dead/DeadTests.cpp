@@ -313,7 +313,8 @@ TEST(MessageFactory, DecodingGoldenReplies) {
 }
 
 // Each factory operation sets its fields in its order; every record then goes
-// through Write -> DecodeRequest / DecodeReply and back unchanged.
+// through Write -> DecodeRequest / DecodeReply and back unchanged. Getters by
+// field name are the Records tests'.
 TEST(MessageFactory, CreateWriteDecodeRoundTrip) {
     auto f = Factory();
     const std::string big(70000, 'x');
@@ -342,26 +343,16 @@ TEST(MessageFactory, CreateWriteDecodeRoundTrip) {
          EncodeReply(4, 0, {{"key", "K\x01\xff"}, {"lifetime", "3600"}})},
     };
     EXPECT_EQ(err, 0);
-    std::vector<vcom::ref<vcom::IComponent>> back;
+    // What decodes writes the same bytes again: every field was read back.
     for (const auto& c : cases) {
         ASSERT_TRUE(c.record);
         EXPECT_TRUE(Encode(c.record.get()) == c.wire);
         std::uint32_t position = 0;
-        back.push_back(Decode(c.reply, c.wire, &err, &position));
-        ASSERT_TRUE(back.back());
+        auto back = Decode(c.reply, c.wire, &err, &position);
+        ASSERT_TRUE(back);
         EXPECT_EQ(position, c.wire.size());
-        EXPECT_TRUE(Encode(back.back().get()) == c.wire);
+        EXPECT_TRUE(Encode(back.get()) == c.wire);
     }
-    auto q = As<IAddressRequestFields>(back[1].get());
-    EXPECT_EQ(Take(q->GetProduct()) + Take(q->GetCategory()) + Take(q->GetServer()) + Take(q->GetAtt1()), "pcsx");
-    auto c = As<ICustomerRequestFields>(back[3].get());
-    EXPECT_EQ(Take(c->GetContextId()) + Take(c->GetProduct()) + Take(c->GetPublic()) + Take(c->GetPassword()) +
-                  Take(c->GetEventName()) + Take(c->GetMachine()) + Take(c->GetLanguage()),
-              "ctxPpubpwevMen");
-    EXPECT_EQ(Take(As<IAddressReplyFields>(back[6].get())->GetServerList()), big);
-    auto t = As<ITicketReplyFields>(back[7].get());
-    EXPECT_EQ(Take(t->GetKey()) + "/" + Take(t->GetLifetime()), "K\x01\xff/3600");
-
     vcom::ref<vcom::IComponent> k(f->CreateAddressRequest(2008, &err, "p", "c", "s", nullptr));
     ASSERT_TRUE(k); // the interface asked for, or a refusal
     EXPECT_EQ(Take(static_cast<IAddressRequestFields*>(k.get())->GetServer()), "s");
