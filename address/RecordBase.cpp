@@ -34,6 +34,9 @@ std::int32_t NamedField::Read(Dead::Stream& stream) {
 
 namespace {
 
+// A string on the wire starts with its length, a 32-bit value.
+constexpr std::uint32_t kLengthBytes = 4;
+
 // Puts the cursor and the content back where they were before a failed write
 // or read; the buffer's status is left to the caller.
 void Restore(Dead::Buffer& buffer, std::uint32_t position, std::uint32_t length) {
@@ -74,7 +77,7 @@ std::int32_t RecordCore::Write(Dead::Stream* stream) {
             return vcom::Failure;
         }
         for (std::size_t i = 0; i < ListCount(); ++i) {
-            if (m_lists[i].size() > 0xFFFFu) {
+            if (m_lists[i].Size() > 0xFFFFu) {
                 Restore(buffer, position, length);
                 return vcom::Failure;
             }
@@ -82,11 +85,17 @@ std::int32_t RecordCore::Write(Dead::Stream* stream) {
         if (m_shape == Shape::Reply)
             stream->WriteUInt16(m_status);
         for (std::size_t i = 0; i < ListCount(); ++i)
-            stream->WriteUInt16(static_cast<std::uint16_t>(m_lists[i].size()));
+            stream->WriteUInt16(static_cast<std::uint16_t>(m_lists[i].Size()));
         std::int32_t failed = buffer.Status();
         for (std::size_t i = 0; i < ListCount(); ++i) {
-            for (const NamedField& field : m_lists[i]) {
+            for (const NamedField& field : m_lists[i].fields) {
                 const std::int32_t status = field.Write(*stream);
+                if (failed == Dead::BufferOk)
+                    failed = status;
+            }
+            const NamedField blank;
+            for (std::uint32_t n = 0; n < m_lists[i].blank; ++n) {
+                const std::int32_t status = blank.Write(*stream);
                 if (failed == Dead::BufferOk)
                     failed = status;
             }
@@ -111,7 +120,7 @@ std::int32_t RecordCore::Write(Dead::Stream* stream) {
 
 // Wire order without the envelope, appending to the lists. A
 // stream that runs short is no failure: counts that cannot be read are 0,
-// fields that cannot be read are appended empty. The result is 0, or -4 when
+// fields that cannot be read are appended empty (counted, once no length fits). The result is 0, or -4 when
 // a field cannot be allocated (position restored, fields appended so far
 // stay).
 std::int32_t RecordCore::Read(Dead::Stream* stream) {
@@ -127,11 +136,18 @@ std::int32_t RecordCore::Read(Dead::Stream* stream) {
         for (std::size_t i = 0; i < ListCount(); ++i)
             stream->ReadUInt16(counts[i]);
         for (std::size_t i = 0; i < ListCount(); ++i) {
+            FieldList& list = m_lists[i];
             for (std::uint32_t n = 0; n < counts[i]; ++n) {
+                // Fewer bytes than a string's length: every field from here on reads empty.
+                if (buffer.Length() - buffer.Position() < kLengthBytes) {
+                    list.blank += counts[i] - n;
+                    break;
+                }
+                list.Unfold();
                 // Appended first and read in place: the bytes go from the
                 // buffer into the field's strings once and stay there.
-                m_lists[i].emplace_back();
-                m_lists[i].back().Read(*stream);
+                list.fields.emplace_back();
+                list.fields.back().Read(*stream);
             }
         }
         return vcom::Success;
@@ -153,7 +169,9 @@ std::int32_t RecordCore::Set(const char* name, const char* text) {
     try {
         NamedField field(name, text);
         vcom::ScopedLock guard(m_lock);
-        KindList().push_back(std::move(field));
+        FieldList& list = KindList();
+        list.Unfold();
+        list.fields.push_back(std::move(field));
         return vcom::Success;
     } catch (...) {
         return vcom::OutOfMemory;
@@ -163,10 +181,13 @@ std::int32_t RecordCore::Set(const char* name, const char* text) {
 char* RecordCore::Get(const char* name) {
     try {
         vcom::ScopedLock guard(m_lock);
-        for (const NamedField& field : KindList()) {
+        const FieldList& list = KindList();
+        for (const NamedField& field : list.fields) {
             if (field.Name() == name)
                 return vcom::CopyOut(field.Value());
         }
+        if (list.blank > 0 && name && *name == '\0')
+            return vcom::CopyOut(std::string());
     } catch (...) {
     }
     return nullptr;
@@ -174,7 +195,7 @@ char* RecordCore::Get(const char* name) {
 
 std::int32_t RecordCore::Count(std::size_t list) {
     vcom::ScopedLock guard(m_lock);
-    return static_cast<std::int32_t>(m_lists[list].size());
+    return static_cast<std::int32_t>(m_lists[list].Size());
 }
 
 std::uint16_t RecordCore::Status() {

@@ -38,7 +38,20 @@ private:
     std::string m_value;
 };
 
-using FieldList = std::vector<NamedField>;
+// A list of named fields. Fields that lay past the end of the data read as
+// empty name and value; once nothing more can be read they are only counted
+// (`blank`, after `fields`), since a reply of a few bytes may declare 65,535.
+struct FieldList {
+    std::vector<NamedField> fields;
+    std::uint32_t blank = 0;
+
+    std::size_t Size() const { return fields.size() + blank; }
+    // Before a field is appended: the counted blank fields become real ones, in their place.
+    void Unfold() {
+        fields.resize(Size());
+        blank = 0;
+    }
+};
 
 // The state and behaviour of every record, request or reply.
 //   request: lists[0] is the first list (nothing sets it), lists[1] the second

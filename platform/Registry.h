@@ -41,8 +41,9 @@ class RegKey;
 // between its reads and its writes. Keys opened under a change must be closed
 // before it ends.
 //
-// Where the target offers no registry transactions to an ordinary process
-// (Windows), every write lands at once and Commit() only reports success; the
+// Where the target has no registry transactions the library can count on
+// (Windows: the transacted registry is deprecated, and Wine ignores the
+// transaction), every write lands at once and Commit() only reports success; the
 // callers order their writes so that a change cut short there still leaves
 // usable values.
 class RegTransaction {

@@ -421,10 +421,11 @@ TEST(HostileInput, CountsOf65535WithNoData) {
     EXPECT_EQ(As<IReplyStatus>(reply.get())->GetStatus(), 65535);
     EXPECT_EQ(As<IReplyStatus>(reply.get())->GetFieldCount(), 65535);
     EXPECT_EQ(As<ITicketReplyFields>(reply.get())->GetKey(), nullptr);
-    // Reading appends: one more field makes 65536, which has no 16-bit count.
-    Stream more = StreamOf(Hex("00 00 00 01"));
+    // Reading appends after the empty ones: one more field makes 65536, which has no 16-bit count.
+    Stream more = StreamOf(Hex("00 00 00 01") + FieldBytes({{"key", "K"}}));
     ASSERT_EQ(As<IMessage>(reply.get())->Read(&more), 0);
     EXPECT_EQ(As<IReplyStatus>(reply.get())->GetFieldCount(), 65536);
+    EXPECT_EQ(Take(As<ITicketReplyFields>(reply.get())->GetKey()), "K");
     Stream out = Stream::Growable(80, 1u << 20);
     EXPECT_EQ(As<IMessage>(reply.get())->Write(&out), vcom::Failure);
     EXPECT_EQ(out.GetBuffer().Length(), 0u);
