@@ -11,14 +11,14 @@
 #include <tarnclient/TarnClient.h>
 
 #include "address/ServerAddressList.h"
-#include "tests/host/HostHelpers.h"
+#include "tests/support/HostCalls.h"
 #include "vcom/Component.h"
 #include "vcom/MemHolder.h"
 #include "vcom/Ref.h"
 
 namespace {
 
-using hosttest::Take;
+using tarntest::Take;
 using tarnclient::IServerAddress;
 using tarnclient::IServerAddressList;
 
@@ -118,7 +118,7 @@ TEST_F(ServerAddressListTest, EachElementHandedOutCarriesOneReferenceAndOutlives
     ASSERT_NE(kept, nullptr);
     ASSERT_EQ(kept, again);
     // The list's reference and the two handed out.
-    EXPECT_EQ(hosttest::Count(kept), 3);
+    EXPECT_EQ(tarntest::Count(kept), 3);
     again->Release();
     EXPECT_EQ(list->Release(), 0);
     list.detach();

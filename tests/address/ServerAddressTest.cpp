@@ -8,23 +8,18 @@
 
 #include <tarnclient/TarnClient.h>
 
-#include "tests/host/HostHelpers.h"
+#include "tests/support/HostCalls.h"
 
 namespace {
 
-using hosttest::Take;
+using tarntest::Take;
 using tarnclient::IServerAddress;
 
 // A record from the factory, or null; err receives the factory's code.
 IServerAddress* Create(const char* name, const char* address, std::int32_t uc, std::int32_t& err,
                        std::int32_t id = IServerAddress::Id) {
-    tarnclient::IComponentFactory* factory = TarnClientLib_GetComponentFactory();
-    tarnclient::ICoreFactory* core = hosttest::CoreFactory(factory);
-    factory->Release();
     err = 12345;
-    auto* record = static_cast<IServerAddress*>(core->CreateServerAddress(id, name, address, &err, uc));
-    core->Release();
-    return record;
+    return static_cast<IServerAddress*>(tarntest::Core()->CreateServerAddress(id, name, address, &err, uc));
 }
 
 TEST(ServerAddress, SplitsAtTheFirstColonReadsThePortAsAtoiKeepsTheRest) {
@@ -54,13 +49,25 @@ TEST(ServerAddress, SplitsAtTheFirstColonReadsThePortAsAtoiKeepsTheRest) {
     }
 }
 
-// Missing texts are refused in tests/host.
-TEST(ServerAddress, RefusesAnAddressWithoutColonAndOtherIds) {
-    std::int32_t err = 0;
-    EXPECT_EQ(Create("n", "10.0.0.5;7000", 1, err), nullptr);
-    EXPECT_EQ(err, vcom::InvalidArgument);
-    EXPECT_EQ(Create("n", "h:1", 0, err, tarnclient::IServerAddressList::Id), nullptr);
-    EXPECT_EQ(err, vcom::Failure);
+TEST(ServerAddress, RefusesMissingTextsAnAddressWithoutColonAndOtherIds) {
+    const struct {
+        const char* name;
+        const char* address;
+        std::int32_t id;
+        std::int32_t err;
+    } cases[] = {
+        {nullptr, "10.0.0.5:7000", IServerAddress::Id, vcom::InvalidArgument},
+        {"", "10.0.0.5:7000", IServerAddress::Id, vcom::InvalidArgument},
+        {"a", nullptr, IServerAddress::Id, vcom::InvalidArgument},
+        {"a", "", IServerAddress::Id, vcom::InvalidArgument},
+        {"n", "10.0.0.5;7000", IServerAddress::Id, vcom::InvalidArgument},
+        {"n", "h:1", tarnclient::IServerAddressList::Id, vcom::Failure},
+    };
+    for (const auto& c : cases) {
+        std::int32_t err = 0;
+        EXPECT_EQ(Create(c.name, c.address, 1, err, c.id), nullptr);
+        EXPECT_EQ(err, c.err) << (c.name ? c.name : "<null>") << " " << (c.address ? c.address : "<null>");
+    }
 }
 
 } // namespace

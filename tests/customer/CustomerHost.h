@@ -13,20 +13,18 @@
 #include <gtest/gtest.h>
 #include <tarnclient/TarnClient.h>
 
-#include "tests/support/LibraryText.h"
+#include "tests/support/HostCalls.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/ServiceRecordBytes.h"
 
 namespace customertest {
 
 using tarnclient::Ref;
+using tarntest::Core;
 using tarntest::Take;
 
 // Null (and a code) wherever the library gives nothing, so the torture runs
 // can use them too.
-inline Ref<tarnclient::ICoreFactory> Core(std::int32_t* err) {
-    return Ref<vcom::IComponent>(TarnClientLib_GetComponentFactory()).As<tarnclient::ICoreFactory>(err);
-}
 
 template <class I = vcom::IComponent>
 Ref<I> NewCustomerManager(const std::string& address, std::int32_t* err, std::int32_t id = I::Id) {

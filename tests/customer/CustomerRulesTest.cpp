@@ -1,6 +1,5 @@
 // The rules a host cannot reach exactly: the public-name message, which
-// application errors let the user try again, the lifetime text, and the
-// 40-byte prompt fields.
+// application errors let the user try again, and the 40-byte prompt fields.
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -31,13 +30,6 @@ TEST(CustomerRulesTest, CorrectableCodesAreExactlyTheListedOnes) {
                                                3003, 3004, 4000, 4001, 4002, 4003, 4006, 4007};
     for (std::uint32_t code = 0; code <= 0xFFFF; ++code)
         EXPECT_EQ(IsCorrectableError(code), std::count(listed.begin(), listed.end(), code) == 1) << code;
-}
-
-TEST(CustomerRulesTest, LifetimeIsReadLikeADecimalNumber) {
-    const std::pair<const char*, long> cases[] = {{"3600", 3600}, {"  +42s", 42}, {"\t-7", -7},
-                                                  {"0x10", 0},    {"soon", 0},    {"", 0}};
-    for (const auto& c : cases)
-        EXPECT_EQ(LifetimeValue(c.first), c.second) << c.first;
 }
 
 TEST(CustomerRulesTest, PromptTextIsCutToThirtyNineAndNeverWrittenBeyondItsField) {

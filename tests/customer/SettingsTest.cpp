@@ -8,8 +8,8 @@
 namespace customertest {
 namespace {
 
-const char kServletKey[] = "Software\\Orvane\\Tarn\\Config\\CMS Servlet Names";
-const char kConfigKey[] = "Software\\Orvane\\Tarn\\Config";
+using tarntest::kConfigKey;
+using tarntest::kServletKey;
 const char kMachineIdValue[] = "Machine ID";
 
 void SetServletNames(bool withEmail) {

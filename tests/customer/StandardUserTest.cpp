@@ -3,16 +3,16 @@
 // lacks, and the login, in the user's own store.
 #include "platform/UserSecret.h"
 #include "tests/customer/CustomerHost.h"
-#include "tests/support/RegistryFaults.h"
 #include "tests/support/RegistryValues.h"
+#include "tests/support/TestEnvironment.h"
 
 namespace customertest {
 namespace {
 
-const char kServletKey[] = "Software\\Orvane\\Tarn\\Config\\CMS Servlet Names";
-const char kConfigKey[] = "Software\\Orvane\\Tarn\\Config";
-const char kUserLogKey[] = "Software\\Orvane\\Tarn\\User Log";
-const char kMostRecentlyUsed[] = "Most Recently Used";
+using tarntest::kConfigKey;
+using tarntest::kMostRecentlyUsed;
+using tarntest::kServletKey;
+using tarntest::kUserLogKey;
 
 struct Value {
     const char* key;

@@ -4,37 +4,23 @@
 
 #include <tarnclient/TarnClient.h>
 
-#include "tests/host/HostHelpers.h"
+#include "tests/support/HostCalls.h"
 #include "tests/support/RegistryValues.h"
 
-using hosttest::Take;
 using tarnclient::IServerLocation;
+using tarnclient::Ref;
+using tarntest::Take;
 
 namespace {
 
-const char kConfigKey[] = "Software\\Orvane\\Tarn\\Config";
+using tarntest::kConfigKey;
 
 // Every test runs in a process of its own: the first successful call fixes
 // the configuration for the life of the process.
-class Configuration : public testing::Test {
-protected:
-    void SetUp() override {
-        m_factory = TarnClientLib_GetComponentFactory();
-        m_core = hosttest::CoreFactory(m_factory);
-        ASSERT_NE(m_core, nullptr);
-    }
-    void TearDown() override {
-        m_core->Release();
-        m_factory->Release();
-    }
-
-    IServerLocation* Get(const char* address, std::int32_t* err, std::int32_t id = IServerLocation::Id) {
-        return static_cast<IServerLocation*>(m_core->GetConfiguration(id, err, address));
-    }
-
-    tarnclient::IComponentFactory* m_factory = nullptr;
-    tarnclient::ICoreFactory* m_core = nullptr;
-};
+Ref<IServerLocation> Get(const char* address, std::int32_t* err, std::int32_t id = IServerLocation::Id) {
+    *err = 99;
+    return Ref<IServerLocation>::Adopt(tarntest::Core()->GetConfiguration(id, err, address));
+}
 
 struct Split {
     const char* text;
@@ -42,17 +28,16 @@ struct Split {
     std::int32_t port;
 };
 
-class LocationText : public Configuration, public testing::WithParamInterface<Split> {};
+class LocationText : public testing::TestWithParam<Split> {};
 
 TEST_P(LocationText, SplitsAtTheFirstColonAndReadsThePortAsAtoiDoes) {
     std::int32_t err = 99;
-    IServerLocation* location = Get(GetParam().text, &err);
-    ASSERT_NE(location, nullptr);
+    auto location = Get(GetParam().text, &err);
+    ASSERT_TRUE(location);
     EXPECT_EQ(err, vcom::Success);
     EXPECT_EQ(Take(location->GetAddress()), GetParam().text);
     EXPECT_EQ(Take(location->GetHost()), GetParam().host);
     EXPECT_EQ(location->GetPort(), GetParam().port);
-    location->Release();
 }
 
 INSTANTIATE_TEST_SUITE_P(Configuration, LocationText,
@@ -61,94 +46,63 @@ INSTANTIATE_TEST_SUITE_P(Configuration, LocationText,
                                          Split{"host:80x", "host", 80}, Split{"a:b:c", "a", 0},
                                          Split{"h: -12", "h", -12}, Split{"h:+7", "h", 7}));
 
-TEST_F(Configuration, TheFirstSuccessfulCallFixesTheLocation) {
-    std::int32_t err = 99;
-    IServerLocation* first = Get("10.0.0.5:8080", &err);
-    ASSERT_NE(first, nullptr);
-    IServerLocation* second = Get("192.168.0.1:1", &err);
-    EXPECT_EQ(second, first);
-    EXPECT_EQ(err, vcom::Success);
-    EXPECT_EQ(Take(second->GetAddress()), "10.0.0.5:8080");
-    second->Release();
-    first->Release();
-}
-
-TEST_F(Configuration, AnAddressWithoutColonFailsAndLeavesNothingBehind) {
+// A failed call fixes nothing; the first successful one fixes the location,
+// which no Release destroys.
+TEST(Configuration, TheFirstSuccessfulCallFixesTheLocationForGood) {
     std::int32_t err = 0;
-    EXPECT_EQ(Get("10.0.0.5", &err), nullptr);
+    EXPECT_FALSE(Get("10.0.0.5", &err));
     EXPECT_EQ(err, vcom::InvalidArgument);
-    IServerLocation* location = Get("10.0.0.6:1", &err);
-    ASSERT_NE(location, nullptr);
-    EXPECT_EQ(Take(location->GetHost()), "10.0.0.6");
-    location->Release();
+    auto first = Get("10.0.0.5:8080", &err);
+    ASSERT_TRUE(first);
+    auto second = Get("192.168.0.1:1", &err);
+    EXPECT_EQ(second.get(), first.get());
+    EXPECT_EQ(err, vcom::Success);
+    EXPECT_EQ(second->Release(), 0);
+    EXPECT_EQ(second->Release(), 0);
+    second.detach();
+    EXPECT_EQ(Get(nullptr, &err).get(), first.get());
+    EXPECT_EQ(Take(first->GetAddress()), "10.0.0.5:8080");
 }
 
-TEST_F(Configuration, IsNeverDestroyedByRelease) {
+TEST(Configuration, AnswersOnlyItsOwnInterface) {
     std::int32_t err = 0;
-    IServerLocation* location = Get("h:1", &err);
-    ASSERT_NE(location, nullptr);
-    EXPECT_EQ(location->Release(), 0);
-    EXPECT_EQ(location->Release(), 0);
-    IServerLocation* again = Get(nullptr, &err);
-    EXPECT_EQ(again, location);
-    EXPECT_EQ(Take(again->GetAddress()), "h:1");
-    again->Release();
-}
-
-TEST_F(Configuration, AnswersOnlyItsOwnInterface) {
-    std::int32_t err = 0;
-    EXPECT_EQ(Get("h:1", &err, 2006), nullptr);
+    EXPECT_FALSE(Get("h:1", &err, 2006));
     EXPECT_EQ(err, vcom::Failure);
-    IServerLocation* location = Get("h:1", &err, 0);
-    ASSERT_NE(location, nullptr);
+    auto location = Get("h:1", &err, 0);
+    ASSERT_TRUE(location);
     EXPECT_TRUE(location->Supports(0));
     EXPECT_TRUE(location->Supports(4000));
     EXPECT_FALSE(location->Supports(1000));
     EXPECT_EQ(location->Reserved(0, 0, 0, 0, 0), vcom::NotImplemented);
-    location->Release();
 }
 
-TEST_F(Configuration, WithoutAnAddressReadsTheRegistryAndRetriesAfterAFailure) {
+// Without an address the registry's "QAS Address" is read, again after every
+// failure; it ends at its first zero byte whatever its type.
+TEST(Configuration, WithoutAnAddressReadsTheRegistryAndRetriesAfterAFailure) {
     std::int32_t err = 0;
-    EXPECT_EQ(Get(nullptr, &err), nullptr) << "no key";
+    EXPECT_FALSE(Get(nullptr, &err)) << "no key";
     EXPECT_EQ(err, vcom::Failure);
-
     tarntest::CreateRegistryKey(kConfigKey);
-    EXPECT_EQ(Get("", &err), nullptr) << "no value";
+    EXPECT_FALSE(Get("", &err)) << "no value";
     EXPECT_EQ(err, vcom::Failure);
-
-    tarntest::SetRegistryText(kConfigKey, "QAS Address", "10.1.2.3:4567");
-    IServerLocation* location = Get(nullptr, &err);
-    ASSERT_NE(location, nullptr);
-    EXPECT_EQ(err, vcom::Success);
-    EXPECT_EQ(Take(location->GetAddress()), "10.1.2.3:4567");
-    EXPECT_EQ(location->GetPort(), 4567);
-    location->Release();
-}
-
-TEST_F(Configuration, ARegistryValueEndsAtItsFirstZeroByteWhateverItsType) {
+    tarntest::SetRegistryText(kConfigKey, "QAS Address", "localhost");
+    EXPECT_FALSE(Get(nullptr, &err)) << "no colon";
+    EXPECT_EQ(err, vcom::InvalidArgument);
     tarntest::SetRegistryValue(kConfigKey, "QAS Address", tarntest::kRegBinary, std::string("h:12\0junk:9", 11));
-    std::int32_t err = 0;
-    IServerLocation* location = Get(nullptr, &err);
-    ASSERT_NE(location, nullptr);
+    auto location = Get(nullptr, &err);
+    ASSERT_TRUE(location);
+    EXPECT_EQ(err, vcom::Success);
     EXPECT_EQ(Take(location->GetAddress()), "h:12");
-    location->Release();
+    EXPECT_EQ(location->GetPort(), 12);
 }
 
-TEST_F(Configuration, ARegistryValueWithoutTerminatorIsReadToItsEnd) {
+TEST(Configuration, ARegistryValueWithoutTerminatorIsReadToItsEnd) {
     tarntest::SetRegistryValue(kConfigKey, "qas address", tarntest::kRegBinary, "h:13");
     std::int32_t err = 0;
-    IServerLocation* location = Get(nullptr, &err);
-    ASSERT_NE(location, nullptr);
+    auto location = Get(nullptr, &err);
+    ASSERT_TRUE(location);
     EXPECT_EQ(Take(location->GetAddress()), "h:13");
-    location->Release();
-}
-
-TEST_F(Configuration, ARegistryValueWithoutColonIsInvalid) {
-    tarntest::SetRegistryText(kConfigKey, "QAS Address", "localhost");
-    std::int32_t err = 0;
-    EXPECT_EQ(Get(nullptr, &err), nullptr);
-    EXPECT_EQ(err, vcom::InvalidArgument);
+    EXPECT_EQ(location->GetPort(), 13);
 }
 
 } // namespace

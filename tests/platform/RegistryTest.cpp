@@ -11,7 +11,7 @@ using namespace platform;
 
 namespace {
 
-const char kConfig[] = "Software\\Orvane\\Tarn\\Config";
+const char* const kConfig = tarntest::kConfigKey;
 
 std::int32_t Set(RegKey& key, const std::string& name, std::uint32_t type, const std::string& bytes) {
     return key.SetValue(name.c_str(), type, reinterpret_cast<const unsigned char*>(bytes.data()),

@@ -14,8 +14,8 @@ using namespace std::string_literals;
 
 namespace {
 
-const char kKey[] = "Software\\Orvane\\Tarn\\User Log";
-const char kName[] = "Most Recently Used";
+const char* const kKey = tarntest::kUserLogKey;
+const char* const kName = tarntest::kMostRecentlyUsed;
 const std::string kPlain = "alice;wonderland1\0"s;
 
 TEST(UserSecret, KeepsTheBytesForTheUserAndThePasswordOutOfTheStore) {

@@ -13,6 +13,12 @@ constexpr std::uint32_t kRegSz = 1;
 constexpr std::uint32_t kRegBinary = 3;
 constexpr std::uint32_t kRegDword = 4;
 
+// Where the library keeps its settings, and the remembered login.
+constexpr char kConfigKey[] = "Software\\Orvane\\Tarn\\Config";
+constexpr char kServletKey[] = "Software\\Orvane\\Tarn\\Config\\CMS Servlet Names";
+constexpr char kUserLogKey[] = "Software\\Orvane\\Tarn\\User Log";
+constexpr char kMostRecentlyUsed[] = "Most Recently Used";
+
 // Creates the key (and its ancestors) and stores bytes exactly as given.
 void SetRegistryValue(const std::string& keyPath, const std::string& name, std::uint32_t type,
                       const std::string& bytes);

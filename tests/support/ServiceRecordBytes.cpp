@@ -100,4 +100,12 @@ bool ParseRequestRecord(const std::string& bytes, RequestRecord& out) {
            reader.Fields(firstCount, out.first) && reader.Fields(secondCount, out.second) && reader.AtEnd();
 }
 
+bool ParseReplyRecord(const std::string& bytes, ReplyRecord& out) {
+    Reader reader(bytes);
+    std::uint16_t count = 0;
+    out = ReplyRecord();
+    return reader.U16(out.major) && reader.U16(out.minor) && reader.U16(out.status) && reader.U16(count) &&
+           reader.Fields(count, out.fields) && reader.AtEnd();
+}
+
 } // namespace tarntest

@@ -39,8 +39,16 @@ struct RequestRecord {
     RecordFields second;
 };
 
-// Reads a request record; false when the bytes run short or some are left over.
+struct ReplyRecord {
+    std::uint16_t major = 0;
+    std::uint16_t minor = 0;
+    std::uint16_t status = 0;
+    RecordFields fields;
+};
+
+// Read a record; false when the bytes run short or some are left over.
 bool ParseRequestRecord(const std::string& bytes, RequestRecord& out);
+bool ParseReplyRecord(const std::string& bytes, ReplyRecord& out);
 
 } // namespace tarntest
 

@@ -19,6 +19,14 @@ std::string RegistryPath();
 // Windows the resource lives in TarnClient.dll).
 void LoadLibraryModule();
 
+// For the rest of the current test the library meets the machine-wide store
+// as a standard user does: Windows denies it writes under
+// HKEY_LOCAL_MACHINE; on POSIX the test's registry becomes the machine-wide
+// file under a fresh per-user one (TARN_REGISTRY unset). The helpers of
+// RegistryValues.h keep reaching both stores. Unit tests only: it reaches
+// into the platform layer.
+void ActAsStandardUser();
+
 } // namespace tarntest
 
 #endif

@@ -12,6 +12,7 @@
 #include "ServerListXml.h"
 #include "TicketService.h"
 #include "WireClient.h"
+#include "tests/support/ServiceRecordBytes.h"
 
 namespace devserver {
 namespace {
@@ -116,12 +117,16 @@ TEST_F(Handler, ServesPostOnTheAddressPathAndEachServlet) {
 TEST_F(Handler, GrantedTicketHasAFreshKeyAndTheLifetime) {
     data.lifetime = 90;
     const std::string body = CustomerRequestBody("TARNQUEST", "alice", "wonderland1", "launch");
-    const auto first = tarntest::ReadReply(Post("/getTicket", body).body);
-    ASSERT_TRUE(first.decoded);
+    tarntest::ReplyRecord first, second;
+    ASSERT_TRUE(tarntest::ParseReplyRecord(Post("/getTicket", body).body, first));
+    ASSERT_TRUE(tarntest::ParseReplyRecord(Post("/getTicket", body).body, second));
+    EXPECT_EQ(first.minor, tarntest::kTicketReplyMinor);
     EXPECT_EQ(first.status, 0);
-    EXPECT_EQ(first.lifetime, "90");
-    EXPECT_TRUE(std::regex_match(first.key, std::regex("[0-9A-Fa-f]{32}"))) << first.key;
-    EXPECT_NE(first.key, tarntest::ReadReply(Post("/getTicket", body).body).key);
+    ASSERT_EQ(first.fields.size(), 2u);
+    EXPECT_EQ(first.fields[0].first, "key");
+    EXPECT_TRUE(std::regex_match(first.fields[0].second, std::regex("[0-9A-Fa-f]{32}"))) << first.fields[0].second;
+    EXPECT_EQ(first.fields[1], (tarntest::RecordField{"lifetime", "90"}));
+    EXPECT_NE(first.fields[0], second.fields.at(0));
 }
 
 TEST_F(Handler, TransportFaultsActEvenOnABadBody) {

@@ -10,6 +10,7 @@
 #include "DefaultData.h"
 #include "DevServer.h"
 #include "WireClient.h"
+#include "tests/support/ServiceRecordBytes.h"
 
 namespace devserver {
 namespace {
@@ -50,7 +51,9 @@ protected:
             return;
         const auto reply = ParseRawReply(Exchange(port, PostRequest("/addrsrv", GoodQuery())));
         ASSERT_EQ(reply.status, 200);
-        EXPECT_EQ(tarntest::ReadReply(reply.body).status, 0);
+        tarntest::ReplyRecord record;
+        EXPECT_TRUE(tarntest::ParseReplyRecord(reply.body, record));
+        EXPECT_EQ(record.status, 0);
         const std::string& header = reply.header;
         EXPECT_NE(header.find("\r\nContent-length: " + std::to_string(reply.body.size()) + "\r\n"), std::string::npos);
         EXPECT_EQ(header.find("Content-Length"), std::string::npos) << header;

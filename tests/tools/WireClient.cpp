@@ -3,11 +3,6 @@
 #include <cstdlib>
 #include <stdexcept>
 
-#include "address/Records.h"
-#include "dead/Message.h"
-#include "dead/Stream.h"
-#include "vcom/MemHolder.h"
-#include "vcom/Ref.h"
 #include "tests/support/LoopbackSocket.h"
 #include "tests/support/ServiceRecordBytes.h"
 
@@ -45,15 +40,6 @@ RawReply ParseRawReply(const std::string& bytes) {
     return reply;
 }
 
-namespace {
-
-std::string Text(char* copy) {
-    vcom::LibMemHolder holder(copy);
-    return copy ? copy : "";
-}
-
-} // namespace
-
 std::string AddressRequestBody(const char* product, const char* category, const char* server) {
     return RequestRecordBytes(1, {}, {{"product", product}, {"category", category}, {"server", server}});
 }
@@ -63,22 +49,6 @@ std::string CustomerRequestBody(const char* product, const char* publicName, con
     return RequestRecordBytes(3, {},
                               {{"product", product}, {"public", publicName}, {"password", password},
                                {"eventname", event}, {"machine", "{MACHINE}"}});
-}
-
-ReplyRecord ReadReply(const std::string& body) {
-    ReplyRecord reply;
-    Dead::Stream stream = Dead::Stream::FromBytes(body.data(), static_cast<std::uint32_t>(body.size()));
-    std::int32_t err = 0;
-    vcom::ref<vcom::IComponent> record(Dead::GetMessageFactory()->DecodeReply(Dead::IMessage::Id, &err, &stream));
-    if (!record)
-        return reply;
-    reply.decoded = true;
-    reply.status = vcom::Query<address::IReplyStatus>(record.get(), &err)->GetStatus();
-    if (auto fields = vcom::Query<address::ITicketReplyFields>(record.get(), &err)) {
-        reply.key = Text(fields->GetKey());
-        reply.lifetime = Text(fields->GetLifetime());
-    }
-    return reply;
 }
 
 } // namespace tarntest

@@ -1,5 +1,5 @@
-// A bare loopback client for throwing arbitrary bytes at a server, and request
-// bodies made, and reply bodies read, with the library's own message factory.
+// A bare loopback client for throwing arbitrary bytes at a server, and the
+// request bodies it sends.
 #ifndef TARN_TESTS_TOOLS_WIRECLIENT_H
 #define TARN_TESTS_TOOLS_WIRECLIENT_H
 
@@ -26,13 +26,6 @@ RawReply ParseRawReply(const std::string& bytes);
 
 std::string AddressRequestBody(const char* product, const char* category, const char* server);
 std::string CustomerRequestBody(const char* product, const char* publicName, const char* password, const char* event);
-
-struct ReplyRecord {
-    bool decoded = false;
-    std::uint16_t status = 0;
-    std::string key, lifetime; // TicketReply
-};
-ReplyRecord ReadReply(const std::string& body);
 
 } // namespace tarntest
 

@@ -34,7 +34,7 @@
 namespace torture {
 namespace {
 
-const char kConfigKey[] = "Software\\Orvane\\Tarn\\Config";
+using tarntest::kConfigKey;
 
 enum Verdict : int { Passed = 0, WrongResult, Leaked, BrokenRegistry, Crashed, VerdictCount };
 const char* const kVerdictNames[] = {"passed", "wrong results", "leaks", "broken registries", "crashes"};
@@ -160,7 +160,7 @@ int ExitCheck() {
     setenv("TARN_REGISTRY", file.c_str(), 1);
     const int verdict = InChild([] { LoginReleasedAtExit(); });
     std::string bytes;
-    const bool saved = tarntest::GetRegistryValue("Software\\Orvane\\Tarn\\User Log", "Most Recently Used", bytes);
+    const bool saved = tarntest::GetRegistryValue(tarntest::kUserLogKey, tarntest::kMostRecentlyUsed, bytes);
     RemoveDatabase(file);
     const std::string expected = std::string(kExitPublicName) + ";" + kExitPassword + std::string(1, '\0');
     const bool passed = verdict == Passed && saved && bytes == expected;

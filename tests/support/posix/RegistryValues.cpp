@@ -109,9 +109,6 @@ private:
     sqlite3* m_db = nullptr;
 };
 
-const char kUserLogKey[] = "Software\\Orvane\\Tarn\\User Log";
-const char kMostRecentlyUsed[] = "Most Recently Used";
-
 } // namespace
 
 const bool kStoredLoginIsProtected = false;

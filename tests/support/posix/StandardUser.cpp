@@ -1,10 +1,9 @@
-#include "tests/support/RegistryFaults.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <cstdlib>
 #include <string>
 
 #include "platform/Registry.h"
-#include "tests/support/TestEnvironment.h"
 
 namespace tarntest {
 

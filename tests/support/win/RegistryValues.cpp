@@ -10,9 +10,6 @@ namespace tarntest {
 
 namespace {
 
-const char kUserLogKey[] = "Software\\Orvane\\Tarn\\User Log";
-const char kMostRecentlyUsed[] = "Most Recently Used";
-
 HKEY Create(HKEY root, const std::string& keyPath) {
     HKEY key = nullptr;
     if (RegCreateKeyExA(root, keyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE, nullptr,

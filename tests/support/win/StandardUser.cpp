@@ -1,4 +1,4 @@
-#include "tests/support/RegistryFaults.h"
+#include "tests/support/TestEnvironment.h"
 
 #include "platform/Registry.h"
 
