@@ -52,7 +52,8 @@ std::string HttpReply(const std::string& xml) {
     std::string body("\x00\x01\x00\x02\x00\x00\x00\x01", 8);
     PutString(body, "serverlist");
     PutString(body, xml);
-    return "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nContent-Length: " +
+    // The length spelled as tarn-devserver sends it, the one spelling the library reads.
+    return "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nContent-length: " +
            std::to_string(body.size()) + "\r\n\r\n" + body;
 }
 
