@@ -205,13 +205,9 @@ std::int32_t AddressManager::GetDataFromQAS(const std::string& product, const st
         std::int32_t result = 0;
         {
             vcom::ScopedLock guard(m_lock);
-            std::string responseBody;
-            std::uint32_t bytesRead = 0;
-            Dead::IMessage* exchanged = record.detach();
+            // The helper releases the request; what comes back is the reply (or null).
             result = Utility::MakeHttpRequest(m_location.host, static_cast<std::uint32_t>(m_location.port), kAgent,
-                                              kPath, kMethod, responseBody, &bytesRead, &exchanged);
-            // The helper released the request; what comes back is the reply (or null).
-            record.reset(exchanged);
+                                              kPath, kMethod, record);
         }
         if (result >= kHttpFailureFrom)
             return vcom::Failure;

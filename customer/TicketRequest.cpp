@@ -29,17 +29,13 @@ vcom::ref<Dead::IMessage> NewTicketRequest(const GetTicketArgs& args, const Tick
     return request;
 }
 
-vcom::ref<Dead::IMessage> SendTicketRequest(const TicketRequestSender& sender, vcom::ref<Dead::IMessage> request) {
-    std::string responseBody;
-    std::uint32_t bytesRead = 0;
+vcom::ref<Dead::IMessage> SendTicketRequest(const TicketRequestSender& sender, vcom::ref<Dead::IMessage> record) {
     // The record goes in as the request and comes back as the reply (or null).
-    Dead::IMessage* record = request.detach();
     const std::int32_t result = Utility::MakeHttpRequest(sender.host, static_cast<std::uint32_t>(sender.port), kUserAgent,
-                                                 sender.path, kMethod, responseBody, &bytesRead, &record);
-    vcom::ref<Dead::IMessage> reply(record);
-    if (result >= kFirstFailedResult || !reply)
+                                                         sender.path, kMethod, record);
+    if (result >= kFirstFailedResult || !record)
         vcom::Fail(vcom::Failure);
-    return reply;
+    return record;
 }
 
 } // namespace customer

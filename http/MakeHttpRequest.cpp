@@ -123,4 +123,16 @@ std::int32_t MakeHttpRequest(const std::string& strIPAddress, std::uint32_t dwPo
     return Failed;
 }
 
+std::int32_t MakeHttpRequest(const std::string& strIPAddress, std::uint32_t dwPort, const std::string& strAgent,
+                             const std::string& strRequestHeader, const std::string& strRequestType,
+                             vcom::ref<Dead::IMessage>& record) {
+    std::string responseBody;
+    std::uint32_t bytesRead = 0;
+    Dead::IMessage* exchanged = record.detach();
+    const std::int32_t result = MakeHttpRequest(strIPAddress, dwPort, strAgent, strRequestHeader, strRequestType,
+                                                responseBody, &bytesRead, &exchanged);
+    record.reset(exchanged);
+    return result;
+}
+
 } // namespace Utility

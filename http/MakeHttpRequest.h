@@ -7,6 +7,7 @@
 #include <string>
 
 #include "dead/Message.h"
+#include "vcom/Ref.h"
 
 namespace Utility {
 
@@ -25,6 +26,14 @@ namespace Utility {
 std::int32_t MakeHttpRequest(const std::string& strIPAddress, std::uint32_t dwPort, const std::string& strAgent,
                              const std::string& strRequestHeader, const std::string& strRequestType,
                              std::string& strResponseBody, std::uint32_t* pdwBytesRead, Dead::IMessage** ppMessage);
+
+// The binary exchange with the record in a holder: the request leaves it only
+// once every argument is made (so an allocation failure on the way cannot
+// lose it), and the reply, or null, comes back into it. The result is
+// MakeHttpRequest's; the response text is not kept.
+std::int32_t MakeHttpRequest(const std::string& strIPAddress, std::uint32_t dwPort, const std::string& strAgent,
+                             const std::string& strRequestHeader, const std::string& strRequestType,
+                             vcom::ref<Dead::IMessage>& record);
 
 } // namespace Utility
 
