@@ -45,6 +45,14 @@ int Wait(SocketHandle socket, bool forWriting, std::int64_t micros, bool* failed
 // The result of a send or recv that did not move bytes.
 int NotMoved() { return WSAGetLastError() == WSAEWOULDBLOCK ? SocketWouldBlock : SocketError; }
 
+sockaddr_in Peer(const Ipv4Endpoint& endpoint) {
+    sockaddr_in peer{};
+    peer.sin_family = AF_INET;
+    peer.sin_port = htons(endpoint.port);
+    std::memcpy(&peer.sin_addr, endpoint.address, sizeof endpoint.address);
+    return peer;
+}
+
 } // namespace
 
 int SocketStartup(std::uint16_t requested, std::uint16_t& granted) {
@@ -111,10 +119,7 @@ int SocketConnect(SocketHandle socket, const Ipv4Endpoint& endpoint, std::int64_
     int error = 0;
     if (TakeSocketFault(SocketCall::Connect, error))
         return Failed(error);
-    sockaddr_in peer{};
-    peer.sin_family = AF_INET;
-    peer.sin_port = htons(endpoint.port);
-    std::memcpy(&peer.sin_addr, endpoint.address, sizeof endpoint.address);
+    const sockaddr_in peer = Peer(endpoint);
     if (connect(Sock(socket), reinterpret_cast<const sockaddr*>(&peer), sizeof peer) == 0)
         return 0;
     const int started = WSAGetLastError();
@@ -144,10 +149,7 @@ int SocketConnectStart(SocketHandle socket, const Ipv4Endpoint& endpoint, std::i
 }
 
 int SocketConnectState(SocketHandle socket, const Ipv4Endpoint& endpoint) {
-    sockaddr_in peer{};
-    peer.sin_family = AF_INET;
-    peer.sin_port = htons(endpoint.port);
-    std::memcpy(&peer.sin_addr, endpoint.address, sizeof endpoint.address);
+    const sockaddr_in peer = Peer(endpoint);
     if (connect(Sock(socket), reinterpret_cast<const sockaddr*>(&peer), sizeof peer) == 0)
         return 0;
     const int state = WSAGetLastError();
