@@ -27,10 +27,9 @@ std::size_t Occurrences(std::string_view text, char c) {
 
 constexpr std::size_t MaxIndex = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
 constexpr std::size_t MaxArena = std::numeric_limits<std::uint32_t>::max();
-constexpr std::size_t MaxSharedNames = 16;
 } // namespace
 
-DocumentBuilder::DocumentBuilder(std::string_view text) : m_document(std::make_unique<Document>()) {
+DocumentBuilder::DocumentBuilder(std::string_view text) : m_document(std::make_shared<Document>()) {
     // Every element starts with a '<' and every attribute has its '=', so
     // these counts bound the tree: it never grows by copying, which would
     // hold two copies of its largest arrays at once. Names and values are no
@@ -44,12 +43,12 @@ DocumentBuilder::DocumentBuilder(std::string_view text) : m_document(std::make_u
 
 Document::TextOffset DocumentBuilder::StoreName(std::string_view name) {
     const std::string& arena = m_document->m_arena;
-    for (const Name& known : m_names)
-        if (std::string_view(arena.data() + known.at, known.length) == name)
-            return known.at;
+    for (std::size_t i = 0; i < m_nameCount; ++i)
+        if (std::string_view(arena.data() + m_names[i].at, m_names[i].length) == name)
+            return m_names[i].at;
     const Document::TextOffset stored = Store(name);
-    if (m_names.size() < MaxSharedNames)
-        m_names.push_back({stored, name.size()});
+    if (m_nameCount < m_names.size())
+        m_names[m_nameCount++] = {stored, name.size()};
     return stored;
 }
 
@@ -68,33 +67,33 @@ void DocumentBuilder::StartElement(std::string_view name) {
         vcom::Fail(vcom::Failure);
     std::vector<Document::Element>& elements = m_document->m_elements;
     const bool root = elements.empty();
-    if ((!root && m_open.empty()) || elements.size() >= MaxIndex)
+    if ((!root && m_open < 0) || elements.size() >= MaxIndex)
         vcom::Fail(vcom::Failure);
 
-    const std::int32_t parent = root ? -1 : m_open.back();
+    const std::int32_t parent = m_open;
     std::int32_t indexInParent = 0;
     if (!root)
         indexInParent = elements[static_cast<std::size_t>(parent)].childCount++;
     elements.push_back(
-        {StoreName(name), parent, indexInParent, static_cast<std::int32_t>(m_document->m_attributes.size()), 0, 0});
-    m_open.push_back(static_cast<std::int32_t>(elements.size() - 1));
+        {StoreName(name), parent, indexInParent, static_cast<std::int32_t>(m_document->m_attributes.size()), 0, 0, 0});
+    m_open = static_cast<std::int32_t>(elements.size() - 1);
 }
 
 void DocumentBuilder::AddAttribute(std::string_view name, std::string_view value) {
-    if (!m_document || m_open.empty())
+    if (!m_document || m_open < 0)
         vcom::Fail(vcom::Failure);
     std::vector<Document::Element>& elements = m_document->m_elements;
     std::vector<Document::Attribute>& attributes = m_document->m_attributes;
-    if (static_cast<std::size_t>(m_open.back()) != elements.size() - 1 || attributes.size() >= MaxIndex)
+    if (static_cast<std::size_t>(m_open) != elements.size() - 1 || attributes.size() >= MaxIndex)
         vcom::Fail(vcom::Failure);
     const Document::TextOffset storedName = StoreName(name);
     attributes.push_back({storedName, Store(value)});
 }
 
 void DocumentBuilder::EndElement() {
-    if (m_open.empty())
+    if (!m_document || m_open < 0)
         vcom::Fail(vcom::Failure);
-    m_open.pop_back();
+    m_open = m_document->m_elements[static_cast<std::size_t>(m_open)].parent;
 }
 
 // Lays the children of every element out as one run of the index array, in
@@ -107,20 +106,19 @@ void DocumentBuilder::IndexChildren() {
         element.firstChild = next;
         next += element.childCount;
     }
-    std::vector<std::int32_t>& children = m_document->m_children;
-    children.resize(elements.size() - 1);
     for (std::size_t i = 1; i < elements.size(); ++i) {
         const Document::Element& element = elements[i];
         const Document::Element& parent = elements[static_cast<std::size_t>(element.parent)];
-        children[static_cast<std::size_t>(parent.firstChild + element.indexInParent)] = static_cast<std::int32_t>(i);
+        elements[static_cast<std::size_t>(parent.firstChild + element.indexInParent) + 1].childIndexEntry =
+            static_cast<std::int32_t>(i);
     }
 }
 
 std::shared_ptr<const Document> DocumentBuilder::Finish() {
-    if (!m_document || m_document->m_elements.empty() || !m_open.empty())
+    if (!m_document || m_document->m_elements.empty() || m_open >= 0)
         vcom::Fail(vcom::Failure);
     IndexChildren();
-    return std::shared_ptr<const Document>(std::move(m_document));
+    return std::move(m_document);
 }
 
 } // namespace xmlparser

@@ -4,11 +4,11 @@
 #ifndef XMLPARSER_DOCUMENTBUILDER_H
 #define XMLPARSER_DOCUMENTBUILDER_H
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string_view>
-#include <vector>
 
 #include "xmlparser/Document.h"
 
@@ -35,13 +35,17 @@ private:
     Document::TextOffset StoreName(std::string_view name);
     void IndexChildren();
 
-    std::unique_ptr<Document> m_document;
-    std::vector<std::int32_t> m_open;
+    // The tree and its control block in one allocation.
+    std::shared_ptr<Document> m_document;
+    // The element started last and not yet ended; its parents are the other
+    // open ones. -1 before the root and after it ended.
+    std::int32_t m_open = -1;
     struct Name {
         Document::TextOffset at;
         std::size_t length;
     };
-    std::vector<Name> m_names;
+    std::array<Name, 16> m_names;
+    std::size_t m_nameCount = 0;
 };
 
 } // namespace xmlparser
