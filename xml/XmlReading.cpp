@@ -24,7 +24,7 @@ void MakeRoom(XmlPairs& pairs) {
 } // namespace
 
 XmlReading::XmlReading(const char* document, std::int32_t length, bool readChildren)
-    : m_factory(XMLParserLib_GetComponentFactory()) {
+    : m_factory(XMLParserLib_GetComponentFactory()), m_readChildren(readChildren) {
     if (!m_factory)
         vcom::Fail(vcom::Failure);
     std::int32_t err = vcom::Success;
@@ -36,18 +36,8 @@ XmlReading::XmlReading(const char* document, std::int32_t length, bool readChild
         tarnClientLib::TraceFailed("unreadable reply: the XML document of %d bytes is not well-formed", length);
         vcom::Fail(vcom::Failure);
     }
-    if (!readChildren)
-        return;
-    m_children.reset(m_root->GetChildren(&err));
-    if (!m_children) {
-        if (err > 0) {
-            m_count = 0;
-            return;
-        }
-        vcom::Fail(err);
-    }
-    m_pos = m_children->Begin();
-    m_count = m_children->Count();
+    if (readChildren)
+        m_count = m_root->GetChildCount();
 }
 
 void XmlReading::TraceIncomplete(std::size_t found, std::size_t wanted) const {
@@ -57,9 +47,11 @@ void XmlReading::TraceIncomplete(std::size_t found, std::size_t wanted) const {
 
 ref<xmlparser::INode> XmlReading::NextNode() {
     ++m_read;
-    if (!m_children)
+    if (!m_readChildren)
         return m_root;
-    ref<xmlparser::INode> child(m_children->Next(&m_pos));
+    // Children one by one: a list of them would be one more object to make.
+    std::int32_t err = vcom::Success;
+    ref<xmlparser::INode> child(m_root->GetChild(m_read - 1, &err));
     if (!child)
         vcom::Fail(vcom::Failure);
     return child;

@@ -53,8 +53,7 @@ private:
     vcom::ref<xmlparser::IParserFactory> m_factory;
     vcom::ref<xmlparser::IParser> m_parser;
     vcom::ref<xmlparser::INode> m_root;
-    vcom::ref<xmlparser::INodeList> m_children;
-    std::int32_t m_pos = 0;
+    bool m_readChildren;
     std::int32_t m_count = 1;
     std::int32_t m_read = 0;
 };
