@@ -21,7 +21,6 @@
 
 namespace address {
 
-using tarnclient::ICoreFactory;
 using tarnclient::IServerAddress;
 using tarnclient::IServerAddressList;
 using tarnclient::IServerLocation;
@@ -48,6 +47,9 @@ const char kServerLabel[] = "Server Name";
 
 // Room the record list starts with; a larger reply sizes it at once.
 const std::size_t kInitialServers = 16;
+// Room for a server's name and address with their NULs, so that the text
+// block of a usual reply is made once rather than grown.
+const std::size_t kTypicalServerTexts = 32;
 
 // The servers of a reply between reading and record building, in one text
 // block (each name and address NUL-terminated) and one small entry each, so
@@ -59,6 +61,7 @@ public:
     void Read(ServerListReading& reading) {
         const auto count = static_cast<std::size_t>(reading.Count());
         m_entries.reserve(count);
+        m_texts.reserve(count * kTypicalServerTexts);
         std::size_t incomplete = 0; // the first incomplete server, from 1
         ServerEntry entry;
         for (std::size_t i = 0; i < count; ++i) {
@@ -117,7 +120,9 @@ std::string CopyLocationText(char* text) {
 
 } // namespace
 
-AddressManager::AddressManager(IServerLocation& location) {
+AddressManager::AddressManager(IServerLocation& location) : m_messages(Dead::GetMessageFactory()) {
+    if (!m_messages)
+        vcom::Fail(vcom::OutOfMemory);
     vcom::ScopedLock guard(m_lock);
     m_location.address = CopyLocationText(location.GetAddress());
     m_location.host = CopyLocationText(location.GetHost());
@@ -144,12 +149,6 @@ IServerAddressList* AddressManager::GetServerAddressEnum(const char* product, co
                                                          const char* name, const char* att1) {
     tarnClientLib::Trace("Enter Function: AddressManager::GetServerAddressEnum\n");
     return vcom::CatchNull([&]() -> IServerAddressList* {
-        std::int32_t err = vcom::Success;
-        vcom::ref<tarnclient::IComponentFactory> factory(TarnClientLib_GetComponentFactory());
-        vcom::ref<ICoreFactory> core = vcom::Query<ICoreFactory>(factory.get(), &err);
-        if (!core)
-            return nullptr;
-
         ServerTexts servers;
         {
             vcom::LibMemHolder xmlText;
@@ -163,11 +162,13 @@ IServerAddressList* AddressManager::GetServerAddressEnum(const char* product, co
         }
 
         // One bad entry fails the whole query: a partial list would look complete.
+        std::int32_t err = vcom::Success;
         ServerRecords records;
         records.reserve(std::max(kInitialServers, servers.Count()));
         for (std::size_t i = 0; i < servers.Count(); ++i) {
-            vcom::ref<IServerAddress> record(static_cast<IServerAddress*>(
-                core->CreateServerAddress(IServerAddress::Id, servers.Name(i), servers.Address(i), &err, servers.Uc(i))));
+            vcom::ref<IServerAddress> record(static_cast<IServerAddress*>(vcom::CatchPointer(&err, [&] {
+                return CreateServerAddress(IServerAddress::Id, servers.Name(i), servers.Address(i), &err, servers.Uc(i));
+            })));
             if (!record) {
                 tarnClientLib::TraceFailed("unreadable server list: server \"%s\" has an unusable address \"%s\"",
                                            servers.Name(i), servers.Address(i));
@@ -193,11 +194,8 @@ std::int32_t AddressManager::GetDataFromQAS(const std::string& product, const st
     }
 
     try {
-        vcom::ref<Dead::IMessageFactory> messages = Dead::GetMessageFactory();
-        if (!messages)
-            return vcom::Failure;
         std::int32_t err = vcom::Success;
-        vcom::ref<Dead::IMessage> record(static_cast<Dead::IMessage*>(messages->CreateAddressRequest(
+        vcom::ref<Dead::IMessage> record(static_cast<Dead::IMessage*>(m_messages->CreateAddressRequest(
             Dead::IMessage::Id, &err, product.c_str(), category.c_str(), server.c_str(), att1.c_str())));
         if (!record)
             return err;

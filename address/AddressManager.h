@@ -13,9 +13,11 @@
 #include <tarnclient/TarnClient.h>
 
 #include "address/ServerLocation.h"
+#include "dead/Message.h"
 #include "vcom/Component.h"
-#include "vcom/MemHolder.h"
 #include "vcom/CriticalSection.h"
+#include "vcom/MemHolder.h"
+#include "vcom/Ref.h"
 
 namespace address {
 
@@ -42,6 +44,9 @@ private:
     std::int32_t GetDataFromQAS(const std::string& product, const std::string& category, const std::string& server,
                                 const std::string& att1, vcom::LibMemHolder& xmlText);
 
+    // Held for the manager's life, so that a lookup does not make and
+    // destroy the process-wide factory each time.
+    const vcom::ref<Dead::IMessageFactory> m_messages;
     vcom::CriticalSection m_lock;
     ServerLocation m_location;
 };
