@@ -51,11 +51,25 @@ std::int32_t Node::GetChildCount() { return Element().childCount; }
 
 std::int32_t Node::GetAttributeCount() { return m_document->AttributeCount(m_index); }
 
-char* Node::GetAttributeValue(const char* name) {
+const char* Node::AttributeText(std::int32_t element, const char* name) const {
     if (!name)
         return nullptr;
-    const std::int32_t found = m_document->FindAttribute(m_index, name);
-    return found < 0 ? nullptr : CopyText(m_document->Text(m_document->AttributeAt(found).value));
+    const std::int32_t found = m_document->FindAttribute(element, name);
+    // Arena texts end in a NUL, so the view's data is a C string.
+    return found < 0 ? nullptr : m_document->Text(m_document->AttributeAt(found).value).data();
+}
+
+char* Node::GetAttributeValue(const char* name) {
+    const char* text = AttributeText(m_index, name);
+    return text ? CopyText(text) : nullptr;
+}
+
+const char* Node::GetAttributeText(const char* name) { return AttributeText(m_index, name); }
+
+const char* Node::GetChildAttributeText(std::int32_t index, const char* name) {
+    if (index < 0 || index >= Element().childCount)
+        return nullptr;
+    return AttributeText(m_document->ChildAt(m_index, index), name);
 }
 
 bool Node::HasAttribute(const char* name) { return name && m_document->FindAttribute(m_index, name) >= 0; }

@@ -6,8 +6,9 @@
 // object of it may be used from several threads at once.
 //
 // Every interface pointer a caller receives carries one reference that it
-// gives back with Release(). Every text an operation returns is a new
-// NUL-terminated UTF-8 string that the caller frees with XMLParserLib_MemFree().
+// gives back with Release(). Every text an operation returns as char* is a
+// new NUL-terminated UTF-8 string that the caller frees with
+// XMLParserLib_MemFree(); INodeTexts lends texts of the tree instead.
 //
 // What a document may hold: elements with attributes, text, comments,
 // processing instructions, CDATA sections, the predefined entities (&amp; ...)
@@ -104,6 +105,20 @@ public:
     // The attributes of this element (the same object, also reached by
     // QueryInterface(IElement::Id)).
     virtual IElement* GetElement(std::int32_t* err) = 0;
+};
+
+// Attribute values read in place, for a caller that reads many: no object
+// and no copy per text. Every INode also answers this id. A text returned
+// stays valid while any node or list of its tree is held, and is not freed
+// by the caller.
+class INodeTexts : public vcom::IComponent {
+public:
+    static constexpr std::int32_t Id = 1010;
+    // The value of this element's first attribute with exactly this name;
+    // null when there is none or name is null.
+    virtual const char* GetAttributeText(const char* name) = 0;
+    // The same for the child at index (from 0); null also outside the children.
+    virtual const char* GetChildAttributeText(std::int32_t index, const char* name) = 0;
 };
 
 // Reads documents. A parser keeps nothing between calls.
