@@ -63,7 +63,7 @@ public:
         m_entries.reserve(count);
         m_texts.reserve(count * kTypicalServerTexts);
         std::size_t incomplete = 0; // the first incomplete server, from 1
-        ServerEntry entry;
+        ServerView entry;
         for (std::size_t i = 0; i < count; ++i) {
             if (!reading.Next(entry)) {
                 if (!incomplete)
@@ -74,8 +74,8 @@ public:
                 continue;
             const auto name = static_cast<std::uint32_t>(m_texts.size());
             m_entries.push_back({name, name + static_cast<std::uint32_t>(entry.name.size()) + 1, entry.uc});
-            m_texts.append(entry.name.c_str(), entry.name.size() + 1);
-            m_texts.append(entry.address.c_str(), entry.address.size() + 1);
+            m_texts.append(entry.name).append(1, '\0');
+            m_texts.append(entry.address).append(1, '\0');
         }
         if (incomplete)
             FailIncompleteServer(incomplete);
@@ -120,7 +120,8 @@ std::string CopyLocationText(char* text) {
 
 } // namespace
 
-AddressManager::AddressManager(IServerLocation& location) : m_messages(Dead::GetMessageFactory()) {
+AddressManager::AddressManager(IServerLocation& location)
+    : m_messages(Dead::GetMessageFactory()), m_xmlParser(Utility::NewXmlParser()) {
     if (!m_messages)
         vcom::Fail(vcom::OutOfMemory);
     vcom::ScopedLock guard(m_lock);
@@ -155,7 +156,7 @@ IServerAddressList* AddressManager::GetServerAddressEnum(const char* product, co
             if (GetDataFromQAS(TextOrEmpty(product), TextOrEmpty(category), TextOrEmpty(name), TextOrEmpty(att1),
                                xmlText) < 0)
                 return nullptr;
-            ServerListReading reading(xmlText.text(), static_cast<std::int32_t>(std::strlen(xmlText.text())));
+            ServerListReading reading(*m_xmlParser, xmlText.text(), static_cast<std::int32_t>(std::strlen(xmlText.text())));
             // Parsed: the text can go before the servers are read.
             xmlText.reset();
             servers.Read(reading);

@@ -11,6 +11,7 @@
 #include <string>
 
 #include <tarnclient/TarnClient.h>
+#include <xmlparser/XMLParser.h>
 
 #include "address/ServerLocation.h"
 #include "dead/Message.h"
@@ -47,6 +48,8 @@ private:
     // Held for the manager's life, so that a lookup does not make and
     // destroy the process-wide factory each time.
     const vcom::ref<Dead::IMessageFactory> m_messages;
+    // Likewise the XML parser: it keeps nothing between documents.
+    const vcom::ref<xmlparser::IParser> m_xmlParser;
     vcom::CriticalSection m_lock;
     ServerLocation m_location;
 };

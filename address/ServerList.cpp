@@ -47,39 +47,40 @@ void FailIncompleteServer(std::size_t server) {
     throw tarnClientLib::ResourceString(tarnClientLib::kModuleName, kIncompleteServerMessage);
 }
 
-ServerListReading::ServerListReading(const char* xmlText, std::int32_t textLength)
-    : m_reading(xmlText, textLength, true) {}
+ServerListReading::ServerListReading(xmlparser::IParser& parser, const char* xmlText, std::int32_t textLength)
+    : m_reading(parser, xmlText, textLength, true) {}
 
-bool ServerListReading::Next(ServerEntry& entry) {
+bool ServerListReading::Next(ServerView& server) {
     const char* const names[] = {kName, kAddress, kUc};
-    std::string* const values[] = {&entry.name, &entry.address, &m_uc};
     constexpr std::size_t wanted = sizeof names / sizeof names[0];
-    for (std::string* value : values)
-        value->clear();
+    const char* values[wanted] = {};
     const std::size_t found = m_reading.NextValues(names, values, wanted);
     if (found != wanted) {
         m_reading.TraceIncomplete(found, wanted);
         vcom::Fail(vcom::BadData);
     }
-    if (entry.name.empty() || entry.address.empty() || m_uc.empty())
+    const char* const uc = values[2];
+    if (!*values[0] || !*values[1] || !*uc)
         return false;
-    entry.uc = static_cast<std::int32_t>(std::atoi(m_uc.c_str()));
+    server.name = values[0];
+    server.address = values[1];
+    server.uc = static_cast<std::int32_t>(std::atoi(uc));
     return true;
 }
 
 void ParseServerList(const std::string& xmlText, std::int32_t textLength, ServerEntries& entries) {
     entries.clear();
-    ServerListReading reading(xmlText.c_str(), textLength);
+    ServerListReading reading(*Utility::NewXmlParser(), xmlText.c_str(), textLength);
     ServerEntries read;
     read.reserve(static_cast<std::size_t>(reading.Count()));
     std::size_t incomplete = 0; // the first incomplete server, from 1
-    ServerEntry entry;
+    ServerView server;
     for (std::int32_t i = 0; i < reading.Count(); ++i) {
-        if (!reading.Next(entry)) {
+        if (!reading.Next(server)) {
             if (!incomplete)
                 incomplete = static_cast<std::size_t>(i) + 1;
         } else if (!incomplete) {
-            read.push_back(entry);
+            read.push_back({std::string(server.name), std::string(server.address), server.uc});
         }
     }
     if (incomplete)

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "xml/XmlReading.h"
@@ -22,6 +23,13 @@ struct ServerEntry {
 };
 
 using ServerEntries = std::vector<ServerEntry>;
+
+// A server as a reading lends it: the texts stay valid while the reading lives.
+struct ServerView {
+    std::string_view name;
+    std::string_view address;
+    std::int32_t uc = 0;
+};
 
 // Replaces entries with the servers of xmlText, in document order.
 // Throws the XML reader's code (-1 unreadable, -2 an element lacks a wanted
@@ -42,16 +50,15 @@ void ReadServerEntries(const std::vector<Utility::XmlPairs>& elements, ServerEnt
 // reading every server, as ParseServerList does.
 class ServerListReading {
 public:
-    ServerListReading(const char* xmlText, std::int32_t textLength);
+    ServerListReading(xmlparser::IParser& parser, const char* xmlText, std::int32_t textLength);
 
     std::int32_t Count() const { return m_reading.Count(); }
-    // The next server into entry; false (entry unspecified) when one of its
-    // values is empty. Call at most Count() times.
-    bool Next(ServerEntry& entry);
+    // The next server into server; false (server unspecified) when one of
+    // its values is empty. Call at most Count() times.
+    bool Next(ServerView& server);
 
 private:
     Utility::XmlReading m_reading;
-    std::string m_uc;
 };
 
 // Message 6, for the first incomplete server (counting from 1).

@@ -23,19 +23,30 @@ void MakeRoom(XmlPairs& pairs) {
 
 } // namespace
 
-XmlReading::XmlReading(const char* document, std::int32_t length, bool readChildren)
-    : m_factory(XMLParserLib_GetComponentFactory()), m_readChildren(readChildren) {
-    if (!m_factory)
+ref<xmlparser::IParser> NewXmlParser() {
+    const ref<xmlparser::IParserFactory> factory(XMLParserLib_GetComponentFactory());
+    if (!factory)
         vcom::Fail(vcom::Failure);
     std::int32_t err = vcom::Success;
-    m_parser.reset(static_cast<xmlparser::IParser*>(m_factory->Create(xmlparser::IParser::Id, &err)));
-    if (!m_parser)
+    ref<xmlparser::IParser> parser(static_cast<xmlparser::IParser*>(factory->Create(xmlparser::IParser::Id, &err)));
+    if (!parser)
         vcom::Fail(err);
-    m_root.reset(m_parser->Parse(document, length));
+    return parser;
+}
+
+XmlReading::XmlReading(const char* document, std::int32_t length, bool readChildren)
+    : XmlReading(*NewXmlParser(), document, length, readChildren) {}
+
+XmlReading::XmlReading(xmlparser::IParser& parser, const char* document, std::int32_t length, bool readChildren)
+    : m_readChildren(readChildren) {
+    m_root.reset(parser.Parse(document, length));
     if (!m_root) {
         tarnClientLib::TraceFailed("unreadable reply: the XML document of %d bytes is not well-formed", length);
         vcom::Fail(vcom::Failure);
     }
+    m_texts = vcom::Query<xmlparser::INodeTexts>(m_root.get(), nullptr);
+    if (!m_texts)
+        vcom::Fail(vcom::Failure);
     if (readChildren)
         m_count = m_root->GetChildCount();
 }
@@ -57,19 +68,15 @@ ref<xmlparser::INode> XmlReading::NextNode() {
     return child;
 }
 
-std::size_t XmlReading::NextValues(const char* const* names, std::string* const* values, std::size_t count) {
-    const ref<xmlparser::INode> node = NextNode();
+std::size_t XmlReading::NextValues(const char* const* names, const char** values, std::size_t count) {
+    const std::int32_t element = m_read++;
+    if (element >= m_count)
+        vcom::Fail(vcom::Failure);
     std::size_t found = 0;
     for (std::size_t i = 0; i < count; ++i) {
-        ParserMemHolder value(node->GetAttributeValue(names[i]));
-        if (!value) {
-            // Null is either no such attribute or no memory for its copy.
-            if (node->HasAttribute(names[i]))
-                vcom::Fail(vcom::OutOfMemory);
-            continue;
-        }
-        values[i]->assign(value.text());
-        ++found;
+        values[i] = m_readChildren ? m_texts->GetChildAttributeText(element, names[i])
+                                   : m_texts->GetAttributeText(names[i]);
+        found += values[i] != nullptr;
     }
     return found;
 }

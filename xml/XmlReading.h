@@ -16,13 +16,19 @@
 
 namespace Utility {
 
+// A parser of the XML library. A parser keeps nothing between documents, so
+// one may serve many readings, on any thread. Throws -1 when the library
+// fails, or its code when no parser can be created.
+vcom::ref<xmlparser::IParser> NewXmlParser();
+
 class XmlReading {
 public:
-    // Parses document (length is handed to the parser unchanged); the text
-    // is not used afterwards. Reads every child of the root (readChildren)
-    // or the root alone. Throws -1 when the parser library fails or the
-    // document does not parse, or the library's code when no parser can be
-    // created.
+    // Parses document with parser (length is handed to it unchanged); the
+    // text is not used afterwards. Reads every child of the root
+    // (readChildren) or the root alone. Throws -1 when the document does not
+    // parse.
+    XmlReading(xmlparser::IParser& parser, const char* document, std::int32_t length, bool readChildren);
+    // The same with a parser of its own (NewXmlParser's codes).
     XmlReading(const char* document, std::int32_t length, bool readChildren);
 
     // The number of elements to read: the root's child count (0 when it has
@@ -35,12 +41,12 @@ public:
     void Next(const std::vector<std::string>& wanted, XmlPairs& pairs);
 
     // The values of the attributes names[0..count) of the next element into
-    // *values[i] (strings reused; one left alone when its attribute is
-    // missing). Returns how many of the names the element has. Asks for each
-    // value by name, so the element's other attributes cost nothing. Throws
-    // -1 when an element is missing and -4 when a text cannot be had. Call
-    // at most Count() times, in place of Next.
-    std::size_t NextValues(const char* const* names, std::string* const* values, std::size_t count);
+    // values[i] (null when its attribute is missing), lent by the tree until
+    // the reading goes. Returns how many of the names the element has. Asks
+    // for each value by name, so the element's other attributes cost
+    // nothing. Throws -1 when an element is missing. Call at most Count()
+    // times, in place of Next.
+    std::size_t NextValues(const char* const* names, const char** values, std::size_t count);
 
     // Traces that the element read last (counting from 1) lacks wanted
     // attributes, for a caller about to fail with -2.
@@ -50,9 +56,8 @@ private:
     // The next element: a child of the root, or the root itself.
     vcom::ref<xmlparser::INode> NextNode();
 
-    vcom::ref<xmlparser::IParserFactory> m_factory;
-    vcom::ref<xmlparser::IParser> m_parser;
     vcom::ref<xmlparser::INode> m_root;
+    vcom::ref<xmlparser::INodeTexts> m_texts; // the root's
     bool m_readChildren;
     std::int32_t m_count = 1;
     std::int32_t m_read = 0;
