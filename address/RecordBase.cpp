@@ -37,6 +37,10 @@ namespace {
 // A string on the wire starts with its length, a 32-bit value.
 constexpr std::uint32_t kLengthBytes = 4;
 
+// Room made for the fields of a record being filled: all of an address
+// request's at once, rather than one, two, then four.
+constexpr std::size_t kFieldsSetAtOnce = 4;
+
 // Puts the cursor and the content back where they were before a failed write
 // or read; the buffer's status is left to the caller.
 void Restore(Dead::Buffer& buffer, std::uint32_t position, std::uint32_t length) {
@@ -171,6 +175,8 @@ std::int32_t RecordCore::Set(const char* name, const char* text) {
         vcom::ScopedLock guard(m_lock);
         FieldList& list = KindList();
         list.Unfold();
+        if (list.fields.capacity() == 0)
+            list.fields.reserve(kFieldsSetAtOnce);
         list.fields.push_back(std::move(field));
         return vcom::Success;
     } catch (...) {
