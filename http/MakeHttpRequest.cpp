@@ -27,12 +27,15 @@ constexpr unsigned UnspecifiedFailureMessage = 13;
 // At most one exchange of the whole process is in flight.
 vcom::CriticalSection HttpRequestLock;
 
-// Failure texts are set without letting an allocation failure out.
-void SetText(std::string& target, const char* text) noexcept {
+// Texts are set without letting an allocation failure out; a caller that
+// keeps no text passes null.
+void SetText(std::string* target, const char* text) noexcept {
+    if (!target)
+        return;
     try {
-        target = text ? text : "";
+        *target = text ? text : "";
     } catch (...) {
-        target.clear();
+        target->clear();
     }
 }
 
@@ -52,7 +55,7 @@ void SendRequest(CHttp& http, const std::string& agent, const std::string& path,
 
 // The record is decoded from the body where it was received, its zero byte
 // included.
-void DecodeReply(const ReplyBody& body, Dead::IMessage*& record, std::string& strResponseBody) {
+void DecodeReply(const ReplyBody& body, Dead::IMessage*& record, std::string* responseBody) {
     auto borrowed = std::make_unique<Dead::Buffer>();
     borrowed->Assign(body.Data(), static_cast<std::uint32_t>(body.Size() + 1), false);
     Dead::Stream reply(std::move(borrowed));
@@ -70,13 +73,15 @@ void DecodeReply(const ReplyBody& body, Dead::IMessage*& record, std::string& st
                                    body.Size(), err);
         vcom::Fail(err);
     }
-    strResponseBody = DecodedText;
+    if (responseBody)
+        *responseBody = DecodedText;
 }
 
 std::int32_t Exchange(const std::string& strIPAddress, std::uint32_t dwPort, const std::string& strAgent,
-                      const std::string& strRequestHeader, std::string& strResponseBody, std::uint32_t& bytesRead,
+                      const std::string& strRequestHeader, std::string* responseBody, std::uint32_t& bytesRead,
                       Dead::IMessage** ppMessage) {
-    strResponseBody.clear();
+    if (responseBody)
+        responseBody->clear();
     bytesRead = 0;
     ReplyBody body;
     vcom::ScopedLock lock(HttpRequestLock);
@@ -89,10 +94,35 @@ std::int32_t Exchange(const std::string& strIPAddress, std::uint32_t dwPort, con
     bytesRead = static_cast<std::uint32_t>(body.Size());
     body.Terminate();
     if (ppMessage)
-        DecodeReply(body, *ppMessage, strResponseBody);
-    else
-        strResponseBody = body.Data();
+        DecodeReply(body, *ppMessage, responseBody);
+    else if (responseBody)
+        *responseBody = body.Data();
     return Succeeded;
+}
+
+// MakeHttpRequest, the response text kept only when responseBody is given.
+std::int32_t Request(const std::string& strIPAddress, std::uint32_t dwPort, const std::string& strAgent,
+                     const std::string& strRequestHeader, const std::string& strRequestType, std::string* responseBody,
+                     std::uint32_t& bytesRead, Dead::IMessage** ppMessage) {
+    tarnClientLib::Trace("Enter Function: Utility::MakeHttpRequest\n");
+    tarnClientLib::Trace("strIPAddress = \"%s\"\ndwPort = %u\nstrAgent = \"%s\"\nstrRequestHeader = \"%s\"\n"
+                         "strRequestType = \"%s\"\nstrResponseBody = \"%s\"\n*pdwBytesRead = %u\n",
+                         strIPAddress.c_str(), dwPort, strAgent.c_str(), strRequestHeader.c_str(),
+                         strRequestType.c_str(), responseBody ? responseBody->c_str() : "", bytesRead);
+    try {
+        return Exchange(strIPAddress, dwPort, strAgent, strRequestHeader, responseBody, bytesRead, ppMessage);
+    } catch (const tarnClientLib::ResourceString& message) {
+        SetText(responseBody, message.GetText());
+    } catch (const CHttpException& failure) {
+        SetText(responseBody, failure.what());
+    } catch (...) {
+        try {
+            SetText(responseBody, tarnClientLib::MessageText(UnspecifiedFailureMessage).c_str());
+        } catch (...) {
+            SetText(responseBody, nullptr);
+        }
+    }
+    return Failed;
 }
 
 } // namespace
@@ -101,36 +131,17 @@ std::int32_t MakeHttpRequest(const std::string& strIPAddress, std::uint32_t dwPo
                              const std::string& strRequestHeader, const std::string& strRequestType,
                              std::string& strResponseBody, std::uint32_t* pdwBytesRead, Dead::IMessage** ppMessage) {
     std::uint32_t ignoredCount = 0;
-    std::uint32_t& bytesRead = pdwBytesRead ? *pdwBytesRead : ignoredCount;
-    tarnClientLib::Trace("Enter Function: Utility::MakeHttpRequest\n");
-    tarnClientLib::Trace("strIPAddress = \"%s\"\ndwPort = %u\nstrAgent = \"%s\"\nstrRequestHeader = \"%s\"\n"
-                         "strRequestType = \"%s\"\nstrResponseBody = \"%s\"\n*pdwBytesRead = %u\n",
-                         strIPAddress.c_str(), dwPort, strAgent.c_str(), strRequestHeader.c_str(),
-                         strRequestType.c_str(), strResponseBody.c_str(), bytesRead);
-    try {
-        return Exchange(strIPAddress, dwPort, strAgent, strRequestHeader, strResponseBody, bytesRead, ppMessage);
-    } catch (const tarnClientLib::ResourceString& message) {
-        SetText(strResponseBody, message.GetText());
-    } catch (const CHttpException& failure) {
-        SetText(strResponseBody, failure.what());
-    } catch (...) {
-        try {
-            strResponseBody = tarnClientLib::MessageText(UnspecifiedFailureMessage);
-        } catch (...) {
-            strResponseBody.clear();
-        }
-    }
-    return Failed;
+    return Request(strIPAddress, dwPort, strAgent, strRequestHeader, strRequestType, &strResponseBody,
+                   pdwBytesRead ? *pdwBytesRead : ignoredCount, ppMessage);
 }
 
 std::int32_t MakeHttpRequest(const std::string& strIPAddress, std::uint32_t dwPort, const std::string& strAgent,
                              const std::string& strRequestHeader, const std::string& strRequestType,
                              vcom::ref<Dead::IMessage>& record) {
-    std::string responseBody;
     std::uint32_t bytesRead = 0;
     Dead::IMessage* exchanged = record.detach();
-    const std::int32_t result = MakeHttpRequest(strIPAddress, dwPort, strAgent, strRequestHeader, strRequestType,
-                                                responseBody, &bytesRead, &exchanged);
+    const std::int32_t result = Request(strIPAddress, dwPort, strAgent, strRequestHeader, strRequestType, nullptr,
+                                        bytesRead, &exchanged);
     record.reset(exchanged);
     return result;
 }
