@@ -1,9 +1,11 @@
 // The framing of CHttp: the request bytes, the reply header, the body.
 #include <algorithm>
+#include <charconv>
 #include <climits>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "http/CHttp.h"
 #include "messages/Trace.h"
@@ -12,9 +14,8 @@ using tarnClientLib::Trace;
 
 namespace {
 
-// The request line to the host line is formatted here before it is appended.
+// The request line to the host line is put together here before it is appended.
 constexpr std::size_t ScratchSize = 1024;
-constexpr char RequestFormat[] = "%s %s\r\nUser-Agent:%s\r\nContent-length:%d\r\nHost:%s:%d";
 constexpr char Method[] = "POST ";
 constexpr char Protocol[] = "HTTP/1.1";
 constexpr char LineEnd[] = "\r\n";
@@ -33,6 +34,36 @@ void Append(char*& at, const char* text, std::size_t length) {
     at += length;
 }
 
+// A text put together piece by piece in a fixed array, as snprintf would
+// print it but without a format to interpret on every request.
+class ScratchText {
+public:
+    ScratchText& operator<<(std::string_view piece) {
+        // Room is kept for the NUL snprintf would write.
+        if (piece.size() >= sizeof m_text - m_length)
+            m_fits = false;
+        if (m_fits) {
+            std::memcpy(m_text + m_length, piece.data(), piece.size());
+            m_length += piece.size();
+        }
+        return *this;
+    }
+    ScratchText& operator<<(int number) {
+        char digits[16];
+        const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, number);
+        return *this << std::string_view(digits, static_cast<std::size_t>(end.ptr - digits));
+    }
+
+    bool Fits() const { return m_fits; }
+    const char* Text() const { return m_text; }
+    std::size_t Length() const { return m_length; }
+
+private:
+    char m_text[ScratchSize];
+    std::size_t m_length = 0;
+    bool m_fits = true;
+};
+
 } // namespace
 
 void CHttp::SendPostRequest(const char* userAgent, const char* targetPath, const char* extraHeaders,
@@ -43,17 +74,18 @@ void CHttp::SendPostRequest(const char* userAgent, const char* targetPath, const
     if (bodyLength < 0 || (bodyLength > 0 && body == nullptr))
         CHttpException::Raise("CHttp::SendPostRequest : no body of " + std::to_string(bodyLength) + " bytes to send");
 
-    char scratch[ScratchSize];
-    const int formatted = std::snprintf(scratch, sizeof scratch, RequestFormat, path, Protocol, agent, bodyLength,
-                                        m_hostName, m_port);
-    if (formatted < 0 || std::size_t(formatted) >= sizeof scratch)
+    ScratchText scratch;
+    scratch << path << " " << Protocol << "\r\nUser-Agent:" << agent << "\r\nContent-length:" << bodyLength
+            << "\r\nHost:" << m_hostName << ":" << m_port;
+    if (!scratch.Fits())
         CHttpException::Raise("CHttp::SendPostRequest : request line and headers longer than " +
-                              std::to_string(sizeof scratch - 1) + " characters");
+                              std::to_string(ScratchSize - 1) + " characters");
+    const std::size_t formatted = scratch.Length();
 
     const char* slash = path[0] == '/' ? "" : "/";
     const bool extra = extraHeaders != nullptr && extraHeaders[0] != '\0';
     const std::size_t extraLength = extra ? std::strlen(LineEnd) + std::strlen(extraHeaders) : 0;
-    const std::size_t textLength = std::strlen(Method) + std::strlen(slash) + std::size_t(formatted) + extraLength +
+    const std::size_t textLength = std::strlen(Method) + std::strlen(slash) + formatted + extraLength +
                                    std::strlen(BlankLine);
     // Without a body the text keeps its terminating zero inside the buffer.
     const std::size_t needed = textLength + std::max<std::size_t>(std::size_t(bodyLength), 1);
@@ -66,7 +98,7 @@ void CHttp::SendPostRequest(const char* userAgent, const char* targetPath, const
     char* at = m_requestBuf;
     Append(at, Method, std::strlen(Method));
     Append(at, slash, std::strlen(slash));
-    Append(at, scratch, std::size_t(formatted));
+    Append(at, scratch.Text(), formatted);
     if (extra) {
         Append(at, LineEnd, std::strlen(LineEnd));
         Append(at, extraHeaders, std::strlen(extraHeaders));

@@ -20,8 +20,11 @@ constexpr char DestinationVariable[] = "TARN_TRACE";
 
 enum class Mode { Unread, Off, On };
 
+// Asked by every trace call, so it is a plain constant-initialised global
+// that takes no guard of a function's static to reach.
+std::atomic<Mode> g_mode{Mode::Unread};
+
 struct TraceState {
-    std::atomic<Mode> mode{Mode::Unread};
     // Guards output and keeps the records of this process apart.
     vcom::CriticalSection lock;
     std::unique_ptr<platform::TraceOutput> output;
@@ -40,21 +43,24 @@ void Open(TraceState& state, const char* destination) {
         if (!output->Failed())
             state.output = std::move(output);
     }
-    state.mode = state.output ? Mode::On : Mode::Off;
+    g_mode.store(state.output ? Mode::On : Mode::Off, std::memory_order_release);
 }
 
-bool Enabled() {
+// The first trace call reads the environment.
+bool ReadDestination() {
     TraceState& state = State();
-    const Mode mode = state.mode.load(std::memory_order_acquire);
-    if (mode != Mode::Unread)
-        return mode == Mode::On;
     vcom::ScopedLock guard(state.lock);
-    if (state.mode == Mode::Unread) {
+    if (g_mode.load() == Mode::Unread) {
         std::string destination;
         const bool set = platform::EnvironmentValue(DestinationVariable, destination) && !destination.empty();
         Open(state, set ? destination.c_str() : nullptr);
     }
-    return state.mode == Mode::On;
+    return g_mode.load() == Mode::On;
+}
+
+bool Enabled() {
+    const Mode mode = g_mode.load(std::memory_order_acquire);
+    return mode == Mode::Unread ? ReadDestination() : mode == Mode::On;
 }
 
 // "2024-05-01T12:34:56.789Z", from the days since 1970 by the civil calendar.
