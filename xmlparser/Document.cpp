@@ -1,12 +1,14 @@
 #include "xmlparser/Document.h"
 
+#include <cstring>
+
 namespace xmlparser {
 
-std::int32_t Document::FindAttribute(std::int32_t element, std::string_view name) const {
+std::int32_t Document::FindAttribute(std::int32_t element, const char* name) const {
     const Element& e = ElementAt(element);
     const std::int32_t end = e.firstAttribute + AttributeCount(element);
     for (std::int32_t i = e.firstAttribute; i < end; ++i)
-        if (Text(AttributeAt(i).name) == name)
+        if (std::strcmp(CText(AttributeAt(i).name), name) == 0)
             return i;
     return -1;
 }

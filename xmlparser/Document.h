@@ -49,7 +49,9 @@ public:
     std::int32_t ChildAt(std::int32_t element, std::int32_t i) const {
         return m_elements[static_cast<std::size_t>(ElementAt(element).firstChild + i) + 1].childIndexEntry;
     }
-    std::string_view Text(TextOffset at) const { return std::string_view(m_arena.data() + at); }
+    // A name or value; each ends in a NUL, so it is also a C string.
+    const char* CText(TextOffset at) const { return m_arena.data() + at; }
+    std::string_view Text(TextOffset at) const { return std::string_view(CText(at)); }
 
     std::int32_t AttributeCount(std::int32_t element) const {
         const auto next = static_cast<std::size_t>(element) + 1;
@@ -61,7 +63,7 @@ public:
     std::int32_t Depth(std::int32_t element) const;
 
     // The index of the first attribute of element with exactly this name, or -1.
-    std::int32_t FindAttribute(std::int32_t element, std::string_view name) const;
+    std::int32_t FindAttribute(std::int32_t element, const char* name) const;
 
 private:
     friend class DocumentBuilder;

@@ -55,8 +55,7 @@ const char* Node::AttributeText(std::int32_t element, const char* name) const {
     if (!name)
         return nullptr;
     const std::int32_t found = m_document->FindAttribute(element, name);
-    // Arena texts end in a NUL, so the view's data is a C string.
-    return found < 0 ? nullptr : m_document->Text(m_document->AttributeAt(found).value).data();
+    return found < 0 ? nullptr : m_document->CText(m_document->AttributeAt(found).value);
 }
 
 char* Node::GetAttributeValue(const char* name) {
