@@ -39,15 +39,6 @@ TEST_F(MakeHttpRequestTest, TextReplyEndsAtItsFirstZeroByteWhileAllBytesAreCount
     EXPECT_EQ(text, "fresh");
 }
 
-TEST_F(MakeHttpRequestTest, UnresolvableHostGives999WithTheLookupMessage) {
-    const Outcome outcome = TextExchange("no-such-host.invalid", 80);
-    EXPECT_EQ(outcome.result, 999);
-    EXPECT_EQ(outcome.bytes, 0u);
-    const std::string start = "CHttp::GetAddress : call to ::gethostbyname failed after 2 tries - last error code = ";
-    ASSERT_EQ(outcome.text.substr(0, start.size()), start);
-    EXPECT_GT(std::stoi(outcome.text.substr(start.size())), 0);
-}
-
 // An exchange opens at most two connections, whatever the server does.
 TEST_F(MakeHttpRequestTest, ServerThatFailsToAnswerGives999) {
     const std::string header = "HTTP/1.1 200 OK\r\n", lost = "CHttp::SafeRead : failed after 2 read attempts";
