@@ -5,6 +5,7 @@
 // The process-wide configuration is fixed by the first manager created, so
 // every test of this process talks to one server; each test scripts exactly
 // the connections it expects and reads the requests from its own start on.
+#include <climits>
 #include <cstdint>
 #include <iterator>
 #include <string>
@@ -125,6 +126,44 @@ TEST_F(AddressLookup, ListsTheServersInReplyOrderEachOutlivingTheList) {
                                               "west-2|192.168.1.20:80|192.168.1.20|80|-3", "north|:9||9|0"}));
     for (IServerAddress* s : servers)
         EXPECT_EQ(s->Release(), 0);
+}
+
+// Prev hands back the element Next just delivered; positions stop at both
+// ends, and positions outside the list read nothing and stay put.
+TEST_F(AddressLookup, ListPositionsStopAtBothEndsAndHostileOnesReadNothing) {
+    Server().Script(tarntest::Answer(AddressReply(0, kThree)));
+    Server().Script(tarntest::Answer(AddressReply(0, "<servers/>")));
+    auto list = Enum("p", "c", "any", nullptr), empty = Enum("p", "c", "any", nullptr);
+    ASSERT_TRUE(list && empty);
+    EXPECT_EQ(empty->Begin(), empty->End());
+    const struct { bool next; const char* name; std::int32_t pos; } walk[] = {
+        {.next = true, .name = "east-1", .pos = 1},   {.next = true, .name = "west-2", .pos = 2},
+        {.next = false, .name = "west-2", .pos = 1},  {.next = true, .name = "west-2", .pos = 2},
+        {.next = true, .name = "north", .pos = 3},    {.next = true, .name = "<null>", .pos = 3},
+        {.next = false, .name = "north", .pos = 2},   {.next = false, .name = "west-2", .pos = 1},
+        {.next = false, .name = "east-1", .pos = 0},  {.next = false, .name = "<null>", .pos = 0},
+    };
+    std::int32_t pos = list->Begin();
+    for (const auto& step : walk) {
+        Ref<IServerAddress> got(step.next ? list->Next(&pos) : list->Prev(&pos));
+        if (got) {
+            EXPECT_EQ(tarntest::Count(got.get()), 2); // the list's and the one handed out
+        }
+        EXPECT_EQ(got ? Take(got->GetName()) : "<null>", step.name);
+        EXPECT_EQ(pos, step.pos);
+    }
+    EXPECT_EQ(pos, list->Begin());
+    for (IServerAddressList* l : {list.get(), empty.get()}) {
+        for (std::int32_t start : {-5, -1, INT_MIN, 4, INT_MAX}) {
+            pos = start;
+            EXPECT_EQ(l->Next(&pos), nullptr) << start;
+            EXPECT_EQ(l->Prev(&pos), nullptr) << start;
+            EXPECT_EQ(pos, start);
+        }
+        EXPECT_EQ(l->Next(nullptr), nullptr);
+        EXPECT_EQ(l->Prev(nullptr), nullptr);
+    }
+    EXPECT_EQ(ConnectionsMade(), 2u);
 }
 
 TEST_F(AddressLookup, GetServerAddressGivesTheFirstServerOfEachFreshReply) {

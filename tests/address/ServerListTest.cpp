@@ -1,5 +1,5 @@
 // Reading the address server's serverlist document into entries, through the
-// real XML reader. What the reader itself skips or refuses is in tests/xml.
+// real XML reader: what it skips, what it refuses, and what makes an entry.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -19,14 +19,13 @@ const char kMessage6[] =
     "Error parsing XML response from Address Server:  missing name and/or address and/or uc attributes in <server> "
     "tag";
 
-// What a reading gives: "name|address|uc" per entry, "code N", or the
+// What reading xml gives: "name|address|uc;" per entry, "code N", or the
 // message text; entries start stale and must be empty after a failure.
-template <class Read>
-std::string Outcome(Read read) {
+std::string Read(const std::string& xml) {
     ServerEntries entries(1, address::ServerEntry{"stale", "0:0", 1});
     std::string out;
     try {
-        read(entries);
+        address::ParseServerList(xml, static_cast<std::int32_t>(xml.size()), entries);
         for (const address::ServerEntry& e : entries)
             out += e.name + "|" + e.address + "|" + std::to_string(e.uc) + ";";
         return out;
@@ -39,14 +38,23 @@ std::string Outcome(Read read) {
     return out;
 }
 
-std::string Parse(const std::string& servers) {
-    const std::string xml = "<servers>" + servers + "</servers>";
-    return Outcome([&](ServerEntries& e) { address::ParseServerList(xml, static_cast<std::int32_t>(xml.size()), e); });
+std::string Parse(const std::string& servers) { return Read("<servers>" + servers + "</servers>"); }
+
+// Text, comments, processing instructions, CDATA and nested elements are
+// skipped; any child element counts, whatever its name.
+TEST(ServerList, ReadsEveryChildInDocumentOrder) {
+    const std::string xml = R"(<?xml version="1.0"?>
+<serverlist version="2"> leading text <!-- a comment -->
+  <server name="alpha" zone="eu" address="10.0.0.1:7000" uc="3">inner <detail name="no"/></server>
+  <?note ignore me?><![CDATA[<server/>]]>
+  <host uc="0" extra="x" address="10.0.0.2:7001" name=" b &amp; c "/> trailing
+</serverlist>)";
+    EXPECT_EQ(Read(xml), "alpha|10.0.0.1:7000|3; b & c |10.0.0.2:7001|0;");
 }
 
-// Document order and skipped content are the XML reader's test (tests/xml).
 TEST(ServerList, ReadsValuesUnchangedAndUcAsAtoiDoes) {
     EXPECT_EQ(Parse(""), "");
+    EXPECT_EQ(Parse(" text only <!-- no servers --> "), "");
     const std::pair<const char*, std::int32_t> cases[] = {
         {"-3", -3}, {"abc", 0}, {" 7", 7}, {"+4x", 4}, {"2147483647", 2147483647}};
     for (const auto& c : cases)
@@ -57,15 +65,22 @@ TEST(ServerList, ReadsValuesUnchangedAndUcAsAtoiDoes) {
 
 TEST(ServerList, AFaultyServerFailsTheWholeList) {
     const std::string good = "<server name=\"ok\" address=\"h:1\" uc=\"1\"/>";
+    const std::string bad = "code " + std::to_string(vcom::BadData);
     const std::pair<std::string, std::string> cases[] = {
         {"<server name=\"\" address=\"h:1\" uc=\"1\"/>", kMessage6},
         {"<server name=\"n\" address=\"\" uc=\"1\"/>", kMessage6},
         {"<server name=\"n\" address=\"h:1\" uc=\"\"/>", kMessage6},
-        // The reader's own refusals (tests/xml) pass through as its codes.
-        {"<server name=\"n\" address=\"h:1\"/>", "code " + std::to_string(vcom::BadData)},
+        // A missing attribute is the reader's refusal: names are exact bytes, without a namespace.
+        {"<server name=\"n\" address=\"h:1\"/>", bad},
+        {"<server Name=\"n\" address=\"h:1\" uc=\"1\"/>", bad},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Parse(good + c.first), c.second) << c.first;
+    EXPECT_EQ(Read("<l xmlns:x=\"urn:x\">" + good + "<s x:name=\"a\" address=\"h:1\" uc=\"1\"/></l>"), bad);
+    // Documents that do not parse.
+    for (const std::string& refused : {std::string(), std::string("<l><s name=\"a\" address=\"h:1\" uc=\"1\"></l>"),
+                                        "<!DOCTYPE l [<!ENTITY n \"e\">]><l>" + good + "</l>"})
+        EXPECT_EQ(Read(refused), "code " + std::to_string(vcom::Failure)) << refused;
 }
 
 // A repeated attribute is not well-formed XML: expat refuses the document,
@@ -73,15 +88,6 @@ TEST(ServerList, AFaultyServerFailsTheWholeList) {
 TEST(ServerList, ADocumentRepeatingAnAttributeGivesNoEntries) {
     const std::string got = Parse("<server name=\"a\" name=\"b\" address=\"h:1\"/>");
     EXPECT_TRUE(got == kMessage6 || got == "code " + std::to_string(vcom::Failure)) << got;
-}
-
-// What the reader may hand over for an element: it counts pairs, not names.
-TEST(ServerList, PairsOfOneElementLaterWinsRepeatInPlaceOfAnotherIsMessage6) {
-    auto read = [](std::vector<Utility::XmlPairs> elements) {
-        return Outcome([&](ServerEntries& e) { address::ReadServerEntries(elements, e); });
-    };
-    EXPECT_EQ(read({{{"name", "a"}, {"name", "b"}, {"address", "h:1"}}}), kMessage6);
-    EXPECT_EQ(read({{{"uc", "1"}, {"name", "a"}, {"address", "h:1"}, {"name", "b"}, {"uc", "2"}}}), "b|h:1|2;");
 }
 
 } // namespace

@@ -22,14 +22,7 @@ TEST_F(RequestTest, RequestIsExactWithOrWithoutSlashWhateverTheRequestType) {
                                            path[0] == '/' ? "GET" : "POST", text, &bytes, nullptr),
                   200);
         ASSERT_TRUE(server.WaitFinished(1));
-        EXPECT_EQ(server.Requests().at(0), "POST /addrsrv HTTP/1.1\r\n"
-                                           "User-Agent:QAS Client/1.0\r\n"
-                                           "Content-length:0\r\n"
-                                           "Host:127.0.0.1:" + std::to_string(server.Port()) + "\r\n"
-                                           "Accept: application/octet-stream\r\n"
-                                           "Accept: text/*\r\n"
-                                           "Content-Type: application/octet-stream\r\n"
-                                           "\r\n") << path;
+        EXPECT_EQ(server.Requests().at(0), Request(server.Port(), "", "/addrsrv", "QAS Client/1.0", kExtra)) << path;
     }
 }
 

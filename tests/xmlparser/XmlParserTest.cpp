@@ -1,5 +1,5 @@
 // The XML parser library alone, through its public header. The tree it
-// builds is read end to end by tests/xml and tests/address; here stand what
+// builds is read end to end by tests/address; here stand what
 // those do not reach: the operations at their table positions, the factory's
 // refusal, every DOCTYPE refused, lengths, and positions outside a sequence.
 #include <gtest/gtest.h>
