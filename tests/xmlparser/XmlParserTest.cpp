@@ -1,7 +1,8 @@
 // The XML parser library alone, through its public header. The tree it
 // builds is read end to end by tests/address; here stand what
 // those do not reach: the operations at their table positions, the factory's
-// refusal, every DOCTYPE refused, lengths, and positions outside a sequence.
+// refusal, every DOCTYPE refused, lengths, and positions outside a sequence
+// or the children.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -118,13 +119,23 @@ TEST(XmlParser, LengthBoundsTheTextAndStopsAtItsEnd) {
 }
 
 TEST(XmlParser, PositionsOutsideASequenceReadNothing) {
-    ref<INode> root = Parse(R"(<r k="v"><a/><b/></r>)");
+    ref<INode> root = Parse(R"(<r k="v"><a k="w"/><b/></r>)");
     ASSERT_TRUE(root);
     std::int32_t err = 0;
     ref<INodeList> list(root->GetChildren(&err));
     ref<IElement> element(root->GetElement(&err));
-    ASSERT_TRUE(list && element);
+    ref<xmlparser::INodeTexts> texts = vcom::Query<xmlparser::INodeTexts>(root.get(), &err);
+    ASSERT_TRUE(list && element && texts);
+    EXPECT_STREQ(texts->GetAttributeText("k"), "v");
+    EXPECT_STREQ(texts->GetChildAttributeText(0, "k"), "w");
+    for (const char* absent : {"K", "", static_cast<const char*>(nullptr)}) {
+        EXPECT_EQ(texts->GetAttributeText(absent), nullptr);
+        EXPECT_EQ(texts->GetChildAttributeText(0, absent), nullptr);
+    }
+    EXPECT_EQ(texts->GetChildAttributeText(1, "k"), nullptr);
+    EXPECT_EQ(texts->GetChildAttributeText(2, "k"), nullptr);
     for (std::int32_t bad : {-1, 3, INT_MIN, INT_MAX}) {
+        EXPECT_EQ(texts->GetChildAttributeText(bad, "k"), nullptr) << bad;
         std::int32_t pos = bad;
         EXPECT_EQ(list->Next(&pos), nullptr) << bad;
         EXPECT_EQ(list->Prev(&pos), nullptr) << bad;
@@ -140,11 +151,14 @@ TEST(XmlParser, PositionsOutsideASequenceReadNothing) {
 
 TEST(XmlParser, ObjectsOutliveTheParserAndEachOther) {
     ref<IAttribute> attribute;
+    ref<INode> child;
+    const char* lent = nullptr;
     {
         ref<INode> root = Parse("<r><c k=\"v\"/></r>");
         ASSERT_TRUE(root);
         std::int32_t err = 0;
-        ref<INode> child(root->GetChild(0, &err));
+        lent = vcom::Query<xmlparser::INodeTexts>(root.get(), &err)->GetChildAttributeText(0, "k");
+        child.reset(root->GetChild(0, &err));
         ASSERT_TRUE(child);
         ref<IElement> element(child->GetElement(&err));
         ASSERT_TRUE(element);
@@ -153,6 +167,8 @@ TEST(XmlParser, ObjectsOutliveTheParserAndEachOther) {
     }
     ASSERT_TRUE(attribute);
     EXPECT_EQ(Take(attribute->GetValue()), "v");
+    // A lent text lives as long as any node of its tree.
+    EXPECT_STREQ(lent, "v");
 }
 
 } // namespace
