@@ -156,7 +156,8 @@ IServerAddressList* AddressManager::GetServerAddressEnum(const char* product, co
             if (GetDataFromQAS(TextOrEmpty(product), TextOrEmpty(category), TextOrEmpty(name), TextOrEmpty(att1),
                                xmlText) < 0)
                 return nullptr;
-            ServerListReading reading(*m_xmlParser, xmlText.text(), static_cast<std::int32_t>(std::strlen(xmlText.text())));
+            ServerListReading reading(*m_xmlParser, xmlText.text(),
+                                      static_cast<std::int32_t>(std::strlen(xmlText.text())));
             // Parsed: the text can go before the servers are read.
             xmlText.reset();
             servers.Read(reading);
@@ -168,7 +169,8 @@ IServerAddressList* AddressManager::GetServerAddressEnum(const char* product, co
         records.reserve(std::max(kInitialServers, servers.Count()));
         for (std::size_t i = 0; i < servers.Count(); ++i) {
             vcom::ref<IServerAddress> record(static_cast<IServerAddress*>(vcom::CatchPointer(&err, [&] {
-                return CreateServerAddress(IServerAddress::Id, servers.Name(i), servers.Address(i), &err, servers.Uc(i));
+                return CreateServerAddress(IServerAddress::Id, servers.Name(i), servers.Address(i), &err,
+                                           servers.Uc(i));
             })));
             if (!record) {
                 tarnClientLib::TraceFailed("unreadable server list: server \"%s\" has an unusable address \"%s\"",
