@@ -19,27 +19,6 @@ const char kUc[] = "uc";
 // "missing name and/or address and/or uc attributes in <server> tag"
 const unsigned kIncompleteServerMessage = 6;
 
-// One element's pairs into entry (uc text kept apart); false when any of the
-// three is empty. The reader counts pairs only, so a repeated attribute
-// standing in for a missing one shows up here as an empty value.
-bool ReadEntry(const Utility::XmlPairs& pairs, ServerEntry& entry, std::string& uc) {
-    entry.name.clear();
-    entry.address.clear();
-    uc.clear();
-    for (const auto& pair : pairs) {
-        if (pair.first == kName)
-            entry.name = pair.second;
-        else if (pair.first == kAddress)
-            entry.address = pair.second;
-        else if (pair.first == kUc)
-            uc = pair.second;
-    }
-    if (entry.name.empty() || entry.address.empty() || uc.empty())
-        return false;
-    entry.uc = static_cast<std::int32_t>(std::atoi(uc.c_str()));
-    return true;
-}
-
 } // namespace
 
 void FailIncompleteServer(std::size_t server) {
@@ -85,20 +64,6 @@ void ParseServerList(const std::string& xmlText, std::int32_t textLength, Server
     }
     if (incomplete)
         FailIncompleteServer(incomplete);
-    entries = std::move(read);
-}
-
-void ReadServerEntries(const std::vector<Utility::XmlPairs>& elements, ServerEntries& entries) {
-    entries.clear();
-    ServerEntries read;
-    read.reserve(elements.size());
-    std::string uc;
-    for (const Utility::XmlPairs& pairs : elements) {
-        ServerEntry entry;
-        if (!ReadEntry(pairs, entry, uc))
-            FailIncompleteServer(read.size() + 1);
-        read.push_back(std::move(entry));
-    }
     entries = std::move(read);
 }
 

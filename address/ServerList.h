@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "xml/XmlReading.h"
-#include "xml/XmlResponse.h"
 
 namespace address {
 
@@ -37,11 +36,6 @@ struct ServerView {
 // has an empty wanted attribute or repeats one in place of another; entries
 // is empty after any failure.
 void ParseServerList(const std::string& xmlText, std::int32_t textLength, ServerEntries& entries);
-
-// The second half of ParseServerList: turns the attribute pairs the XML
-// reader found, one list per element, into entries. A later pair of a name
-// overrides an earlier one. Throws message 6 as above, entries then empty.
-void ReadServerEntries(const std::vector<Utility::XmlPairs>& elements, ServerEntries& entries);
 
 // ParseServerList one server at a time, for a caller that keeps no list of
 // entries: the text may be dropped once this is constructed. The reader's

@@ -6,13 +6,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
-#include <vector>
 
 #include <xmlparser/XMLParser.h>
 
 #include "vcom/Ref.h"
-#include "xml/XmlResponse.h"
 
 namespace Utility {
 
@@ -28,24 +25,17 @@ public:
     // (readChildren) or the root alone. Throws -1 when the document does not
     // parse.
     XmlReading(xmlparser::IParser& parser, const char* document, std::int32_t length, bool readChildren);
-    // The same with a parser of its own (NewXmlParser's codes).
-    XmlReading(const char* document, std::int32_t length, bool readChildren);
 
     // The number of elements to read: the root's child count (0 when it has
     // none), or 1 for the root alone.
     std::int32_t Count() const { return m_count; }
-
-    // The wanted attributes of the next element, in its order, into pairs
-    // (whose strings are reused). Throws -1 when an element or attribute is
-    // missing and -4 when a text cannot be had. Call at most Count() times.
-    void Next(const std::vector<std::string>& wanted, XmlPairs& pairs);
 
     // The values of the attributes names[0..count) of the next element into
     // values[i] (null when its attribute is missing), lent by the tree until
     // the reading goes. Returns how many of the names the element has. Asks
     // for each value by name, so the element's other attributes cost
     // nothing. Throws -1 when an element is missing. Call at most Count()
-    // times, in place of Next.
+    // times.
     std::size_t NextValues(const char* const* names, const char** values, std::size_t count);
 
     // Traces that the element read last (counting from 1) lacks wanted
@@ -53,9 +43,6 @@ public:
     void TraceIncomplete(std::size_t found, std::size_t wanted) const;
 
 private:
-    // The next element: a child of the root, or the root itself.
-    vcom::ref<xmlparser::INode> NextNode();
-
     vcom::ref<xmlparser::INode> m_root;
     vcom::ref<xmlparser::INodeTexts> m_texts; // the root's
     bool m_readChildren;
