@@ -43,7 +43,8 @@ std::string LastErrorText() { return platform::SocketErrorText(LastError()); }
 // The header and request buffers are read only as far as they were filled,
 // so 6 KB need not be cleared for every exchange.
 CHttp::CHttp()
-    : m_requestLen(0), m_headerLen(0), m_contentLength(http::LengthNotDeclared), m_hostName{}, m_socket(0), m_peer(), m_connecting(false), m_timeoutSecs(WaitSecs), m_maxAttempts(Attempts), m_port(0), m_headerFill(0),
+    : m_requestLen(0), m_headerLen(0), m_contentLength(http::LengthNotDeclared), m_hostName{}, m_socket(0),
+      m_peer(), m_connecting(false), m_timeoutSecs(WaitSecs), m_maxAttempts(Attempts), m_port(0), m_headerFill(0),
       m_connections(0), m_failedReads(0) {
     Startup();
     try {
