@@ -12,20 +12,6 @@ using RequestTest = TransportTest;
 using platform::FailSocketCalls;
 using platform::SocketCall;
 
-TEST_F(RequestTest, RequestIsExactWithOrWithoutSlashWhateverTheRequestType) {
-    for (const char* path : {"addrsrv", "/addrsrv"}) {
-        ScriptedServer server;
-        server.Script(Answer(HttpReply(200, "ok")));
-        std::string text;
-        std::uint32_t bytes = 0;
-        ASSERT_EQ(Utility::MakeHttpRequest("127.0.0.1", server.Port(), "QAS Client/1.0", path,
-                                           path[0] == '/' ? "GET" : "POST", text, &bytes, nullptr),
-                  200);
-        ASSERT_TRUE(server.WaitFinished(1));
-        EXPECT_EQ(server.Requests().at(0), Request(server.Port(), "", "/addrsrv", "QAS Client/1.0", kExtra)) << path;
-    }
-}
-
 // The request line to the host line is formatted in 1024 bytes (1023
 // characters and the terminator); text and body go out of 2048 bytes.
 TEST_F(RequestTest, PostIsSentByteForByteOrRefusedBeforeSending) {
@@ -109,34 +95,6 @@ TEST_F(RequestTest, ResolutionAndConnectFailOnlyTheSecondTime) {
     }
 }
 
-// A connection ConnectBeforeSend leaves under way fails the first send as
-// it fails Connect.
-const struct {
-    const char* way;
-    void (*run)(CHttp& http, std::uint16_t port);
-} ConnectWays[] = {
-    {.way = "Connect", .run = [](CHttp& http, std::uint16_t port) { http.Connect("127.0.0.1", port); }},
-    {.way = "ConnectBeforeSend and a send",
-     .run = [](CHttp& http, std::uint16_t port) {
-         http.ConnectBeforeSend("127.0.0.1", port);
-         http.SendPostRequest("a", "/t", nullptr, nullptr, 0);
-     }},
-};
-
-TEST_F(RequestTest, RefusedConnectionNamesSocketAndTheError) {
-    for (const auto& way : ConnectWays) {
-        const std::string failure = FailureText([&] {
-            CHttp http;
-            way.run(http, tarntest::loopback::UnusedPort());
-        });
-        // The number is whatever the second connect on the same socket gives:
-        // refused on Linux, aborted under Wine.
-        const std::string start = "CHttp::Connect : call to ::socket failed - error code = ";
-        ASSERT_EQ(failure.substr(0, start.size()), start) << way.way;
-        EXPECT_GT(std::stoi(failure.substr(start.size())), 0) << way.way;
-    }
-}
-
 // A 0-byte send is a failed attempt without re-connection; any other failed
 // send attempt re-connects, and the send inside that counts as the attempt's,
 // so the server gets the request once. (A failed receive: the reset rows of
@@ -171,25 +129,34 @@ TEST_F(RequestTest, FailedSendAttempts) {
     }
 }
 
-// A peer whose accept queue is full neither accepts nor refuses: each of the
-// two attempts gives up after the read time-out.
-TEST_F(RequestTest, ConnectionNeitherAcceptedNorRefusedTimesOut) {
+// A peer that refuses (nothing listens) and one whose accept queue is full,
+// which neither accepts nor refuses: each of the two attempts gives up after
+// the read time-out. Either fails Connect, or the first send after
+// ConnectBeforeSend, naming the socket call and the error.
+TEST_F(RequestTest, FailedConnectionNamesTheSocketCallAndTheError) {
     tarntest::loopback::Startup();
-    std::uint16_t port = 0;
-    const auto listener = tarntest::loopback::Listen(port, 0);
-    const auto queued = tarntest::loopback::ConnectTo(port);
+    std::uint16_t full = 0;
+    const auto listener = tarntest::loopback::Listen(full, 0);
+    const auto queued = tarntest::loopback::ConnectTo(full);
     ASSERT_NE(queued, tarntest::loopback::NoSocket);
     ShortenWaits(1000);
-    for (const auto& way : ConnectWays) {
-        const std::string failure = FailureText([&] {
-            CHttp http;
-            way.run(http, port);
-        });
-        const std::string start = "CHttp::Connect : call to ::socket failed - error code = ";
-        ASSERT_EQ(failure.substr(0, start.size()), start) << way.way;
-        EXPECT_EQ(platform::SocketErrorText(std::stoi(failure.substr(start.size()))).rfind("timed out", 0), 0u)
-            << way.way;
-    }
+    for (const std::uint16_t port : {tarntest::loopback::UnusedPort(), full})
+        for (const bool beforeSend : {false, true}) {
+            SCOPED_TRACE(testing::Message() << (port == full ? "full queue" : "refused") << beforeSend);
+            const std::string failure = FailureText([&] {
+                CHttp http;
+                if (!beforeSend)
+                    return http.Connect("127.0.0.1", port);
+                http.ConnectBeforeSend("127.0.0.1", port);
+                http.SendPostRequest("a", "/t", nullptr, nullptr, 0);
+            });
+            // A refusal's number is whatever the second connect on the same
+            // socket gives: refused on Linux, aborted under Wine.
+            const std::string start = "CHttp::Connect : call to ::socket failed - error code = ";
+            ASSERT_EQ(failure.substr(0, start.size()), start);
+            const int error = std::stoi(failure.substr(start.size()));
+            EXPECT_EQ(port == full, platform::SocketErrorText(error).rfind("timed out", 0) == 0) << error;
+        }
     Restore();
     tarntest::loopback::Close(queued);
     tarntest::loopback::Close(listener);

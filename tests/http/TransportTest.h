@@ -78,10 +78,11 @@ inline std::string PostAndRead(CHttp& http, std::uint16_t port, const std::strin
 // Text and byte count start stale: every exchange must replace both.
 struct Outcome { std::int32_t result = 0; std::string text = "stale"; std::uint32_t bytes = 77; };
 
-// A text exchange with Utility::MakeHttpRequest.
+// A text exchange with Utility::MakeHttpRequest; whatever the request type
+// asked for, a POST goes out.
 inline Outcome TextExchange(const std::string& host, std::uint16_t port) {
     Outcome outcome;
-    outcome.result = Utility::MakeHttpRequest(host, port, "agent", "/t", "POST", outcome.text, &outcome.bytes, nullptr);
+    outcome.result = Utility::MakeHttpRequest(host, port, "agent", "/t", "GET", outcome.text, &outcome.bytes, nullptr);
     return outcome;
 }
 
