@@ -77,17 +77,8 @@ TEST(ServerList, AFaultyServerFailsTheWholeList) {
     for (const auto& c : cases)
         EXPECT_EQ(Parse(good + c.first), c.second) << c.first;
     EXPECT_EQ(Read("<l xmlns:x=\"urn:x\">" + good + "<s x:name=\"a\" address=\"h:1\" uc=\"1\"/></l>"), bad);
-    // Documents that do not parse.
-    for (const std::string& refused : {std::string(), std::string("<l><s name=\"a\" address=\"h:1\" uc=\"1\"></l>"),
-                                        "<!DOCTYPE l [<!ENTITY n \"e\">]><l>" + good + "</l>"})
-        EXPECT_EQ(Read(refused), "code " + std::to_string(vcom::Failure)) << refused;
-}
-
-// A repeated attribute is not well-formed XML: expat refuses the document,
-// the Windows reader lets it through to our check. Either way no entry.
-TEST(ServerList, ADocumentRepeatingAnAttributeGivesNoEntries) {
-    const std::string got = Parse("<server name=\"a\" name=\"b\" address=\"h:1\"/>");
-    EXPECT_TRUE(got == kMessage6 || got == "code " + std::to_string(vcom::Failure)) << got;
+    // A document that does not parse (what else does not is the XML parser's test).
+    EXPECT_EQ(Read("<l>" + good), "code " + std::to_string(vcom::Failure));
 }
 
 } // namespace
