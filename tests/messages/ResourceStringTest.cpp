@@ -54,9 +54,4 @@ TEST(ResourceString, PutsArgumentsIntoTheirPlaceholdersInOrder) {
     EXPECT_EQ(TextOf(ResourceString(cases[2].message)), cases[2].text); // a copy has buffers of its own
 }
 
-TEST(MessageText, IsTheTextOrNothing) {
-    EXPECT_EQ("Unrecognized Tarn Application Error Code.", tarnClientLib::MessageText(89));
-    EXPECT_EQ("", tarnClientLib::MessageText(93));
-}
-
 } // namespace

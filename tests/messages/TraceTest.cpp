@@ -17,6 +17,9 @@ using tarnClientLib::Trace;
 
 namespace {
 
+// A trace line: time stamp, thread number, then the text.
+const std::regex kLine(R"(^(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z) \[(\d+)\] (.*)$)");
+
 // Traces into a fresh file for one test, and back to nowhere after it.
 class TraceFile {
 public:
@@ -39,53 +42,44 @@ public:
         return lines;
     }
 
+    // The texts of the lines, each checked for its stamp.
+    std::vector<std::string> Texts() const {
+        std::vector<std::string> texts;
+        for (const std::string& line : Lines()) {
+            std::smatch parts;
+            texts.push_back(std::regex_match(line, parts, kLine) ? parts[3].str() : "<malformed: " + line + ">");
+        }
+        return texts;
+    }
+
 private:
     std::filesystem::path m_path;
 };
 
-// A trace line: time stamp, thread number, then the text.
-const std::regex kLine(R"(^(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z) \[(\d+)\] (.*)$)");
-
-std::string TextOf(const std::string& line) {
-    std::smatch parts;
-    return std::regex_match(line, parts, kLine) ? parts[3].str() : "<malformed: " + line + ">";
-}
-
 } // namespace
 
-TEST(Trace, EachLineOfACallGetsTheStampAndEmptyLinesAreDropped) {
+TEST(Trace, EachLineOfACallGetsTheStampEmptyLinesAreDroppedAndNothingGoesNowhere) {
     TraceFile file;
     Trace("Enter Function: %s\n", "Utility::MakeHttpRequest");
     Trace("Http headersize:%d\n%s", 19, "HTTP/1.1 200 OK\r\n\r\n");
     Trace("\n");
     tarnClientLib::TraceFailed("cannot connect to %s:%d: %s", "127.0.0.1", 1, "connection refused (111)");
     tarnClientLib::TraceRefused("HTTP %d", 503);
-    const std::vector<std::string> lines = file.Lines();
-    std::vector<std::string> texts;
-    for (const std::string& line : lines)
-        texts.push_back(TextOf(line));
+    // Without a destination nothing is written.
+    tarnClientLib::SetTraceDestination(nullptr);
+    Trace("nobody reads %s", "this");
     EXPECT_EQ((std::vector<std::string>{"Enter Function: Utility::MakeHttpRequest", "Http headersize:19",
                                         "HTTP/1.1 200 OK", "failed: cannot connect to 127.0.0.1:1: connection refused (111)",
                                         "refused: HTTP 503"}),
-              texts);
-}
-
-TEST(Trace, WritesNothingWithoutADestination) {
-    TraceFile file;
-    tarnClientLib::SetTraceDestination(nullptr);
-    Trace("nobody reads %s", "this");
-    tarnClientLib::TraceFailed("nor %s", "this");
-    EXPECT_TRUE(file.Lines().empty());
+              file.Texts());
 }
 
 TEST(Trace, MasksEverySecretHeldWhileItIsHeld) {
-    struct Case {
+    const struct {
         const char* what;
         std::vector<std::string> secrets;
-        std::string traced;
-        std::string shown;
-    };
-    const Case cases[] = {
+        std::string traced, shown;
+    } cases[] = {
         {.what = "a password inside a request dump",
          .secrets = {"wonderland1"},
          .traced = "body: \x01\x0b" "wonderland1\x02" "alice",
@@ -99,15 +93,13 @@ TEST(Trace, MasksEverySecretHeldWhileItIsHeld) {
          .traced = "ticket XXabcXX password abc",
          .shown = "ticket *** password ***"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         TraceFile file;
         std::vector<SecretText> held;
         for (const std::string& secret : c.secrets)
             held.emplace_back(secret);
         Trace("%s", c.traced.c_str());
-        const std::vector<std::string> lines = file.Lines();
-        ASSERT_EQ(1u, lines.size()) << c.what;
-        EXPECT_EQ(c.shown, TextOf(lines[0])) << c.what;
+        EXPECT_EQ(std::vector<std::string>{c.shown}, file.Texts()) << c.what;
     }
 }
 
@@ -125,11 +117,7 @@ TEST(Trace, ASecretIsMaskedUntilItsLastHolderIsGone) {
         Trace("b %s %s", "pw1234", "other5");
     }
     Trace("c %s", "pw1234");
-    const std::vector<std::string> lines = file.Lines();
-    ASSERT_EQ(3u, lines.size());
-    EXPECT_EQ("a ***", TextOf(lines[0]));
-    EXPECT_EQ("b pw1234 ***", TextOf(lines[1]));
-    EXPECT_EQ("c pw1234", TextOf(lines[2]));
+    EXPECT_EQ((std::vector<std::string>{"a ***", "b pw1234 ***", "c pw1234"}), file.Texts());
 }
 
 // Eight threads trace at once: every line arrives whole, once, with the
@@ -149,15 +137,16 @@ TEST(Trace, LinesOfConcurrentThreadsStayWhole) {
         thread.join();
 
     // Each writer's lines, once each, all under one thread number of its own.
-    const std::regex body(R"(^\[(\d+)\] thread (\d) line (\d+) \.{300} end$)");
+    const std::regex body(R"(^thread (\d) line (\d+) \.{300} end$)");
     std::set<std::string> lines, numbered, numbers;
     for (const std::string& line : file.Lines()) {
-        std::smatch parts;
-        const std::string text = line.substr(std::min<std::size_t>(line.size(), 25)); // after the time stamp
-        ASSERT_TRUE(std::regex_match(line, kLine) && std::regex_match(text, parts, body)) << line;
-        EXPECT_TRUE(lines.insert(parts[2].str() + "/" + parts[3].str()).second) << "twice: " << line;
-        numbered.insert(parts[1].str() + "/" + parts[2].str());
-        numbers.insert(parts[1].str());
+        std::smatch stamp, parts;
+        ASSERT_TRUE(std::regex_match(line, stamp, kLine)) << line;
+        const std::string text = stamp[3].str();
+        ASSERT_TRUE(std::regex_match(text, parts, body)) << line;
+        EXPECT_TRUE(lines.insert(parts[1].str() + "/" + parts[2].str()).second) << "twice: " << line;
+        numbered.insert(stamp[2].str() + "/" + parts[1].str());
+        numbers.insert(stamp[2].str());
     }
     EXPECT_EQ(std::size_t(kThreads * kLinesEach), lines.size());
     EXPECT_EQ(std::size_t(kThreads), numbered.size()); // one number per thread
