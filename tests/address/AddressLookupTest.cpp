@@ -100,26 +100,47 @@ TEST_F(AddressLookup, SendsTheSelectorsInOrderToTheAddressService) {
     EXPECT_EQ(ConnectionsMade(), std::size(cases));
 }
 
+// Servers come in document order: every child element of the root whatever
+// its name, other nodes skipped, values as they are and uc as atoi reads it.
+// Records and lists need neither the manager nor each other.
 TEST_F(AddressLookup, ListsTheServersInReplyOrderEachOutlivingTheList) {
-    Server().Script(tarntest::Answer(AddressReply(0, kThree)));
-    IServerAddressList* list = Enum("p", "c", "any", nullptr).detach();
-    ASSERT_NE(list, nullptr);
-    // Records and lists do not need the manager that made them.
+    const struct { std::string xml, servers; } rows[] = {
+        {.xml = kThree,
+         .servers = "east-1|10.0.0.5:7000|10.0.0.5|7000|12; west-2|192.168.1.20:80|192.168.1.20|80|-3; north|:9||9|0; "},
+        {.xml = R"(<?xml version="1.0"?>
+<serverlist version="2"> leading text <!-- a comment -->
+  <server name="alpha" zone="eu" address="10.0.0.1:7000" uc="3">inner <detail name="no"/></server>
+  <?note ignore me?><![CDATA[<server/>]]>
+  <host uc="0" extra="x" address="10.0.0.2:7001" name=" b &amp; c "/> trailing
+</serverlist>)",
+         .servers = "alpha|10.0.0.1:7000|10.0.0.1|7000|3;  b & c |10.0.0.2:7001|10.0.0.2|7001|0; "},
+        {.xml = R"(<l><s name="a" address=" h:1" uc="abc"/><s name="b" address="h:2" uc=" 7"/>)"
+                R"(<s name="c" address="h:3" uc="+4x"/><s name="d" address="h:4" uc="2147483647"/></l>)",
+         .servers = "a| h:1| h|1|0; b|h:2|h|2|7; c|h:3|h|3|4; d|h:4|h|4|2147483647; "},
+        {.xml = "<servers> text only <!-- no servers --> </servers>", .servers = ""},
+    };
+    std::vector<Ref<IServerAddressList>> lists;
+    for (const auto& row : rows) {
+        Server().Script(tarntest::Answer(AddressReply(0, row.xml)));
+        lists.push_back(Enum("p", "c", "any", nullptr));
+    }
     m_manager.reset();
-    EXPECT_EQ(list->Count(), 3);
-    std::vector<IServerAddress*> servers;
-    std::int32_t pos = list->Begin();
-    while (IServerAddress* element = list->Next(&pos))
-        servers.push_back(element);
-    EXPECT_EQ(list->Release(), 0);
-    std::vector<std::string> seen;
-    for (IServerAddress* s : servers)
-        seen.push_back(Take(s->GetName()) + "|" + Take(s->GetAddress()) + "|" + Take(s->GetHost()) + "|" +
-                       std::to_string(s->GetPort()) + "|" + std::to_string(s->GetUc()));
-    EXPECT_EQ(seen, (std::vector<std::string>{"east-1|10.0.0.5:7000|10.0.0.5|7000|12",
-                                              "west-2|192.168.1.20:80|192.168.1.20|80|-3", "north|:9||9|0"}));
-    for (IServerAddress* s : servers)
-        EXPECT_EQ(s->Release(), 0);
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        ASSERT_TRUE(lists[i]) << i;
+        std::vector<Ref<IServerAddress>> servers;
+        std::int32_t pos = lists[i]->Begin();
+        while (IServerAddress* element = lists[i]->Next(&pos))
+            servers.emplace_back(element);
+        EXPECT_EQ(static_cast<std::size_t>(lists[i]->Count()), servers.size());
+        lists[i].reset();
+        std::string seen;
+        for (const Ref<IServerAddress>& s : servers) {
+            EXPECT_EQ(tarntest::Count(s.get()), 1); // the caller's reference alone
+            seen += Take(s->GetName()) + "|" + Take(s->GetAddress()) + "|" + Take(s->GetHost()) + "|" +
+                    std::to_string(s->GetPort()) + "|" + std::to_string(s->GetUc()) + "; ";
+        }
+        EXPECT_EQ(seen, rows[i].servers);
+    }
 }
 
 // Prev hands back the element Next just delivered; positions stop at both
@@ -164,12 +185,20 @@ TEST_F(AddressLookup, ListPositionsStopAtBothEndsAndHostileOnesReadNothing) {
 }
 
 TEST_F(AddressLookup, AFaultyReplyFailsTheWholeQuery) {
-    const std::string good = "<server name=\"a\" address=\"1.2.3.4:5\" uc=\"1\"/>";
+    // One faulty server after a good one.
+    const auto faulty = [](const std::string& server) {
+        return AddressReply(0, "<s><server name=\"a\" address=\"1.2.3.4:5\" uc=\"1\"/>" + server + "</s>");
+    };
     const std::pair<const char*, std::string> cases[] = {
         {"application status 9001", AddressReply(9001, kThree)},
         {"HTTP 503", tarntest::HttpReply(503, tarntest::ReplyRecordBytes(kAddressReplyMinor, 0, {}))},
-        // What makes a server entry faulty is the server-list reader's test.
-        {"one faulty server", AddressReply(0, "<s>" + good + "<server name=\"b\" address=\"1.2.3.4:5\" uc=\"\"/></s>")},
+        {"an empty uc", faulty(R"(<server name="b" address="1.2.3.4:5" uc=""/>)")},
+        {"an empty name", faulty(R"(<server name="" address="h:1" uc="1"/>)")},
+        {"an empty address", faulty(R"(<server name="n" address="" uc="1"/>)")},
+        // Attribute names are exact bytes, without a namespace.
+        {"a missing uc", faulty(R"(<server name="n" address="h:1"/>)")},
+        {"a name in capitals", faulty(R"(<server Name="n" address="h:1" uc="1"/>)")},
+        {"a name in a namespace", faulty(R"(<s xmlns:x="urn:x" x:name="a" address="h:1" uc="1"/>)")},
         {"a document that does not parse", AddressReply(0, "<s><server name=\"a\"")},
         {"a body that is no record", tarntest::HttpReply(200, std::string("\x00\x07 not a record", 15))},
         {"no serverlist field", tarntest::HttpReply(200, tarntest::ReplyRecordBytes(kAddressReplyMinor, 0, {}))},
