@@ -101,8 +101,9 @@ TEST_F(AddressLookup, SendsTheSelectorsInOrderToTheAddressService) {
 }
 
 // Servers come in document order: every child element of the root whatever
-// its name, other nodes skipped, values as they are and uc as atoi reads it.
-// Records and lists need neither the manager nor each other.
+// its name, other nodes skipped, values as they are and uc as atoi reads it;
+// the host ends at the first colon and the port is read as atoi does. Records
+// and lists need neither the manager nor each other.
 TEST_F(AddressLookup, ListsTheServersInReplyOrderEachOutlivingTheList) {
     const struct { std::string xml, servers; } rows[] = {
         {.xml = kThree,
@@ -114,9 +115,11 @@ TEST_F(AddressLookup, ListsTheServersInReplyOrderEachOutlivingTheList) {
   <host uc="0" extra="x" address="10.0.0.2:7001" name=" b &amp; c "/> trailing
 </serverlist>)",
          .servers = "alpha|10.0.0.1:7000|10.0.0.1|7000|3;  b & c |10.0.0.2:7001|10.0.0.2|7001|0; "},
-        {.xml = R"(<l><s name="a" address=" h:1" uc="abc"/><s name="b" address="h:2" uc=" 7"/>)"
-                R"(<s name="c" address="h:3" uc="+4x"/><s name="d" address="h:4" uc="2147483647"/></l>)",
-         .servers = "a| h:1| h|1|0; b|h:2|h|2|7; c|h:3|h|3|4; d|h:4|h|4|2147483647; "},
+        {.xml = R"(<l><s name="a" address=" h :1" uc="abc"/><s name="b" address="h: 42" uc=" 7"/>)"
+                R"(<s name="c" address="a:b:c" uc="+4x"/><s name="d" address="h:-12" uc="2147483647"/>)"
+                R"(<s name="e" address="host:+8x9" uc="-2147483648"/></l>)",
+         .servers = "a| h :1| h |1|0; b|h: 42|h|42|7; c|a:b:c|a|0|4; d|h:-12|h|-12|2147483647; "
+                    "e|host:+8x9|host|8|-2147483648; "},
         {.xml = "<servers> text only <!-- no servers --> </servers>", .servers = ""},
     };
     std::vector<Ref<IServerAddressList>> lists;
@@ -195,6 +198,7 @@ TEST_F(AddressLookup, AFaultyReplyFailsTheWholeQuery) {
         {"an empty uc", faulty(R"(<server name="b" address="1.2.3.4:5" uc=""/>)")},
         {"an empty name", faulty(R"(<server name="" address="h:1" uc="1"/>)")},
         {"an empty address", faulty(R"(<server name="n" address="" uc="1"/>)")},
+        {"an address without a colon", faulty(R"(<server name="n" address="10.0.0.5;7000" uc="1"/>)")},
         // Attribute names are exact bytes, without a namespace.
         {"a missing uc", faulty(R"(<server name="n" address="h:1"/>)")},
         {"a name in capitals", faulty(R"(<server Name="n" address="h:1" uc="1"/>)")},
@@ -226,7 +230,7 @@ TEST_F(AddressLookup, MissingSelectorsSendNothing) {
     EXPECT_EQ(ConnectionsMade(), 0u);
 }
 
-TEST_F(AddressLookup, TheManagerIsAlsoItsOwnCopyOfTheLocation) {
+TEST_F(AddressLookup, TheManagerIsItsOwnLocationAndTheFactoryRefusesOtherIdsAndBadRecords) {
     std::int32_t err = 99;
     auto location = m_manager.As<IServerLocation>(&err);
     ASSERT_TRUE(location);
@@ -234,13 +238,23 @@ TEST_F(AddressLookup, TheManagerIsAlsoItsOwnCopyOfTheLocation) {
     // How the text splits into host and port is the configuration's test.
     EXPECT_EQ(Take(location->GetAddress()), Server().Address());
     EXPECT_EQ(tarntest::Count(m_manager.get()), 2); // both interfaces count on one object
-    // The factory makes it for either interface, and for no other.
-    EXPECT_EQ(m_core->CreateAddressManager(IServerAddress::Id, &err, Server().Address().c_str()), nullptr);
-    EXPECT_EQ(err, vcom::Failure);
     vcom::IComponent* other = m_core->CreateAddressManager(IServerLocation::Id, &err, nullptr);
     ASSERT_NE(other, nullptr);
     EXPECT_EQ(err, 0);
     EXPECT_EQ(other->Release(), 0);
+    EXPECT_EQ(m_core->CreateAddressManager(IServerAddress::Id, &err, Server().Address().c_str()), nullptr);
+    EXPECT_EQ(err, vcom::Failure);
+    // Records the lists hold are made the same way.
+    const struct { const char *name, *address; std::int32_t id = IServerAddress::Id, err = vcom::InvalidArgument; }
+        records[] = {
+        {.name = nullptr, .address = "h:1"}, {.name = "", .address = "h:1"}, {.name = "n", .address = nullptr},
+        {.name = "n", .address = ""},        {.name = "n", .address = "10.0.0.5;7000"},
+        {.name = "n", .address = "h:1", .id = IServerAddressList::Id, .err = vcom::Failure},
+    };
+    for (const auto& r : records) {
+        EXPECT_EQ(m_core->CreateServerAddress(r.id, r.name, r.address, &err, 1), nullptr) << &r - records;
+        EXPECT_EQ(err, r.err) << &r - records;
+    }
 }
 
 } // namespace
