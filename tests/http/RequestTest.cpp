@@ -163,15 +163,4 @@ TEST_F(RequestTest, FailedConnectionNamesTheSocketCallAndTheError) {
     tarntest::loopback::Cleanup();
 }
 
-TEST_F(RequestTest, TeardownFailuresAreOnlyTraced) {
-    ScriptedServer server;
-    {
-        CHttp http;
-        Post(http, server.Port());
-        FailSocketCalls(SocketCall::Close, 1, 10038);
-        FailSocketCalls(SocketCall::Cleanup, 1, 10093);
-    }
-    EXPECT_TRUE(server.WaitFinished(1)); // the socket was closed all the same
-}
-
 } // namespace

@@ -61,14 +61,10 @@ std::string FailureText(Action&& action) {
     return std::string();
 }
 
-inline void Post(CHttp& http, std::uint16_t port, const std::string& body = std::string()) {
-    http.Connect("127.0.0.1", port);
-    http.SendPostRequest("a", "/t", nullptr, body.data(), static_cast<int>(body.size()));
-}
-
 // Posts body to "/t" and reads the whole reply; "no reply" when none began.
 inline std::string PostAndRead(CHttp& http, std::uint16_t port, const std::string& body = std::string()) {
-    Post(http, port, body);
+    http.Connect("127.0.0.1", port);
+    http.SendPostRequest("a", "/t", nullptr, body.data(), static_cast<int>(body.size()));
     ReplyBody reply;
     if (!http.ReadReply(reply))
         return "no reply";

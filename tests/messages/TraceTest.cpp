@@ -74,16 +74,14 @@ TEST(Trace, EachLineOfACallGetsTheStampEmptyLinesAreDroppedAndNothingGoesNowhere
               file.Texts());
 }
 
+// That a typed or remembered password and a ticket never reach the trace of
+// a whole login is the sample host's black-box test; here, how masking works.
 TEST(Trace, MasksEverySecretHeldWhileItIsHeld) {
     const struct {
         const char* what;
         std::vector<std::string> secrets;
         std::string traced, shown;
     } cases[] = {
-        {.what = "a password inside a request dump",
-         .secrets = {"wonderland1"},
-         .traced = "body: \x01\x0b" "wonderland1\x02" "alice",
-         .shown = "body: \x01\x0b***\x02" "alice"},
         {.what = "every occurrence, at both ends",
          .secrets = {"s3cret"},
          .traced = "s3cret and s3crets3cret",

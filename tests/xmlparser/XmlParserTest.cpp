@@ -1,8 +1,8 @@
 // The XML parser library alone, through its public header. The tree it
-// builds is read end to end by tests/address; here stand what
-// those do not reach: the operations at their table positions, the factory's
-// refusal, every DOCTYPE refused, lengths, and positions outside a sequence
-// or the children.
+// builds is read end to end by tests/address (attribute names matched
+// exactly, missing ones); here stand what those do not reach: the operations
+// at their table positions, the factory's refusal, every DOCTYPE refused,
+// lengths, and positions outside a sequence or the children.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -126,12 +126,9 @@ TEST(XmlParser, PositionsOutsideASequenceReadNothing) {
     ref<IElement> element(root->GetElement(&err));
     ref<xmlparser::INodeTexts> texts = vcom::Query<xmlparser::INodeTexts>(root.get(), &err);
     ASSERT_TRUE(list && element && texts);
-    EXPECT_STREQ(texts->GetAttributeText("k"), "v");
     EXPECT_STREQ(texts->GetChildAttributeText(0, "k"), "w");
-    EXPECT_EQ(texts->GetChildAttributeText(1, "k"), nullptr);
+    EXPECT_EQ(texts->GetChildAttributeText(0, nullptr), nullptr);
     EXPECT_EQ(texts->GetChildAttributeText(2, "k"), nullptr);
-    for (const char* absent : {"K", "", static_cast<const char*>(nullptr)})
-        EXPECT_EQ(texts->GetChildAttributeText(0, absent), nullptr);
     for (std::int32_t bad : {-1, 3, INT_MIN, INT_MAX}) {
         EXPECT_EQ(texts->GetChildAttributeText(bad, "k"), nullptr) << bad;
         std::int32_t pos = bad;
@@ -142,28 +139,6 @@ TEST(XmlParser, PositionsOutsideASequenceReadNothing) {
         EXPECT_EQ(pos, bad);
     }
     EXPECT_EQ(list->Next(nullptr), nullptr);
-}
-
-TEST(XmlParser, ObjectsOutliveTheParserAndEachOther) {
-    ref<IAttribute> attribute;
-    ref<INode> child;
-    const char* lent = nullptr;
-    {
-        ref<INode> root = Parse("<r><c k=\"v\"/></r>");
-        ASSERT_TRUE(root);
-        std::int32_t err = 0;
-        lent = vcom::Query<xmlparser::INodeTexts>(root.get(), &err)->GetChildAttributeText(0, "k");
-        child.reset(root->GetChild(0, &err));
-        ASSERT_TRUE(child);
-        ref<IElement> element(child->GetElement(&err));
-        ASSERT_TRUE(element);
-        std::int32_t pos = element->Begin();
-        attribute.reset(element->Next(&pos));
-    }
-    ASSERT_TRUE(attribute);
-    EXPECT_EQ(Take(attribute->GetValue()), "v");
-    // A lent text lives as long as any node of its tree.
-    EXPECT_STREQ(lent, "v");
 }
 
 } // namespace
