@@ -10,8 +10,6 @@
 // Any violation aborts, which libFuzzer reports as a finding.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <initializer_list>
 #include <vector>
 
@@ -20,16 +18,12 @@
 #include "address/Records.h"
 #include "dead/Message.h"
 #include "dead/Stream.h"
+#include "fuzz/Check.h"
 #include "vcom/Ref.h"
 
 namespace {
 
-void Check(bool ok, const char* what) {
-    if (!ok) {
-        std::fprintf(stderr, "fuzz_decode: %s\n", what);
-        std::abort();
-    }
-}
+using fuzz::Check;
 
 template <class I>
 vcom::ref<I> As(vcom::IComponent* record) {

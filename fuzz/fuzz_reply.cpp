@@ -5,24 +5,14 @@
 // a body decodes to a record or is refused, never anything else.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 
 #include "dead/Message.h"
 #include "dead/Stream.h"
+#include "fuzz/Check.h"
 #include "http/ReplyHeader.h"
 #include "vcom/Ref.h"
 
-namespace {
-
-void Check(bool ok, const char* what) {
-    if (!ok) {
-        std::fprintf(stderr, "fuzz_reply: %s\n", what);
-        std::abort();
-    }
-}
-
-} // namespace
+using fuzz::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const char* bytes = reinterpret_cast<const char*>(data);

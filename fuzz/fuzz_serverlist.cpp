@@ -4,12 +4,11 @@
 // a name and an address for every server.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <new>
 #include <string>
 
 #include "address/ServerList.h"
+#include "fuzz/Check.h"
 #include "messages/ResourceString.h"
 #include "vcom/Codes.h"
 
@@ -19,21 +18,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         address::ParseServerList(document, static_cast<std::int32_t>(document.size()), entries);
     } catch (const vcom::Code&) {
-        if (!entries.empty()) {
-            std::fprintf(stderr, "fuzz_serverlist: entries left after a refusal\n");
-            std::abort();
-        }
+        fuzz::Check(entries.empty(), "entries left after a refusal");
         return 0;
     } catch (const tarnClientLib::ResourceString&) {
         return 0;
     } catch (const std::bad_alloc&) {
         return 0;
     }
-    for (const address::ServerEntry& entry : entries) {
-        if (entry.name.empty() || entry.address.empty()) {
-            std::fprintf(stderr, "fuzz_serverlist: a server without a name or an address\n");
-            std::abort();
-        }
-    }
+    for (const address::ServerEntry& entry : entries)
+        fuzz::Check(!entry.name.empty() && !entry.address.empty(), "a server without a name or an address");
     return 0;
 }

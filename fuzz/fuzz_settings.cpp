@@ -4,23 +4,13 @@
 // name holds none; a value that does not split leaves both fields alone.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "customer/CustomerSettings.h"
 #include "customer/RegistryValue.h"
+#include "fuzz/Check.h"
 
-namespace {
-
-void Check(bool ok, const char* what) {
-    if (!ok) {
-        std::fprintf(stderr, "fuzz_settings: %s\n", what);
-        std::abort();
-    }
-}
-
-} // namespace
+using fuzz::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);

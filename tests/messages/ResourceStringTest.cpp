@@ -32,7 +32,6 @@ TEST(ResourceString, PutsArgumentsIntoTheirPlaceholdersInOrder) {
         ResourceString message;
         std::string text;
     } cases[] = {
-        {.message = ResourceString(kModuleName, 90), .text = "Application Success!"},
         // Without arguments the placeholders stay.
         {.message = ResourceString(kModuleName, 4), .text = "Call to %s failed"},
         {.message = ResourceString(kModuleName, 53, "Product Name"),
