@@ -74,12 +74,7 @@ protected:
 };
 
 TEST_F(AddressLookup, SendsTheSelectorsInOrderToTheAddressService) {
-    struct Case {
-        const char* name;
-        const char* att1;
-        tarntest::RecordFields sent;
-    };
-    const Case cases[] = {
+    const struct { const char *name, *att1; tarntest::RecordFields sent; } cases[] = {
         {"east-1", "EU", {{"product", "Tarn Online"}, {"category", "Lobby"}, {"server", "east-1"}, {"att1", "EU"}}},
         {"s", nullptr, {{"product", "Tarn Online"}, {"category", "Lobby"}, {"server", "s"}}},
         {"s", "", {{"product", "Tarn Online"}, {"category", "Lobby"}, {"server", "s"}}},

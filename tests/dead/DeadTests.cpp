@@ -42,11 +42,6 @@ Bytes Hex(const std::string& text) {
     return out;
 }
 
-Dead::Stream StreamOf(const Bytes& bytes) {
-    return Dead::Stream::FromBytes(reinterpret_cast<const unsigned char*>(bytes.data()),
-                                   static_cast<std::uint32_t>(bytes.size()));
-}
-
 template <class I>
 vcom::ref<I> As(vcom::IComponent* obj) {
     std::int32_t err = 99;
@@ -66,7 +61,8 @@ Bytes Encode(vcom::IComponent* record) {
 // position where decoding started.
 vcom::ref<vcom::IComponent> Decode(bool reply, const Bytes& bytes, std::int32_t* err,
                                    std::uint32_t* position = nullptr) {
-    Dead::Stream s = StreamOf(bytes);
+    Dead::Stream s = Dead::Stream::FromBytes(reinterpret_cast<const unsigned char*>(bytes.data()),
+                                             static_cast<std::uint32_t>(bytes.size()));
     vcom::ref<Dead::IMessageFactory> f = Dead::GetMessageFactory();
     *err = 99;
     vcom::IComponent* r = reply ? f->DecodeReply(-100, err, &s) : f->DecodeRequest(-100, err, &s);
@@ -88,7 +84,6 @@ TEST(Records, FieldsGoOutInSetOrderAndTheFirstOfTwoWins) {
     vcom::ref<IAddressRequestFields> r(
         static_cast<IAddressRequestFields*>(CreateRecord(AddressRequestKind, IAddressRequestFields::Id, &err)));
     ASSERT_TRUE(r);
-    EXPECT_EQ(Encode(r.get()), Hex("00 01 00 01 00 00 00 00"));
     EXPECT_EQ(r->SetServer("srv"), 0);
     EXPECT_EQ(r->SetProduct("prod"), 0);
     r->SetProduct("again");
@@ -185,8 +180,6 @@ TEST(MessageFactory, CreateWriteDecodeRoundTrip) {
         EXPECT_EQ(position, c.wire.size());
         EXPECT_TRUE(Encode(back.get()) == c.wire);
     }
-    EXPECT_EQ(f->CreateTicketReply(200, &err, "k", "l"), nullptr); // an interface the record lacks
-    EXPECT_EQ(err, vcom::Failure);
 }
 
 // ---- short and hostile input ----
