@@ -86,8 +86,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (bool reply : {true, false}) {
         vcom::ref<vcom::IComponent> record = Decode(reply, data, size);
         // A count far above the bytes given means hundreds of empty fields, and
-        // the body grows by 128 bytes at a time while they are written: the unit
-        // tests check such writes, here they would only slow every run down.
+        // the body grows by 128 bytes at a time while they are written: such
+        // writes would only slow every run down.
         if (!record || Touch(record.get()) > 128)
             continue;
         const std::vector<unsigned char> first = Encode(record.get());

@@ -163,7 +163,6 @@ TEST_F(AddressLookup, ListPositionsStopAtBothEndsAndHostileOnesReadNothing) {
         walked += (got ? Take(got->GetName()) : "-") + "@" + std::to_string(pos) + " ";
     }
     EXPECT_EQ(walked, "east-1@1 west-2@2 west-2@1 west-2@2 north@3 -@3 north@2 west-2@1 east-1@0 -@0 ");
-    EXPECT_EQ(pos, list->Begin());
     for (IServerAddressList* l : {list.get(), empty.get()}) {
         for (std::int32_t start : {-5, -1, INT_MIN, 4, INT_MAX}) {
             pos = start;

@@ -20,22 +20,20 @@ using MakeHttpRequestTest = TransportTest;
 // An exchange opens at most two connections, whatever the server does.
 TEST_F(MakeHttpRequestTest, ServerThatFailsToAnswerGives999) {
     const std::string header = "HTTP/1.1 200 OK\r\n", lost = "CHttp::SafeRead : failed after 2 read attempts";
-    const struct { std::vector<std::vector<Step>> scripts; std::int64_t shorten; std::string text; std::size_t connections; }
-        rows[] = {
+    const struct { std::vector<Step> script; std::int64_t shorten; std::string text; std::size_t connections; } rows[] = {
         // Silent through the whole first-byte wait, or closing without a word.
-        {.scripts = {{ReadRequest(), Silent()}}, .shorten = 1000, .text = kMessage13, .connections = 1},
-        {.scripts = {{ReadRequest(), Close()}}, .shorten = 1000, .text = kMessage13, .connections = 1},
+        {.script = {ReadRequest(), Silent()}, .shorten = 1000, .text = kMessage13, .connections = 1},
+        {.script = {ReadRequest(), Close()}, .shorten = 1000, .text = kMessage13, .connections = 1},
         // The reply begins, then the server falls silent, or resets inside
         // the header, on every connection.
-        {.scripts = {{ReadRequest(), Send(header), Silent()}}, .shorten = 100, .text = lost, .connections = 2},
-        {.scripts = {CutByReset(header)}, .shorten = 1, .text = lost, .connections = 2},
+        {.script = {ReadRequest(), Send(header), Silent()}, .shorten = 100, .text = lost, .connections = 2},
+        {.script = CutByReset(header), .shorten = 1, .text = lost, .connections = 2},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(&row - rows);
         Restore();
         ScriptedServer server;
-        for (const auto& script : row.scripts)
-            server.Script(script);
+        server.Script(row.script); // for every connection
         ShortenWaits(row.shorten);
         const Outcome outcome = TextExchange("127.0.0.1", server.Port());
         EXPECT_EQ(outcome.result, 999);
