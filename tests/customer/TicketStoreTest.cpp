@@ -29,8 +29,6 @@ TEST_F(CustomerTest, StoreHandsOutEachTicketOnceByUpperCasedProductAndExactEvent
         {"gone", "Finals", nullptr, kNoTicket, "<null>"},
         {"ab\xe9Z-1x", "Finals", "ctx-1", vcom::Success, "second"}, // stored wins over a context id
         {"AB\xe9Z-1X", "Finals", "ctx-1", kNoTicket, "<null>"},
-        {nullptr, "Finals", "ctx-1", vcom::InvalidArgument, "<null>"},
-        {"", "Finals", "ctx-1", vcom::InvalidArgument, "<null>"},
     };
     for (const Row& take : takes) {
         char* ticket = nullptr;
@@ -55,14 +53,11 @@ TEST_F(CustomerTest, ArgumentsAreCheckedBeforeTheOutPointerAndTouchNothing) {
         std::int32_t result;
     };
     const Call calls[] = {
-        {"game", nullptr, nullptr, 1, true, false, vcom::InvalidArgument},
         {"game", "", nullptr, 1, true, true, vcom::InvalidArgument},
         {nullptr, "Finals", nullptr, 0, true, false, vcom::InvalidArgument},
         {"", "Finals", "", 0, true, true, vcom::InvalidArgument},
         {"game", "Finals", nullptr, 1, false, true, vcom::InvalidArgument}, // even on the stored route
-        {"game", "Finals", nullptr, 1, false, false, vcom::InvalidArgument},
         {"game", "Finals", nullptr, 1, true, false, vcom::InvalidOutPointer},
-        {"game", "Finals", nullptr, 0, true, false, vcom::InvalidOutPointer},
     };
     for (const Call& call : calls) {
         char* ticket = nullptr;
