@@ -74,12 +74,12 @@ TEST_F(CustomerSettingsTest, KeyLackingAServletNameFailsEveryCreationUntilItIsAd
     SetServletNames(false);
     for (int i = 0; i < 2; ++i) {
         std::int32_t err = 99;
-        EXPECT_EQ(NewCustomerManager(server.Address(), &err).get(), nullptr);
+        EXPECT_EQ(NewCustomerManager<tarnclient::ICustomerManager>(server.Address(), &err).get(), nullptr);
         EXPECT_EQ(err, vcom::Failure);
     }
     std::int32_t err = 99;
     tarntest::SetRegistryText(kServletKey, "Email Customer", "mail");
-    EXPECT_NE(NewCustomerManager(server.Address(), &err).get(), nullptr);
+    EXPECT_NE(NewCustomerManager<tarnclient::ICustomerManager>(server.Address(), &err).get(), nullptr);
 }
 
 } // namespace

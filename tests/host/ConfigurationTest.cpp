@@ -54,6 +54,8 @@ TEST(Configuration, TheFirstSuccessfulCallFixesTheLocationForGood) {
     EXPECT_EQ(err, vcom::InvalidArgument);
     auto first = Get("10.0.0.5:8080", &err);
     ASSERT_TRUE(first);
+    EXPECT_FALSE(Get("h:1", &err, 2006)); // only its own interface
+    EXPECT_EQ(err, vcom::Failure);
     auto second = Get("192.168.0.1:1", &err);
     EXPECT_EQ(second.get(), first.get());
     EXPECT_EQ(err, vcom::Success);
@@ -62,17 +64,6 @@ TEST(Configuration, TheFirstSuccessfulCallFixesTheLocationForGood) {
     second.detach();
     EXPECT_EQ(Get(nullptr, &err).get(), first.get());
     EXPECT_EQ(Take(first->GetAddress()), "10.0.0.5:8080");
-}
-
-TEST(Configuration, AnswersOnlyItsOwnInterface) {
-    std::int32_t err = 0;
-    EXPECT_FALSE(Get("h:1", &err, 2006));
-    EXPECT_EQ(err, vcom::Failure);
-    auto location = Get("h:1", &err, 0);
-    ASSERT_TRUE(location);
-    EXPECT_TRUE(location->Supports(4000));
-    EXPECT_FALSE(location->Supports(1000));
-    EXPECT_EQ(location->Reserved(0, 0, 0, 0, 0), vcom::NotImplemented);
 }
 
 // Without an address the registry's "QAS Address" is read, again after every
