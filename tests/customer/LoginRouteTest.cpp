@@ -64,8 +64,6 @@ TEST_P(LoginFlowTest, EndsAsScripted) {
     EXPECT_EQ(ticket, flow.result == vcom::Success ? "KEY" : "<null>");
     EXPECT_EQ(display.log, flow.log);
     EXPECT_EQ(SentAll(), flow.sent);
-    for (const std::string& request : server.Requests())
-        EXPECT_EQ(RequestLine(request), "POST /getTicket HTTP/1.1");
     // Only a successful login by name is remembered and saved.
     manager.reset();
     std::string stored;

@@ -26,7 +26,6 @@ TEST_F(CustomerTest, StoreHandsOutEachTicketOnceByUpperCasedProductAndExactEvent
     const Row takes[] = {
         {"AB\xe9Z-1X", "FINALS", nullptr, kNoTicket, "<null>"}, // event names keep their case
         {"AB\xc9Z-1X", "Finals", nullptr, kNoTicket, "<null>"}, // only a to z change case
-        {"gone", "Finals", nullptr, kNoTicket, "<null>"},
         {"ab\xe9Z-1x", "Finals", "ctx-1", vcom::Success, "second"}, // stored wins over a context id
         {"AB\xe9Z-1X", "Finals", "ctx-1", kNoTicket, "<null>"},
     };

@@ -41,10 +41,9 @@ TEST_P(LocationText, SplitsAtTheFirstColonAndReadsThePortAsAtoiDoes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Configuration, LocationText,
-                         testing::Values(Split{"10.0.0.5:8080", "10.0.0.5", 8080}, Split{":8080", "", 8080},
-                                         Split{"host:", "host", 0}, Split{"host:abc", "host", 0},
+                         testing::Values(Split{":8080", "", 8080}, Split{"host:", "host", 0},
                                          Split{"host:80x", "host", 80}, Split{"a:b:c", "a", 0},
-                                         Split{"h: -12", "h", -12}, Split{"h:+7", "h", 7}));
+                                         Split{"h: -12", "h", -12}));
 
 // A failed call fixes nothing; the first successful one fixes the location,
 // which no Release destroys.

@@ -96,11 +96,9 @@ TEST_F(Handler, ServesPostOnTheAddressPathAndEachServlet) {
         const std::string& body;
         int status;
     } cases[] = {
-        {"POST", "/addrsrv", query, 200},  {"POST", "/login", login, 200},    {"POST", "/ticket2", login, 200},
-        {"POST", "/getTicket", query, 404}, {"POST", "/", query, 404},        {"POST", "/addrsrv/", query, 404},
-        {"POST", "/ADDRSRV", query, 404},   {"POST", "/login/x", query, 404}, {"GET", "/elsewhere", query, 404},
-        {"GET", "/addrsrv", query, 405},    {"PUT", "/addrsrv", query, 405},  {"DELETE", "/addrsrv", query, 405},
-        {"PATCH", "/addrsrv", query, 405},  {"OPTIONS", "/addrsrv", query, 405},
+        {"POST", "/addrsrv", query, 200},  {"POST", "/login", login, 200},   {"POST", "/ticket2", login, 200},
+        {"POST", "/getTicket", query, 404}, {"POST", "/addrsrv/", query, 404}, {"POST", "/ADDRSRV", query, 404},
+        {"GET", "/elsewhere", query, 404},  {"GET", "/addrsrv", query, 405},   {"OPTIONS", "/addrsrv", query, 405},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Handle(c.method, c.path, c.body).httpStatus, c.status) << c.method << " " << c.path;
