@@ -31,25 +31,20 @@ TEST_F(CustomerTest, ContextRouteSendsExactlyItsFieldsAndDeliversTheKey) {
 TEST_F(CustomerTest, ContextRouteReplyDecidesTheResult) {
     struct Case {
         std::vector<tarntest::Step> answer;
-        std::int32_t errorAnswer;
         std::int32_t result;
         const char* ticket;
         const char* log;
     };
     const Case cases[] = {
-        {StatusAnswer(2002), 0, vcom::Failure, "<null>", "E2002/0"},
-        {StatusAnswer(2006), 0, vcom::Failure, "<null>", "E2006/0"}, // correctable, but no prompt to correct it
-        {StatusAnswer(0xFFFF), 0, vcom::Failure, "<null>", "E65535/0"},
-        {StatusAnswer(2002), -77, -77, "<null>", "E2002/0"},
-        {tarntest::Answer(tarntest::HttpReply(200, tarntest::TicketReplyBytes(0, {{"key", "K"}}))), 0,
+        {StatusAnswer(2002), vcom::Failure, "<null>", "E2002/0"},
+        {StatusAnswer(2006), vcom::Failure, "<null>", "E2006/0"}, // correctable, but no prompt to correct it
+        {StatusAnswer(0xFFFF), vcom::Failure, "<null>", "E65535/0"},
+        {tarntest::Answer(tarntest::HttpReply(200, tarntest::TicketReplyBytes(0, {{"key", "K"}}))),
          vcom::OutOfMemory, "<null>", ""},
-        {tarntest::Answer(tarntest::HttpReply(200, tarntest::TicketReplyBytes(0, {{"lifetime", "60"}}))), 0,
-         vcom::OutOfMemory, "<null>", ""},
-        {TicketAnswer("K-3", "soon"), 0, vcom::Success, "K-3", ""}, // a lifetime that is no number is present
-        {tarntest::Answer(tarntest::HttpReply(404, "no such servlet")), 0, vcom::Failure, "<null>", ""}, // failed exchange
-        {tarntest::Answer(tarntest::HttpReply(200, "")), 0, vcom::Failure, "<null>", ""},
+        {TicketAnswer("K-3", "soon"), vcom::Success, "K-3", ""}, // a lifetime that is no number is present
+        {tarntest::Answer(tarntest::HttpReply(404, "no such servlet")), vcom::Failure, "<null>", ""}, // failed exchange
         // An address server's reply: a status, but no ticket fields.
-        {tarntest::Answer(tarntest::HttpReply(200, tarntest::ReplyRecordBytes(2, 0, {{"serverlist", "<s/>"}}))), 0,
+        {tarntest::Answer(tarntest::HttpReply(200, tarntest::ReplyRecordBytes(2, 0, {{"serverlist", "<s/>"}}))),
          vcom::Failure, "<null>", ""},
     };
     for (const Case& c : cases)
@@ -58,7 +53,6 @@ TEST_F(CustomerTest, ContextRouteReplyDecidesTheResult) {
     for (const Case& c : cases) {
         SCOPED_TRACE(&c - cases);
         display.log.clear();
-        display.errorAnswer = c.errorAnswer;
         std::string ticket;
         EXPECT_EQ(Get(manager.get(), "game", "ctx-9", nullptr, 0, ticket), c.result);
         EXPECT_EQ(ticket, c.ticket);

@@ -1,5 +1,7 @@
 // The login route: the host's prompt, what it proposes, when it comes back,
 // and the login remembered for later prompts and in "Most Recently Used".
+// How a stored value splits into the proposal is the settings fuzz target's;
+// that a new process proposes it, the black-box test's.
 #include "tests/customer/CustomerHost.h"
 #include "tests/support/RegistryValues.h"
 
@@ -21,8 +23,7 @@ struct Flow {
 };
 
 const Flow kFlows[] = {
-    {"host gives up", {Answer{2}}, {}, 0, 2, "P[||]", ""},
-    {"negative prompt answer", {Answer{-42}}, {}, 0, -42, "P[||]", ""},
+    {"host gives up", {Answer{-42}}, {}, 0, -42, "P[||]", ""}, // any answer but 0, as it is
     {"empty public name", {ScriptedDisplay::Login("", "secret"), Answer{3}}, {}, 0, 3, "P[||]E2003/0P[|secret|]", ""},
     {"other action", {Answer{0, 7, "bob", "pw"}, Answer{4}}, {}, 0, 4, "P[||]P[bob|pw|]", ""},
     {"wrong password",
@@ -38,8 +39,6 @@ const Flow kFlows[] = {
     {"negative error answer", {ScriptedDisplay::Login("alice", "pw")}, {2006}, -9, -9, "P[||]E2006/0",
      "product=GAME public=alice password=pw eventname=Finals machine language=en ; "},
     {"context id, no name check", {Answer{0, 1, nullptr, nullptr, "ctx-42"}}, {0}, 0, vcom::Success, "P[||]",
-     "contextid=ctx-42 product=GAME eventname=Finals machine language=en ; "},
-    {"context id ends the route", {Answer{0, 1, nullptr, nullptr, "ctx-42"}}, {2006}, 0, vcom::Failure, "P[||]E2006/0",
      "contextid=ctx-42 product=GAME eventname=Finals machine language=en ; "},
     // Fields filled without a terminator are read as 40 bytes and proposed cut to 39.
     {"forty bytes", {ScriptedDisplay::Login(kN40.c_str(), kP40.c_str()), Answer{}}, {2005, 0}, 0, vcom::Success,
@@ -65,8 +64,6 @@ TEST_P(LoginFlowTest, EndsAsScripted) {
     EXPECT_EQ(ticket, flow.result == vcom::Success ? "KEY" : "<null>");
     EXPECT_EQ(display.log, flow.log);
     EXPECT_EQ(SentAll(), flow.sent);
-    for (const std::string& request : server.Requests())
-        EXPECT_EQ(RequestLine(request), "POST /getTicket HTTP/1.1");
     // Only a successful login by name is remembered and saved.
     manager.reset();
     std::string stored;
@@ -99,24 +96,6 @@ TEST_F(CustomerTest, LoginGoesWithEveryLaterExchangeIsProposedAndSavedOnDestruct
     second.reset(); // any instance saves it
     ASSERT_TRUE(tarntest::GetStoredLogin(stored));
     EXPECT_EQ(stored, "alice;pa;ss");
-}
-
-TEST_F(CustomerTest, EveryNewInstanceProposesTheStoredLoginUntilOneSucceeds) {
-    const std::pair<std::string, std::string> steps[] = {
-        {"carol", "P[||]"}, // no separator: nothing to propose
-        {"carol;pa;ss", "P[carol|pa;ss|]"},
-        {"dave", "P[carol|pa;ss|]"}, // no separator: the earlier values stay
-        {std::string(45, 'n') + ";" + kP39, "P[" + kN39 + "|" + kP39 + "|]"},
-        {";", "P[||]"},
-    };
-    for (const auto& step : steps) {
-        tarntest::SetStoredLogin(step.first);
-        auto manager = Manager();
-        display.log.clear();
-        std::string ticket;
-        EXPECT_EQ(Get(manager.get(), "game", nullptr, nullptr, 0, ticket), 2);
-        EXPECT_EQ(display.log, step.second) << step.first;
-    }
 }
 
 } // namespace

@@ -41,10 +41,9 @@ TEST_P(LocationText, SplitsAtTheFirstColonAndReadsThePortAsAtoiDoes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Configuration, LocationText,
-                         testing::Values(Split{"10.0.0.5:8080", "10.0.0.5", 8080}, Split{":8080", "", 8080},
-                                         Split{"host:", "host", 0}, Split{"host:abc", "host", 0},
+                         testing::Values(Split{":8080", "", 8080}, Split{"host:", "host", 0},
                                          Split{"host:80x", "host", 80}, Split{"a:b:c", "a", 0},
-                                         Split{"h: -12", "h", -12}, Split{"h:+7", "h", 7}));
+                                         Split{"h: -12", "h", -12}));
 
 // A failed call fixes nothing; the first successful one fixes the location,
 // which no Release destroys.
@@ -54,6 +53,8 @@ TEST(Configuration, TheFirstSuccessfulCallFixesTheLocationForGood) {
     EXPECT_EQ(err, vcom::InvalidArgument);
     auto first = Get("10.0.0.5:8080", &err);
     ASSERT_TRUE(first);
+    EXPECT_FALSE(Get("h:1", &err, 2006)); // only its own interface
+    EXPECT_EQ(err, vcom::Failure);
     auto second = Get("192.168.0.1:1", &err);
     EXPECT_EQ(second.get(), first.get());
     EXPECT_EQ(err, vcom::Success);
@@ -64,20 +65,9 @@ TEST(Configuration, TheFirstSuccessfulCallFixesTheLocationForGood) {
     EXPECT_EQ(Take(first->GetAddress()), "10.0.0.5:8080");
 }
 
-TEST(Configuration, AnswersOnlyItsOwnInterface) {
-    std::int32_t err = 0;
-    EXPECT_FALSE(Get("h:1", &err, 2006));
-    EXPECT_EQ(err, vcom::Failure);
-    auto location = Get("h:1", &err, 0);
-    ASSERT_TRUE(location);
-    EXPECT_TRUE(location->Supports(0));
-    EXPECT_TRUE(location->Supports(4000));
-    EXPECT_FALSE(location->Supports(1000));
-    EXPECT_EQ(location->Reserved(0, 0, 0, 0, 0), vcom::NotImplemented);
-}
-
 // Without an address the registry's "QAS Address" is read, again after every
-// failure; it ends at its first zero byte whatever its type.
+// failure; it ends at its first zero byte whatever its type. (A value without
+// any zero byte: the customer settings test's machine identifier.)
 TEST(Configuration, WithoutAnAddressReadsTheRegistryAndRetriesAfterAFailure) {
     std::int32_t err = 0;
     EXPECT_FALSE(Get(nullptr, &err)) << "no key";
@@ -94,15 +84,6 @@ TEST(Configuration, WithoutAnAddressReadsTheRegistryAndRetriesAfterAFailure) {
     EXPECT_EQ(err, vcom::Success);
     EXPECT_EQ(Take(location->GetAddress()), "h:12");
     EXPECT_EQ(location->GetPort(), 12);
-}
-
-TEST(Configuration, ARegistryValueWithoutTerminatorIsReadToItsEnd) {
-    tarntest::SetRegistryValue(kConfigKey, "qas address", tarntest::kRegBinary, "h:13");
-    std::int32_t err = 0;
-    auto location = Get(nullptr, &err);
-    ASSERT_TRUE(location);
-    EXPECT_EQ(Take(location->GetAddress()), "h:13");
-    EXPECT_EQ(location->GetPort(), 13);
 }
 
 } // namespace

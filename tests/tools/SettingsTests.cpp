@@ -25,10 +25,8 @@ TEST(ListenAddress, SplitsAtTheLastColonAndRefusesBadPorts) {
 
 TEST(FaultRule, Spellings) {
     const std::pair<const char*, const char*> meanings[] = {
-        {"close", "close"},          {"/p=http:503", "http 503"},        {"hang", "hang"},
-        {"/p=delay:250", "delay 250 ms"}, {"unavailable", "unavailable"}, {"malformed-list", "malformed-list"},
-        {"http:100", "http 100"},    {"incomplete-list", "incomplete-list"}, {"http:599", "http 599"},
-        {"delay:0", ""},             {"delay:3600000", "delay 3600000 ms"}, {"/q=close", ""},
+        {"close", "close"},         {"/p=http:503", "http 503"}, {"http:100", "http 100"}, {"http:599", "http 599"},
+        {"/p=delay:250", "delay 250 ms"}, {"delay:0", ""}, {"delay:3600000", "delay 3600000 ms"}, {"/q=close", ""},
     };
     for (const auto& [text, meaning] : meanings)
         EXPECT_EQ(Describe(FaultFor({ParseFaultRule(text)}, "/p")), meaning) << text;
@@ -51,15 +49,6 @@ TEST(FaultFor, PathRuleWinsThenTheLaterRuleAndADelayCombines) {
     EXPECT_EQ(Describe(FaultFor({}, "/a")), "");
 }
 
-TEST(DataLoader, DefaultsAndTheWholeSignedRangeOfUc) {
-    EXPECT_EQ(LoadServiceData(R"({"products": []})").servlets, std::vector<std::string>{"getTicket"});
-    EXPECT_EQ(LoadServiceData(R"({"products": []})").lifetime, 3600);
-    const ServiceData data = LoadServiceData(R"({"products": [{"name": "P", "categories": [{"name": "c", "servers": [
-        {"name": "lo", "address": "h:1", "uc": -2147483648}, {"name": "hi", "address": "h:2", "uc": 2147483647}]}]}]})");
-    EXPECT_EQ(data.products[0].categories[0].servers[0].uc, -2147483647 - 1);
-    EXPECT_EQ(data.products[0].categories[0].servers[1].uc, 2147483647);
-}
-
 TEST(DataLoader, RefusesWithLineAndReason) {
     const std::string server = "{\"products\": [{\"name\": \"P\", \"categories\": [{\"name\": \"c\", \"servers\": [\n";
     const struct {
@@ -68,20 +57,12 @@ TEST(DataLoader, RefusesWithLineAndReason) {
         const char* reason; // a part of the reason
     } cases[] = {
         {"{\n  \"products\": [\n  ,\n]}", 3, "syntax error"},
-        {"", 1, "unexpected end of input"},
-        {"[1, 2]", 1, "must be an object"},
-        {"{\n\"accounts\": []\n}", 1, "needs \"products\""},
         {"{\n\"products\": [],\n\"prodcts\": []\n}", 3, "unknown key \"prodcts\""},
         {server + " {\"name\": \"s\", \"address\": \"h:1\",\n\"uc\": \"12\"}]}]}]}", 3, "whole number"},
         {server + " {\"name\": \"s\", \"address\": \"h:1\", \"uc\": 2147483648}]}]}]}", 2, "from -2147483648 to 2147483647"},
         {server + " {\"name\": \"s\",\n\"address\": \"nocolon\", \"uc\": 1}]}]}]}", 3, "\"<IP Address>:<Port>\""},
-        {server + " {\"name\": \"s\", \"address\": \"h:1\"}]}]}]}", 2, "needs \"uc\""},
-        {"{\"products\": [{\"name\": \"\"}]}", 1, "non-empty text"},
         {"{\"products\": [],\n \"contexts\": [{\"id\": \"c\",\n  \"account\": \"b\"}]}", 3, "unknown account \"b\""},
-        {"{\"products\": [],\n \"servlets\": [\"/getTicket\"]}", 2, "without its \"/\""},
         {"{\"products\": [],\n \"lifetime\": 0}", 2, "from 1 to"},
-        {"{\"products\": [],\n \"unavailable\": \"yes\"}", 2, "true or false"},
-        {"{\"products\": [],\n \"faults\": [\"close\",\n \"explode\"]}", 3, "unknown fault mode"},
     };
     for (const auto& bad : cases) {
         try {
@@ -91,12 +72,6 @@ TEST(DataLoader, RefusesWithLineAndReason) {
             EXPECT_EQ(e.Line(), bad.line) << e.what();
             EXPECT_NE(e.Reason().find(bad.reason), std::string::npos) << e.what();
         }
-    }
-    try {
-        LoadServiceDataFile("/nonexistent/devserver.json");
-        ADD_FAILURE() << "accepted";
-    } catch (const std::runtime_error& e) {
-        EXPECT_STREQ(e.what(), "/nonexistent/devserver.json: cannot be read");
     }
 }
 

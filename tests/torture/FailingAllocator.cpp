@@ -32,18 +32,20 @@ void* Allocate(std::size_t size) {
     return std::malloc(size ? size : 1);
 }
 
-// SQLite asks for the size of its blocks: each carries it in front.
 constexpr std::size_t kHeader = 16;
 
-void* SqliteMalloc(int size) {
+// Each block carries its size in front, since SQLite asks for it.
+void* SqliteRealloc(void* p, int size) {
     if (ShouldFail())
         return nullptr;
-    auto* block = static_cast<unsigned char*>(std::malloc(kHeader + static_cast<std::size_t>(size)));
+    auto* block = static_cast<unsigned char*>(std::realloc(p ? static_cast<unsigned char*>(p) - kHeader : nullptr,
+                                                           kHeader + static_cast<std::size_t>(size)));
     if (!block)
         return nullptr;
     std::memcpy(block, &size, sizeof size);
     return block + kHeader;
 }
+void* SqliteMalloc(int size) { return SqliteRealloc(nullptr, size); }
 void SqliteFree(void* p) {
     if (p)
         std::free(static_cast<unsigned char*>(p) - kHeader);
@@ -53,16 +55,6 @@ int SqliteSize(void* p) {
     if (p)
         std::memcpy(&size, static_cast<unsigned char*>(p) - kHeader, sizeof size);
     return size;
-}
-void* SqliteRealloc(void* p, int size) {
-    if (ShouldFail())
-        return nullptr;
-    auto* block = static_cast<unsigned char*>(std::realloc(static_cast<unsigned char*>(p) - kHeader,
-                                                           kHeader + static_cast<std::size_t>(size)));
-    if (!block)
-        return nullptr;
-    std::memcpy(block, &size, sizeof size);
-    return block + kHeader;
 }
 int SqliteRoundup(int size) { return (size + 7) & ~7; }
 int SqliteInit(void*) { return SQLITE_OK; }
