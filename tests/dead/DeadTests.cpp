@@ -219,7 +219,6 @@ TEST(HostileInput, NegativeAndPastTheEndLengths) {
         std::int32_t err = 99;
         auto r = Decode(true, bytes, &err);
         ASSERT_TRUE(r) << length;
-        EXPECT_EQ(Take(As<ITicketReplyFields>(r.get())->GetKey()), "K");
         EXPECT_EQ(Encode(r.get()), (EncodeReply(4, 0, {{"", ""}, {"key", "K"}})));
     }
     for (const char* length : {"80 00 00 05", "80 01 00 00", "FF FF FF FF"}) {

@@ -74,6 +74,23 @@ TEST(XmlParser, OperationsSitAtTheirPositionsAndRefuseWhatIsNotTheirs) {
     ASSERT_TRUE(one && two);
     EXPECT_EQ(Take(CallOwn<char*>(two.get(), 1)), "v");
     EXPECT_EQ(Take(CallOwn<char*>(two.get(), 2)), "x");
+    // Texts of children outside the tree, and positions outside a sequence,
+    // read nothing; a position stays put.
+    ref<xmlparser::INodeTexts> texts = vcom::Query<xmlparser::INodeTexts>(root.get(), &err);
+    ASSERT_TRUE(texts);
+    EXPECT_STREQ(texts->GetChildAttributeText(0, "v"), "x");
+    EXPECT_EQ(texts->GetChildAttributeText(0, nullptr), nullptr);
+    EXPECT_EQ(texts->GetChildAttributeText(2, "v"), nullptr);
+    for (std::int32_t bad : {-1, 3, INT_MIN, INT_MAX}) {
+        EXPECT_EQ(texts->GetChildAttributeText(bad, "v"), nullptr) << bad;
+        std::int32_t at = bad;
+        EXPECT_EQ(children->Next(&at), nullptr) << bad;
+        EXPECT_EQ(children->Prev(&at), nullptr) << bad;
+        EXPECT_EQ(element->Next(&at), nullptr) << bad;
+        EXPECT_EQ(element->Prev(&at), nullptr) << bad;
+        EXPECT_EQ(at, bad);
+    }
+    EXPECT_EQ(children->Next(nullptr), nullptr);
     // A node without child elements: no sequence, and a positive code.
     ref<INode> leaf(CallOwn<INode*>(children.get(), 1, &pos));
     ASSERT_TRUE(leaf);
@@ -116,29 +133,6 @@ TEST(XmlParser, LengthBoundsTheTextAndStopsAtItsEnd) {
     EXPECT_FALSE(Parse(text));
     EXPECT_TRUE(Parse("<r/>", 1000));
     EXPECT_FALSE(Parse("<r/>", 0));
-}
-
-TEST(XmlParser, PositionsOutsideASequenceReadNothing) {
-    ref<INode> root = Parse(R"(<r k="v"><a k="w"/><b/></r>)");
-    ASSERT_TRUE(root);
-    std::int32_t err = 0;
-    ref<INodeList> list(root->GetChildren(&err));
-    ref<IElement> element(root->GetElement(&err));
-    ref<xmlparser::INodeTexts> texts = vcom::Query<xmlparser::INodeTexts>(root.get(), &err);
-    ASSERT_TRUE(list && element && texts);
-    EXPECT_STREQ(texts->GetChildAttributeText(0, "k"), "w");
-    EXPECT_EQ(texts->GetChildAttributeText(0, nullptr), nullptr);
-    EXPECT_EQ(texts->GetChildAttributeText(2, "k"), nullptr);
-    for (std::int32_t bad : {-1, 3, INT_MIN, INT_MAX}) {
-        EXPECT_EQ(texts->GetChildAttributeText(bad, "k"), nullptr) << bad;
-        std::int32_t pos = bad;
-        EXPECT_EQ(list->Next(&pos), nullptr) << bad;
-        EXPECT_EQ(list->Prev(&pos), nullptr) << bad;
-        EXPECT_EQ(element->Next(&pos), nullptr) << bad;
-        EXPECT_EQ(element->Prev(&pos), nullptr) << bad;
-        EXPECT_EQ(pos, bad);
-    }
-    EXPECT_EQ(list->Next(nullptr), nullptr);
 }
 
 } // namespace
