@@ -36,13 +36,11 @@ TEST_F(CustomerTest, ContextRouteReplyDecidesTheResult) {
         const char* log;
     };
     const Case cases[] = {
-        {StatusAnswer(2002), vcom::Failure, "<null>", "E2002/0"},
         {StatusAnswer(2006), vcom::Failure, "<null>", "E2006/0"}, // correctable, but no prompt to correct it
         {StatusAnswer(0xFFFF), vcom::Failure, "<null>", "E65535/0"},
         {tarntest::Answer(tarntest::HttpReply(200, tarntest::TicketReplyBytes(0, {{"key", "K"}}))),
          vcom::OutOfMemory, "<null>", ""},
         {TicketAnswer("K-3", "soon"), vcom::Success, "K-3", ""}, // a lifetime that is no number is present
-        {tarntest::Answer(tarntest::HttpReply(404, "no such servlet")), vcom::Failure, "<null>", ""}, // failed exchange
         // An address server's reply: a status, but no ticket fields.
         {tarntest::Answer(tarntest::HttpReply(200, tarntest::ReplyRecordBytes(2, 0, {{"serverlist", "<s/>"}}))),
          vcom::Failure, "<null>", ""},

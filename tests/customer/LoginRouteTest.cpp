@@ -26,16 +26,6 @@ const Flow kFlows[] = {
     {"host gives up", {Answer{-42}}, {}, 0, -42, "P[||]", ""}, // any answer but 0, as it is
     {"empty public name", {ScriptedDisplay::Login("", "secret"), Answer{3}}, {}, 0, 3, "P[||]E2003/0P[|secret|]", ""},
     {"other action", {Answer{0, 7, "bob", "pw"}, Answer{4}}, {}, 0, 4, "P[||]P[bob|pw|]", ""},
-    {"wrong password",
-     {ScriptedDisplay::Login("alice", "bad"), ScriptedDisplay::Login("alice", "good")},
-     {2006, 0},
-     0,
-     vcom::Success,
-     "P[||]E2006/0P[alice|bad|]",
-     "product=GAME public=alice password=bad eventname=Finals machine language=en ; "
-     "product=GAME public=alice password=good eventname=Finals machine language=en ; "},
-    {"not correctable", {ScriptedDisplay::Login("alice", "pw")}, {2001}, 0, vcom::Failure, "P[||]E2001/0",
-     "product=GAME public=alice password=pw eventname=Finals machine language=en ; "},
     {"negative error answer", {ScriptedDisplay::Login("alice", "pw")}, {2006}, -9, -9, "P[||]E2006/0",
      "product=GAME public=alice password=pw eventname=Finals machine language=en ; "},
     {"context id, no name check", {Answer{0, 1, nullptr, nullptr, "ctx-42"}}, {0}, 0, vcom::Success, "P[||]",

@@ -33,23 +33,4 @@ TEST(Factory, EveryCallAndBothInterfacesShareOneCountUntilTheLastRelease) {
     EXPECT_EQ(next->Release(), 0);
 }
 
-TEST(Factory, RefusesOtherIdsAndReservedOperations) {
-    tarnclient::Ref<IComponentFactory> factory(TarnClientLib_GetComponentFactory());
-    std::int32_t err = 0;
-    EXPECT_EQ(factory->QueryInterface(4000, &err), nullptr);
-    EXPECT_EQ(err, vcom::Failure);
-    for (std::int32_t id : {-2, 0, 1000, 2000, 2001})
-        EXPECT_EQ(factory->Supports(id), id == 0 || id == 1000 || id == 2000) << id;
-
-    auto core = tarntest::Core();
-    EXPECT_EQ(factory->Reserved(1, 2, 3, 4, 5), vcom::NotImplemented);
-    EXPECT_EQ(core->Reserved(0, 0, 0, 0, 0), vcom::NotImplemented);
-    EXPECT_EQ(factory->CreateReserved1(7, &err, 8), nullptr);
-    EXPECT_EQ(err, vcom::NotImplemented);
-    err = 0;
-    EXPECT_EQ(core->CreateReserved2(1, 2, 3, &err), nullptr);
-    EXPECT_EQ(err, vcom::NotImplemented);
-    EXPECT_EQ(core->CreateReserved3(1, 2), nullptr);
-}
-
 } // namespace

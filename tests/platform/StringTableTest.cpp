@@ -43,7 +43,6 @@ TEST(StringTable, EveryTextMatchesTheList) {
 // text is cut to the room less the terminator.
 TEST(StringTable, GivesOnlyWhatFits) {
     char buffer[255] = "untouched";
-    EXPECT_EQ(0, LoadModuleString(kModule, 0, buffer, sizeof buffer));
     EXPECT_EQ(0, LoadModuleString("Other.dll", 1, buffer, sizeof buffer));
     EXPECT_EQ(0, LoadModuleString(nullptr, 1, buffer, sizeof buffer));
     EXPECT_EQ(0, LoadModuleString(kModule, 1, buffer, 0));
