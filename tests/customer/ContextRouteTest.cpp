@@ -61,8 +61,7 @@ TEST_F(CustomerTest, ContextRouteReplyDecidesTheResult) {
 TEST_F(CustomerTest, CallbacksRunWithNoLockHeld) {
     server.Script(StatusAnswer(2001));
     auto manager = Manager();
-    Ref<tarnclient::IServerLocation> location(static_cast<tarnclient::IServerLocation*>(
-        manager->QueryInterface(tarnclient::IServerLocation::Id, nullptr)));
+    const Ref<tarnclient::IServerLocation> location = manager.As<tarnclient::IServerLocation>();
     std::vector<std::int32_t> seen;
     // Another thread shares no recursive lock with the callback: a lock held
     // across the call would block it for ever.

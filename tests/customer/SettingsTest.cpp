@@ -37,12 +37,11 @@ TEST_F(CustomerSettingsTest, FreshRegistryGetsTheDefaultServletNamesAndABracedUp
     EXPECT_TRUE(std::regex_match(id, std::regex("\\{[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}\\}")))
         << id;
     EXPECT_EQ(Exchange(), "POST /getTicket HTTP/1.1 contextid=ctx product=GAME eventname=Finals machine=" + id + " ");
-    EXPECT_EQ(MachineId(), id);
-    // All REG_SZ with their terminators; the identifier is what the next process
-    // reads. (The standard user test shows "Register Customer" on the user's side.)
+    // All REG_SZ with their terminators. (The standard user test shows "Register
+    // Customer" and "Get Ticket"; the torture runs, that the next process reads
+    // the same identifier.)
     const std::string written[][3] = {{kServletKey, "Update Customer", "updateCust"},
                                       {kServletKey, "Email Customer", "emailCust"},
-                                      {kServletKey, "Get Ticket", "getTicket"},
                                       {kConfigKey, kMachineIdValue, id}};
     for (const auto& entry : written) {
         std::string bytes;

@@ -66,7 +66,6 @@ TEST_F(CustomerTest, ArgumentsAreCheckedBeforeTheOutPointerAndTouchNothing) {
     EXPECT_EQ(manager->PutTicket("", "Finals", "t"), vcom::InvalidArgument);
     EXPECT_EQ(manager->RemoveTicket("game", nullptr), vcom::InvalidArgument);
     EXPECT_EQ(manager->PutTicket(" ", " ", " "), vcom::Success); // a blank is present
-    EXPECT_EQ(manager->RemoveTicket(" ", " "), vcom::Success);
 
     std::string ticket;
     EXPECT_EQ(Get(manager.get(), "game", nullptr, nullptr, 1, ticket), vcom::Success);

@@ -41,9 +41,8 @@ TEST_P(LocationText, SplitsAtTheFirstColonAndReadsThePortAsAtoiDoes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Configuration, LocationText,
-                         testing::Values(Split{":8080", "", 8080}, Split{"host:", "host", 0},
-                                         Split{"host:80x", "host", 80}, Split{"a:b:c", "a", 0},
-                                         Split{"h: -12", "h", -12}));
+                         testing::Values(Split{":8080", "", 8080}, Split{"host:80x", "host", 80},
+                                         Split{"a:b:c", "a", 0}, Split{"h: -12", "h", -12}));
 
 // A failed call fixes nothing; the first successful one fixes the location,
 // which no Release destroys.
@@ -67,11 +66,10 @@ TEST(Configuration, TheFirstSuccessfulCallFixesTheLocationForGood) {
 
 // Without an address the registry's "QAS Address" is read, again after every
 // failure; it ends at its first zero byte whatever its type. (A value without
-// any zero byte: the customer settings test's machine identifier.)
+// any zero byte: the customer settings test's machine identifier; no key at
+// all: the black-box run's "config without any location".)
 TEST(Configuration, WithoutAnAddressReadsTheRegistryAndRetriesAfterAFailure) {
     std::int32_t err = 0;
-    EXPECT_FALSE(Get(nullptr, &err)) << "no key";
-    EXPECT_EQ(err, vcom::Failure);
     tarntest::CreateRegistryKey(kConfigKey);
     EXPECT_FALSE(Get("", &err)) << "no value";
     EXPECT_EQ(err, vcom::Failure);

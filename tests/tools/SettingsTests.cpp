@@ -15,8 +15,6 @@ namespace devserver {
 namespace {
 
 TEST(ListenAddress, SplitsAtTheLastColonAndRefusesBadPorts) {
-    EXPECT_EQ(ParseListenAddress("127.0.0.1:0").host, "127.0.0.1");
-    EXPECT_EQ(ParseListenAddress("127.0.0.1:0").port, 0);
     EXPECT_EQ(ParseListenAddress("localhost:65535").port, 65535);
     EXPECT_EQ(ParseListenAddress("::1:8080").host, "::1");
     for (const char* bad : {"", "127.0.0.1", "127.0.0.1:", ":80", "h:65536", "h:-1", "h:80x", "h:+80", "h:100000"})

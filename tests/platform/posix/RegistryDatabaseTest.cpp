@@ -87,13 +87,6 @@ private:
     std::string m_path;
 };
 
-void SetOrUnset(const char* name, const std::string& value) {
-    if (value.empty())
-        unsetenv(name);
-    else
-        setenv(name, value.c_str(), 1);
-}
-
 // Where the file goes and with which modes. (That a lookup makes nothing is
 // the machine-wide file's test.)
 TEST(RegistryDatabase, OwnFileFollowsTheEnvironmentWithPrivateModesWhateverTheUmask) {
@@ -114,12 +107,13 @@ TEST(RegistryDatabase, OwnFileFollowsTheEnvironmentWithPrivateModesWhateverTheUm
     };
     for (const auto& c : cases) {
         Scratch scratch;
-        const auto inScratch = [&](const std::string& sub) {
-            return sub.empty() || sub[0] != '/' ? sub : scratch.path() + sub;
-        };
-        SetOrUnset("TARN_REGISTRY", inScratch(c.tarnRegistry));
-        SetOrUnset("XDG_STATE_HOME", inScratch(c.xdgStateHome));
-        SetOrUnset("HOME", inScratch(c.home));
+        for (const auto& [name, value] : {std::pair<const char*, std::string>{"TARN_REGISTRY", c.tarnRegistry},
+                                          {"XDG_STATE_HOME", c.xdgStateHome}, {"HOME", c.home}}) {
+            if (value.empty())
+                unsetenv(name);
+            else
+                setenv(name, (value[0] == '/' ? scratch.path() + value : value).c_str(), 1);
+        }
         const mode_t before = umask(c.umask);
         WriteConfig();
         umask(before);
