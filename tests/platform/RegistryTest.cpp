@@ -47,14 +47,15 @@ TEST(Registry, KeysAndValuesIgnoreCaseAndValuesKeepTheirTypeAndExactBytes) {
     EXPECT_EQ(RegNotFound, key.QueryValue("Missing", &type, nullptr, &size));
 
     // Names ignore letter case; writing again replaces type and bytes.
-    ASSERT_EQ(RegOk, Set(key, "bLOB", RegSz, "0123456789"));
+    const std::string text("012345678\0", 10); // with its terminator, as Windows would add one
+    ASSERT_EQ(RegOk, Set(key, "bLOB", RegSz, text));
     unsigned char data[16] = {};
     size = 4;
     EXPECT_EQ(RegMoreData, key.QueryValue("Blob", &type, data, &size));
     EXPECT_EQ(10u, size);
     EXPECT_EQ(std::uint32_t(RegSz), type);
     ASSERT_EQ(RegOk, key.QueryValue("Blob", nullptr, data, &size));
-    EXPECT_EQ("0123456789", std::string(data, data + size));
+    EXPECT_EQ(text, std::string(data, data + size));
 
     RegKey reader;
     ASSERT_EQ(RegOk, reader.Open("software\\ORVANE\\tarn\\CONFIG", RegRead));
