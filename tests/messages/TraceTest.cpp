@@ -112,16 +112,14 @@ TEST(Trace, LinesOfConcurrentThreadsStayWhole) {
         thread.join();
 
     // Each writer's lines, once each, all under one thread number of its own.
-    const std::regex body(R"(^thread (\d) line (\d+) \.{300} end$)");
+    const std::regex stamped(R"(^\S+ \[(\d+)\] thread (\d) line (\d+) \.{300} end$)");
     std::set<std::string> lines, numbered, numbers;
     for (const std::string& line : file.Lines()) {
-        std::smatch stamp, parts;
-        ASSERT_TRUE(std::regex_match(line, stamp, kLine)) << line;
-        const std::string text = stamp[3].str();
-        ASSERT_TRUE(std::regex_match(text, parts, body)) << line;
-        EXPECT_TRUE(lines.insert(parts[1].str() + "/" + parts[2].str()).second) << "twice: " << line;
-        numbered.insert(stamp[2].str() + "/" + parts[1].str());
-        numbers.insert(stamp[2].str());
+        std::smatch parts;
+        ASSERT_TRUE(std::regex_match(line, parts, stamped)) << line;
+        EXPECT_TRUE(lines.insert(parts[2].str() + "/" + parts[3].str()).second) << "twice: " << line;
+        numbered.insert(parts[1].str() + "/" + parts[2].str());
+        numbers.insert(parts[1].str());
     }
     EXPECT_EQ(std::size_t(kThreads * kLinesEach), lines.size());
     EXPECT_EQ(std::size_t(kThreads), numbered.size()); // one number per thread
