@@ -115,7 +115,6 @@ TEST_F(AddressLookup, ListsTheServersInReplyOrderEachOutlivingTheList) {
                 R"(<s name="e" address="host:+8x9" uc="-2147483648"/></l>)",
          .servers = "a| h :1| h |1|0; b|h: 42|h|42|7; c|a:b:c|a|0|4; d|h:-12|h|-12|2147483647; "
                     "e|host:+8x9|host|8|-2147483648; "},
-        {.xml = "<servers> text only <!-- no servers --> </servers>", .servers = ""},
     };
     std::vector<Ref<IServerAddressList>> lists;
     for (const auto& row : rows) {
@@ -141,31 +140,20 @@ TEST_F(AddressLookup, ListsTheServersInReplyOrderEachOutlivingTheList) {
     }
 }
 
-// Prev hands back the element Next just delivered; positions stop at both
-// ends, and positions outside the list read nothing and stay put.
-TEST_F(AddressLookup, ListPositionsStopAtBothEndsAndHostileOnesReadNothing) {
+// Walking a list to both ends and back is the Windows host's test; here, an
+// empty list, and positions outside a list read nothing and stay put.
+TEST_F(AddressLookup, EmptyListsAndHostilePositionsReadNothing) {
     Server().Script(tarntest::Answer(AddressReply(0, kThree)));
-    Server().Script(tarntest::Answer(AddressReply(0, "<servers/>")));
+    Server().Script(tarntest::Answer(AddressReply(0, "<servers> text only <!-- no servers --> </servers>")));
     Server().Script(tarntest::Answer(AddressReply(0, "<servers/>")));
     auto list = Enum("p", "c", "any", nullptr), empty = Enum("p", "c", "any", nullptr);
     ASSERT_TRUE(list && empty);
     EXPECT_TRUE(empty->IsEmpty());
     EXPECT_EQ(empty->Begin(), empty->End());
     EXPECT_EQ(m_manager->GetServerAddress("p", "c", "any", nullptr), nullptr);
-    // Forward and back past both ends; each step gives "name@position".
-    std::string walked;
-    std::int32_t pos = list->Begin();
-    for (const bool next : {true, true, false, true, true, true, false, false, false, false}) {
-        Ref<IServerAddress> got(next ? list->Next(&pos) : list->Prev(&pos));
-        if (got) {
-            EXPECT_EQ(tarntest::Count(got.get()), 2); // the list's and the one handed out
-        }
-        walked += (got ? Take(got->GetName()) : "-") + "@" + std::to_string(pos) + " ";
-    }
-    EXPECT_EQ(walked, "east-1@1 west-2@2 west-2@1 west-2@2 north@3 -@3 north@2 west-2@1 east-1@0 -@0 ");
     for (IServerAddressList* l : {list.get(), empty.get()}) {
         for (std::int32_t start : {-5, -1, INT_MIN, 4, INT_MAX}) {
-            pos = start;
+            std::int32_t pos = start;
             EXPECT_EQ(l->Next(&pos), nullptr) << start;
             EXPECT_EQ(l->Prev(&pos), nullptr) << start;
             EXPECT_EQ(pos, start);
@@ -176,14 +164,14 @@ TEST_F(AddressLookup, ListPositionsStopAtBothEndsAndHostileOnesReadNothing) {
     EXPECT_EQ(ConnectionsMade(), 3u);
 }
 
+// A status, an HTTP failure and a list that does not parse are the black-box
+// test's (tarn_blackbox.sh) for the same path.
 TEST_F(AddressLookup, AFaultyReplyFailsTheWholeQuery) {
     // One faulty server after a good one.
     const auto faulty = [](const std::string& server) {
         return AddressReply(0, "<s><server name=\"a\" address=\"1.2.3.4:5\" uc=\"1\"/>" + server + "</s>");
     };
     const std::pair<const char*, std::string> cases[] = {
-        {"application status 9001", AddressReply(9001, kThree)},
-        {"HTTP 503", tarntest::HttpReply(503, tarntest::ReplyRecordBytes(kAddressReplyMinor, 0, {}))},
         {"an empty uc", faulty(R"(<server name="b" address="1.2.3.4:5" uc=""/>)")},
         {"an empty name", faulty(R"(<server name="" address="h:1" uc="1"/>)")},
         {"an empty address", faulty(R"(<server name="n" address="" uc="1"/>)")},
@@ -192,7 +180,6 @@ TEST_F(AddressLookup, AFaultyReplyFailsTheWholeQuery) {
         {"a missing uc", faulty(R"(<server name="n" address="h:1"/>)")},
         {"a name in capitals", faulty(R"(<server Name="n" address="h:1" uc="1"/>)")},
         {"a name in a namespace", faulty(R"(<s xmlns:x="urn:x" x:name="a" address="h:1" uc="1"/>)")},
-        {"a document that does not parse", AddressReply(0, "<s><server name=\"a\"")},
         {"a body that is no record", tarntest::HttpReply(200, std::string("\x00\x07 not a record", 15))},
         {"no serverlist field", tarntest::HttpReply(200, tarntest::ReplyRecordBytes(kAddressReplyMinor, 0, {}))},
         {"a ticket reply in its place", tarntest::HttpReply(200, tarntest::TicketReplyBytes(0, {{"serverlist", kThree}}))},
@@ -208,8 +195,8 @@ TEST_F(AddressLookup, AFaultyReplyFailsTheWholeQuery) {
     }
 }
 
+// The name "all" is the black-box test's.
 TEST_F(AddressLookup, MissingSelectorsSendNothing) {
-    EXPECT_EQ(m_manager->GetServerAddress("p", "c", "all", nullptr), nullptr);
     const char* const cases[][3] = {{"p", "c", ""}, {nullptr, "c", "s"}, {"", "c", "s"}, {"p", nullptr, "s"}, {"p", "", "s"}};
     for (const auto& c : cases) {
         EXPECT_EQ(m_manager->GetServerAddress(c[0], c[1], c[2], "a"), nullptr);

@@ -79,19 +79,10 @@ vcom::ref<vcom::IComponent> Decode(bool reply, const Bytes& bytes, std::int32_t*
 // The bytes of fields alone, as they follow a record's counts.
 Bytes FieldBytes(const tarntest::RecordFields& fields) { return EncodeRequest(0, {}, fields).substr(8); }
 
-TEST(Records, FieldsGoOutInSetOrderAndTheFirstOfTwoWins) {
+// Getters match names exactly and the first of two wins; a request's read
+// only its second list. (The order fields go out in is the route tests'.)
+TEST(Records, GettersTakeTheFirstFieldOfExactlyTheirName) {
     std::int32_t err = 99;
-    vcom::ref<IAddressRequestFields> r(
-        static_cast<IAddressRequestFields*>(CreateRecord(AddressRequestKind, IAddressRequestFields::Id, &err)));
-    ASSERT_TRUE(r);
-    EXPECT_EQ(r->SetServer("srv"), 0);
-    EXPECT_EQ(r->SetProduct("prod"), 0);
-    r->SetProduct("again");
-    r->SetAtt2("2");
-    EXPECT_EQ(Take(r->GetProduct()) + Take(r->GetAtt2()), "prod2");
-    EXPECT_EQ(Encode(r.get()),
-              EncodeRequest(1, {}, {{"server", "srv"}, {"product", "prod"}, {"product", "again"}, {"att2", "2"}}));
-    // Getters match names exactly, and a request's only in its second list.
     auto t = Decode(true, EncodeReply(4, 0, {{"Key", "case"}, {"key ", "blank"}, {"key", "one"}, {"key", "two"}}),
                     &err);
     EXPECT_EQ(Take(As<ITicketReplyFields>(t.get())->GetKey()), "one");
@@ -149,9 +140,8 @@ TEST(MessageFactory, WrongEnvelopesAreRefused) {
 }
 
 // Each factory operation sets its fields in its order; every record then goes
-// through Write -> DecodeRequest / DecodeReply and back unchanged. The
-// requests with every selector and field are the lookup and ticket route
-// tests'; getters by field name are the Records tests'.
+// through Write -> DecodeRequest / DecodeReply and back unchanged. Which
+// fields a request leaves out is the lookup and ticket route tests'.
 TEST(MessageFactory, CreateWriteDecodeRoundTrip) {
     auto f = Dead::GetMessageFactory();
     const std::string big(70000, 'x');
@@ -159,11 +149,8 @@ TEST(MessageFactory, CreateWriteDecodeRoundTrip) {
     // CreateCustomerRequest takes product, public, password, eventname, contextid, language, machine.
     using Own = vcom::ref<vcom::IComponent>;
     const struct { Own record; bool reply; Bytes wire; } cases[] = {
-        {Own(f->CreateAddressRequest(-100, &err, 0, 0, 0, 0)), false,
-         EncodeRequest(1, {}, {{"product", ""}, {"category", ""}, {"server", ""}})},
         {Own(f->CreateCustomerRequest(-100, &err, "P", nullptr, "", "ev", "ctx", nullptr, "M")), false,
          EncodeRequest(3, {}, {{"contextid", "ctx"}, {"product", "P"}, {"eventname", "ev"}, {"machine", "M"}})},
-        {Own(f->CreateCustomerRequest(-100, &err, 0, 0, 0, 0, 0, 0, 0)), false, EncodeRequest(3, {}, {{"eventname", ""}})},
         {Own(f->CreateAddressReply(2009, &err, big.c_str())), true, EncodeReply(2, 0, {{"serverlist", big}})},
         {Own(f->CreateTicketReply(-100, &err, "K\x01\xff", "3600")), true,
          EncodeReply(4, 0, {{"key", "K\x01\xff"}, {"lifetime", "3600"}})},
@@ -228,15 +215,6 @@ TEST(HostileInput, NegativeAndPastTheEndLengths) {
         EXPECT_EQ(err, 0);
         EXPECT_EQ(Encode(r.get()), (EncodeReply(4, 0, {{"", ""}})));
     }
-}
-
-TEST(HostileInput, CountsOf65535WithNoData) {
-    std::int32_t err = 99;
-    auto reply = Decode(true, Hex("00 01 00 04 FF FF FF FF"), &err);
-    ASSERT_TRUE(reply);
-    EXPECT_EQ(As<IReplyStatus>(reply.get())->GetStatus(), 65535);
-    EXPECT_EQ(As<IReplyStatus>(reply.get())->GetFieldCount(), 65535);
-    EXPECT_EQ(As<ITicketReplyFields>(reply.get())->GetKey(), nullptr);
 }
 
 } // namespace

@@ -14,16 +14,12 @@ TEST_F(ReplyFramingTest, StatusLineLengthAndPieces) {
     const auto refused = [&](int status) {
         return kRefused + Request(server.Port()) + "; HTTP Status = " + std::to_string(status);
     };
-    const auto shortBody = [](int received, int declared) {
-        return "CHttp::Read failed : the connection closed after " + std::to_string(received) + " of the " +
-               std::to_string(declared) + " body bytes declared";
-    };
     const std::string ok = "HTTP/1.1 200 OK\r\n", x = "HTTP/1.1 200 OK\r\nX: ";
     const std::string lost = "CHttp::Read failed : no data left in the socket, and we haven't found the http header";
     std::string letters;
     for (int i = 0; i < 200000; ++i)
         letters += char('a' + i % 26);
-    const std::string z(25, 'z'), q(40, 'q'), many(700, 'x'), first(300, '1'), second(200, '2');
+    const std::string z(25, 'z'), q(40, 'q'), first(300, '1'), second(200, '2');
     // silentAfter shortens the waits, so that a read that waited on the
     // silent socket would fail.
     struct Row { std::vector<Step> script = {}; std::string body = ""; std::string failure = "";
@@ -50,10 +46,9 @@ TEST_F(ReplyFramingTest, StatusLineLengthAndPieces) {
         {.script = Answer(HttpReply(200, letters)), .body = letters},
         // Fewer bytes than declared fail the reply (that only the declared
         // ones are the body is the reply fuzz target's rule)
-        {.script = Answer(ok + "Content-length: 100\r\n\r\n" + q), .failure = shortBody(40, 100)},
+        {.script = Answer(ok + "Content-length: 100\r\n\r\n" + q),
+         .failure = "CHttp::Read failed : the connection closed after 40 of the 100 body bytes declared"},
         {.script = {ReadRequest(), Send(ok + "Content-length: 0\r\n\r\n"), Silent()}, .silentAfter = true},
-        {.script = {ReadRequest(), Send(ok + "Content-length: 700\r\n\r\n"), Pause(50), Send(many), Silent()},
-         .body = many, .silentAfter = true},
         {.script = {ReadRequest(), Send(ok + "Content-length: 500\r\n\r\n" + first), Pause(200), Send(second), Close()},
          .body = first + second},
         // "20" alone would be a refused status; the length line is split too
