@@ -18,7 +18,6 @@ std::int32_t Set(RegKey& key, const std::string& name, std::uint32_t type, const
                         static_cast<std::uint32_t>(bytes.size()));
 }
 
-
 } // namespace
 
 // Whether a key was created is the customer settings tests' (the servlet
