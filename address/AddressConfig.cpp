@@ -28,7 +28,7 @@ AddressConfig::AddressConfig(const std::string& serverAddress) {
     const std::string text = serverAddress.empty() ? ReadRegistryAddress() : serverAddress;
     ServerLocation location;
     if (!SplitLocation(text, location)) {
-        tarnClientLib::TraceFailed("server location \"%s\" is not <IP Address>:<Port>", text.c_str());
+        tarnClientLib::TraceFailed(tarnclient::CallNotReached, "server location \"%s\" is not <IP Address>:<Port>", text.c_str());
         vcom::Fail(vcom::InvalidArgument);
     }
     vcom::ScopedLock guard(m_lock);
@@ -40,7 +40,7 @@ std::string AddressConfig::ReadRegistryAddress() {
     std::uint32_t size = 0;
     if (key.Open(kConfigKey, platform::RegRead) != platform::RegOk ||
         key.QueryValue(kAddressValue, nullptr, nullptr, &size) != platform::RegOk) {
-        tarnClientLib::TraceFailed("no server location given, and the registry holds no \"%s\" under %s",
+        tarnClientLib::TraceFailed(tarnclient::CallNotReached, "no server location given, and the registry holds no \"%s\" under %s",
                                    kAddressValue, kConfigKey);
         vcom::Fail(vcom::Failure);
     }

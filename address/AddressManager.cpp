@@ -173,7 +173,7 @@ IServerAddressList* AddressManager::GetServerAddressEnum(const char* product, co
                                            servers.Uc(i));
             })));
             if (!record) {
-                tarnClientLib::TraceFailed("unreadable server list: server \"%s\" has an unusable address \"%s\"",
+                tarnClientLib::TraceFailed(tarnclient::CallUnreadableReply, "unreadable server list: server \"%s\" has an unusable address \"%s\"",
                                            servers.Name(i), servers.Address(i));
                 return nullptr;
             }
@@ -192,7 +192,7 @@ std::int32_t AddressManager::GetDataFromQAS(const std::string& product, const st
     try {
         ValidateAddressQuery(product, category, server);
     } catch (const tarnClientLib::ResourceString& message) {
-        tarnClientLib::TraceFailed("%s", message.GetText() ? message.GetText() : "invalid query");
+        tarnClientLib::TraceFailed(tarnclient::CallBadArgument, "%s", message.GetText() ? message.GetText() : "invalid query");
         return vcom::InvalidArgument;
     }
 
@@ -208,7 +208,7 @@ std::int32_t AddressManager::GetDataFromQAS(const std::string& product, const st
             vcom::ScopedLock guard(m_lock);
             // The helper releases the request; what comes back is the reply (or null).
             result = Utility::MakeHttpRequest(m_location.host, static_cast<std::uint32_t>(m_location.port), kAgent,
-                                              kPath, kMethod, record);
+                                              kPath, kMethod, record, platform::WaitLimits{});
         }
         if (result >= kHttpFailureFrom)
             return vcom::Failure;

@@ -22,7 +22,7 @@ const unsigned kIncompleteServerMessage = 6;
 } // namespace
 
 void FailIncompleteServer(std::size_t server) {
-    tarnClientLib::TraceFailed("unreadable server list: a <server> lacks name, address or uc (server %zu)", server);
+    tarnClientLib::TraceFailed(tarnclient::CallUnreadableReply, "unreadable server list: a <server> lacks name, address or uc (server %zu)", server);
     throw tarnClientLib::ResourceString(tarnClientLib::kModuleName, kIncompleteServerMessage);
 }
 

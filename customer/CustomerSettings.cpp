@@ -50,7 +50,7 @@ std::map<std::string, std::string> ReadServletNames(platform::RegKey& key) {
             vcom::Fail(vcom::OutOfMemory);
         case ValueRead::Absent:
         case ValueRead::Unreadable:
-            tarnClientLib::TraceFailed("registry: value \"%s\" under %s is missing or unreadable", entry.displayName,
+            tarnClientLib::TraceFailed(tarnclient::CallNotReached, "registry: value \"%s\" under %s is missing or unreadable", entry.displayName,
                                        kServletKey);
             vcom::Fail(vcom::Failure);
         }
@@ -67,7 +67,7 @@ std::map<std::string, std::string> CreateServletNames() {
     bool created = false;
     std::int32_t result = key.CreateOrOpen(kServletKey, platform::RegReadWrite, &created, change);
     if (result != platform::RegOk) {
-        tarnClientLib::TraceFailed("registry: cannot open or create %s for reading and writing", kServletKey);
+        tarnClientLib::TraceFailed(tarnclient::CallNotReached, "registry: cannot open or create %s for reading and writing", kServletKey);
         FailWith(result);
     }
     if (!created)
@@ -101,7 +101,7 @@ void ServletNames::Load() {
         else if (platform::IsAbsent(opened))
             names = CreateServletNames();
         else {
-            tarnClientLib::TraceFailed("registry: cannot open %s for reading", kServletKey);
+            tarnClientLib::TraceFailed(tarnclient::CallNotReached, "registry: cannot open %s for reading", kServletKey);
             FailWith(opened);
         }
     }

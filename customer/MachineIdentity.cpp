@@ -30,7 +30,7 @@ bool ReadMachineId(platform::RegKey& key, std::string& text) {
     case ValueRead::Unreadable:
         break;
     }
-    tarnClientLib::TraceFailed("registry: \"%s\" under %s is unreadable", kMachineIdValue, kConfigKey);
+    tarnClientLib::TraceFailed(tarnclient::CallNotReached, "registry: \"%s\" under %s is unreadable", kMachineIdValue, kConfigKey);
     vcom::Fail(vcom::Failure);
 }
 
@@ -54,7 +54,7 @@ std::string CreateMachineId() {
     key.Close();
     const std::int32_t committed = written == platform::RegOk ? change.Commit() : written;
     if (committed != platform::RegOk) {
-        tarnClientLib::TraceFailed("registry: cannot write \"%s\" under %s", kMachineIdValue, kConfigKey);
+        tarnClientLib::TraceFailed(tarnclient::CallNotReached, "registry: cannot write \"%s\" under %s", kMachineIdValue, kConfigKey);
         FailWith(committed);
     }
     return text;
@@ -74,7 +74,7 @@ std::string MachineIdentity::ReadOrCreate() {
         platform::RegKey key;
         const std::int32_t opened = key.CreateOrOpen(kConfigKey, platform::RegReadWrite, nullptr);
         if (opened != platform::RegOk) {
-            tarnClientLib::TraceFailed("registry: cannot open or create %s for reading and writing", kConfigKey);
+            tarnClientLib::TraceFailed(tarnclient::CallNotReached, "registry: cannot open or create %s for reading and writing", kConfigKey);
             FailWith(opened);
         }
         if (ReadMachineId(key, text))

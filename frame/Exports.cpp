@@ -1,9 +1,10 @@
-// The library's three exported functions.
+// The library's exported functions.
 #include <new>
 
 #include <tarnclient/TarnClient.h>
 
 #include "frame/ComponentFactory.h"
+#include "messages/Trace.h"
 #include "platform/Export.h"
 
 extern "C" {
@@ -16,5 +17,9 @@ TARN_EXPORT tarnclient::IComponentFactory* TarnClientLib_GetComponentFactory() {
 TARN_EXPORT void* TarnClientLib_MemAlloc(std::uint32_t size) { return ::operator new(size, std::nothrow); }
 
 TARN_EXPORT void TarnClientLib_MemFree(void* p) { ::operator delete(p); }
+
+TARN_EXPORT void TarnClientLib_SetTraceSink(void (*sink)(void* context, const char* line), void* context) {
+    tarnClientLib::SetTraceSink(sink, context);
+}
 
 } // extern "C"

@@ -2,11 +2,19 @@
 //
 // Order of use: construct (socket start-up, socket), Connect (or
 // ConnectBeforeSend), SendPostRequest, ReadReply, destroy (socket closed,
-// socket layer cleaned up). Every failure throws CHttpException. Every wait and retry is bounded
-// by the limits of CHttpWaits.cpp: each step is tried at most twice, each
-// wait lasts at most 60 seconds (16 one-second polls for the first reply
-// bytes), and one exchange opens at most two connections. Not thread-safe:
-// one thread per object.
+// socket layer cleaned up). Every failure throws CHttpException after the
+// step that saw it has traced why (messages/Trace.h).
+//
+// Its concerns live in three files: CHttpConnection.cpp (the socket's life,
+// the peer, connecting), CHttpFraming.cpp (the request bytes, the reply
+// header and body) and CHttpWaits.cpp (every wait and retry, with the
+// bounds of an exchange named there once: each step tried at most twice,
+// each wait at most 60 seconds, 16 one-second polls for the first reply
+// bytes, at most two connections, and 150 seconds for the whole exchange
+// from its first connection to its last byte). The call's own limits (a
+// host's deadline, a stop request) end any wait sooner.
+//
+// Not thread-safe: one thread per object.
 #ifndef TARN_HTTP_CHTTP_H
 #define TARN_HTTP_CHTTP_H
 
@@ -16,10 +24,13 @@
 #include "http/ReplyBody.h"
 #include "http/ReplyHeader.h"
 #include "platform/Socket.h"
+#include "platform/Wait.h"
 
 class CHttp {
 public:
-    CHttp();
+    // call: the limits of the call this exchange serves; the exchange's own
+    // total bound starts now.
+    explicit CHttp(const platform::WaitLimits& call = {});
     ~CHttp();
     CHttp(const CHttp&) = delete;
     CHttp& operator=(const CHttp&) = delete;
@@ -45,23 +56,36 @@ public:
     // Waits for the reply, checks its header and receives its whole body into
     // body. False when no reply began: nothing came within the first-byte
     // polls, or the server closed without a word. Throws on a refused or
-    // unreadable reply, a body shorter than declared, or a failed receive
-    // with no re-connection left. A re-connection restarts the reply, so body
-    // only ever holds bytes of one reply, cut to its declared length.
+    // unreadable reply, a body shorter than declared or longer than
+    // http::MaxReplyBody, a failed receive with no re-connection left, or
+    // when the exchange or the call runs out of time or is stopped. A
+    // re-connection restarts the reply, so body only ever holds bytes of one
+    // reply, cut to its declared length.
     bool ReadReply(ReplyBody& body);
 
 private:
+    // CHttpConnection.cpp
     void Startup();
     void Cleanup() noexcept;
     void CreateSocket();
     void DisconnectSocket() noexcept;
-    void GetAddress(platform::Ipv4Endpoint& address);
     void SetPeer(const char* host, int port);
+
+    // CHttpWaits.cpp
+    void StartClock(const platform::WaitLimits& call);
+    // A wait that ended for a reason that ends the exchange (the call was
+    // stopped, a deadline passed) traces why and throws; any other end returns.
+    void EndedBy(platform::WaitEnd end, const char* waitingFor);
+    void GetAddress(platform::Ipv4Endpoint& address);
     // When the wait for the peer's answer to the first connect attempt is taken.
     enum class ConnectWait { InConnect, AtFirstSend };
     void ConnectSocket(ConnectWait wait);
-    // The outcome of one connect attempt: made (or left under way), or traced as failed.
-    bool ConnectAttempted(int result);
+    // One connect attempt and its wait: true when the connection is made (or,
+    // for AtFirstSend, left under way).
+    bool ConnectAttempt(unsigned int attempt, ConnectWait wait);
+    bool AwaitConnection();
+    // The outcome of a connect call that did not leave the attempt under way.
+    bool ConnectSettled(int result);
     [[noreturn]] void ConnectFailed();
     // The first send on a connection left under way; settles the connection
     // as ConnectSocket would have and gives the send's result.
@@ -76,8 +100,13 @@ private:
     int SafeRead(void* destination, int count);
     // A receive failed: re-connects, or throws when no connection is left.
     void ReadFailed();
+    // False when no reply began: nothing within the polls, or a close.
     bool WaitForReply();
+
+    // CHttpFraming.cpp
     int ProcessHttpHeader();
+    void TraceHeader(int length);
+    [[noreturn]] void TooLarge();
     // Both false when the reply restarted on a new connection.
     bool ReadHeader();
     bool ReadBody(ReplyBody& body);
@@ -92,14 +121,18 @@ private:
     platform::Ipv4Endpoint m_peer;
     // The first connect attempt is under way: the first send settles it.
     bool m_connecting;
-    int m_timeoutSecs;
-    unsigned int m_maxAttempts;
+    // The last connect attempt failed by the peer's silence.
+    bool m_connectTimedOut;
     int m_port;
     // Bytes of m_headerBuf received so far; the header searches stop here.
     int m_headerFill;
     // Connections opened by this exchange, and its failed receive attempts.
     int m_connections;
     int m_failedReads;
+    // The host's deadline, and every wait's limits: the earlier of that
+    // deadline and the exchange's own, and the call's stop request.
+    platform::Deadline m_callDeadline;
+    platform::WaitLimits m_limits;
 };
 
 #endif

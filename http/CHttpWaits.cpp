@@ -1,6 +1,7 @@
-// Every wait and retry of the transport, with its bounds: host resolution,
+// Every wait and retry of an exchange, with its bounds: host resolution,
 // connecting, sending, the wait for the first reply bytes, receiving and
-// re-connecting.
+// re-connecting. Each wait goes through platform/Wait.h with the exchange's
+// limits, so a host's deadline or stop request ends it as well.
 #include <cstring>
 #include <string>
 
@@ -8,6 +9,7 @@
 #include "messages/Trace.h"
 #include "platform/SocketErrorText.h"
 
+using platform::WaitEnd;
 using tarnClientLib::Trace;
 using tarnClientLib::TraceFailed;
 
@@ -17,12 +19,16 @@ namespace {
 constexpr unsigned int Attempts = 2;
 // The first connection and one re-connection.
 constexpr int ConnectionsPerExchange = 2;
-// Every select wait, and every connection attempt the peer neither accepts
+// Every socket wait, and every connection attempt the peer neither accepts
 // nor refuses.
-constexpr int WaitSecs = 60;
+constexpr int WaitSeconds = 60;
 // The first reply bytes must come within these polls.
 constexpr int FirstBytePolls = 16;
-constexpr std::int64_t PollMicros = 1000000;
+constexpr int PollMillis = 1000;
+// One exchange, from its first connection to its last byte, whatever the
+// server does: no trickle of bytes and no re-connection extends it.
+constexpr int ExchangeSeconds = 150;
+
 constexpr std::int64_t MicrosPerSecond = 1000000;
 
 // Tries step(attempt) until it succeeds, at most Attempts times.
@@ -40,29 +46,32 @@ std::string LastErrorText() { return platform::SocketErrorText(LastError()); }
 
 } // namespace
 
-// The header and request buffers are read only as far as they were filled,
-// so 6 KB need not be cleared for every exchange.
-CHttp::CHttp()
-    : m_requestLen(0), m_headerLen(0), m_contentLength(http::LengthNotDeclared), m_hostName{}, m_socket(0),
-      m_peer(), m_connecting(false), m_timeoutSecs(WaitSecs), m_maxAttempts(Attempts), m_port(0), m_headerFill(0),
-      m_connections(0), m_failedReads(0) {
-    Startup();
-    try {
-        CreateSocket();
-    } catch (...) {
-        // The destructor will not run: balance the start-up here.
-        Cleanup();
-        throw;
-    }
+void CHttp::StartClock(const platform::WaitLimits& call) {
+    m_callDeadline = call.deadline;
+    m_limits.deadline = platform::Deadline::In(ExchangeSeconds * MicrosPerSecond).Earlier(call.deadline);
+    m_limits.stop = call.stop;
 }
 
-CHttp::~CHttp() {
-    DisconnectSocket();
-    Cleanup();
+void CHttp::EndedBy(WaitEnd end, const char* waitingFor) {
+    if (end == WaitEnd::Stopped) {
+        TraceFailed(tarnclient::CallCancelled, "cancelled while %s %s:%d", waitingFor, m_hostName, m_port);
+        CHttpException::Raise("CHttp : cancelled while " + std::string(waitingFor) + " the server");
+    }
+    if (end != WaitEnd::PastDeadline)
+        return;
+    if (m_callDeadline.Passed()) {
+        TraceFailed(tarnclient::CallPastDeadline, "past the deadline while %s %s:%d", waitingFor, m_hostName,
+                    m_port);
+        CHttpException::Raise("CHttp : past the deadline while " + std::string(waitingFor) + " the server");
+    }
+    TraceFailed(tarnclient::CallNoReply, "the exchange with %s:%d took longer than %d seconds (while %s it)",
+                m_hostName, m_port, ExchangeSeconds, waitingFor);
+    CHttpException::Raise("CHttp : the exchange took longer than " + std::to_string(ExchangeSeconds) + " seconds");
 }
 
 void CHttp::GetAddress(platform::Ipv4Endpoint& address) {
     Trace("CHttp::GetAddress\n");
+    EndedBy(platform::CheckLimits(m_limits), "connecting to");
     address = platform::Ipv4Endpoint();
     std::uint8_t resolved[4] = {};
     const bool found = Retry([&](unsigned int attempt) {
@@ -70,55 +79,48 @@ void CHttp::GetAddress(platform::Ipv4Endpoint& address) {
         return platform::ResolveHostIpv4(m_hostName, resolved);
     });
     if (!found) {
-        TraceFailed("cannot resolve the host name \"%s\"", m_hostName);
-        CHttpException::Raise("CHttp::GetAddress : call to ::gethostbyname failed after " +
-                              std::to_string(m_maxAttempts) + " tries - last error code = " +
-                              std::to_string(LastError()));
+        TraceFailed(tarnclient::CallNotReached, "cannot resolve the host name \"%s\"",
+                    tarnClientLib::Printable(m_hostName).c_str());
+        CHttpException::Raise("CHttp::GetAddress : call to ::gethostbyname failed after " + std::to_string(Attempts) +
+                              " tries - last error code = " + std::to_string(LastError()));
     }
     address.port = static_cast<std::uint16_t>(m_port);
     std::memcpy(address.address, resolved, sizeof resolved);
-}
-
-void CHttp::SetPeer(const char* host, int port) {
-    const char* text = host ? host : "";
-    const std::size_t length = std::strlen(text);
-    if (length >= sizeof m_hostName)
-        CHttpException::Raise("CHttp::Connect : host name longer than " + std::to_string(sizeof m_hostName - 1) +
-                              " characters");
-    // Reconnect passes m_hostName itself.
-    std::memmove(m_hostName, text, length + 1);
-    m_port = port;
-    Trace("CHttp::Connect host:%s, port:%d\n", m_hostName, m_port);
-}
-
-void CHttp::Connect(const char* host, int port) {
-    SetPeer(host, port);
-    ConnectSocket(ConnectWait::InConnect);
-}
-
-void CHttp::ConnectBeforeSend(const char* host, int port) {
-    SetPeer(host, port);
-    ConnectSocket(tarnClientLib::Tracing() ? ConnectWait::InConnect : ConnectWait::AtFirstSend);
 }
 
 void CHttp::ConnectSocket(ConnectWait wait) {
     GetAddress(m_peer);
     ++m_connections;
     m_connecting = false;
-    const std::int64_t micros = m_timeoutSecs * MicrosPerSecond;
-    const bool connected = Retry([&](unsigned int attempt) {
-        Trace("Connect attempt #:%d\n", attempt);
-        if (attempt > 1 || wait == ConnectWait::InConnect)
-            return ConnectAttempted(platform::SocketConnect(m_socket, m_peer, micros));
-        const int started = platform::SocketConnectStart(m_socket, m_peer, micros);
-        m_connecting = started == platform::SocketWouldBlock;
-        return m_connecting || ConnectAttempted(started);
-    });
-    if (!connected)
+    if (!Retry([&](unsigned int attempt) { return ConnectAttempt(attempt, wait); }))
         ConnectFailed();
 }
 
-bool CHttp::ConnectAttempted(int result) {
+bool CHttp::ConnectAttempt(unsigned int attempt, ConnectWait wait) {
+    Trace("Connect attempt #:%d\n", attempt);
+    const int started = platform::SocketConnectStart(m_socket, m_peer);
+    if (started == platform::SocketWouldBlock && attempt == 1 && wait == ConnectWait::AtFirstSend) {
+        m_connecting = true;
+        return true;
+    }
+    return started == platform::SocketWouldBlock ? AwaitConnection() : ConnectSettled(started);
+}
+
+bool CHttp::AwaitConnection() {
+    const WaitEnd end =
+        platform::WaitForSocket(m_socket, platform::SocketEvent::Writable, WaitSeconds * MicrosPerSecond, m_limits);
+    EndedBy(end, "connecting to");
+    m_connectTimedOut = end == WaitEnd::BoundReached;
+    if (m_connectTimedOut) {
+        platform::SocketTimedOut();
+        Trace("Connect failed: no answer within %d seconds\n", WaitSeconds);
+        return false;
+    }
+    return ConnectSettled(end == WaitEnd::Ready ? platform::SocketConnectResult(m_socket) : platform::SocketError);
+}
+
+bool CHttp::ConnectSettled(int result) {
+    m_connectTimedOut = false;
     if (result == 0)
         return true;
     Trace("Connect failed: %s\n", LastErrorText().c_str());
@@ -126,40 +128,32 @@ bool CHttp::ConnectAttempted(int result) {
 }
 
 void CHttp::ConnectFailed() {
-    TraceFailed("cannot connect to %s:%d: %s", m_hostName, m_port, LastErrorText().c_str());
-    CHttpException::Raise("CHttp::Connect : call to ::socket failed - error code = " + std::to_string(LastError()));
+    const int error = LastError();
+    const std::string why = m_connectTimedOut ? "no answer within " + std::to_string(WaitSeconds) + " seconds"
+                                              : platform::SocketErrorText(error);
+    TraceFailed(tarnclient::CallNotReached, "cannot connect to %s:%d: %s", m_hostName, m_port, why.c_str());
+    CHttpException::Raise("CHttp::Connect : call to ::socket failed - error code = " + std::to_string(error));
 }
 
 // A send that goes out proves the connection made. One that cannot go out
-// yet finds the peer not answered: the first attempt's wait is taken now.
-// One that fails finds either a failed attempt, which the connect's
-// remaining attempts follow, or a made connection, whose send failed.
+// finds the first attempt under way (its wait is taken now, as ConnectSocket
+// would have taken it) or failed (the connect's remaining attempt follows).
 int CHttp::SendWhileConnecting() {
     m_connecting = false;
-    const int result = platform::SocketSend(m_socket, m_requestBuf, m_requestLen);
-    if (result > 0)
-        return result;
-    const int state =
-        result == platform::SocketWouldBlock ? result : platform::SocketConnectState(m_socket, m_peer);
-    if (state == 0)
-        return result;
-    const std::int64_t micros = m_timeoutSecs * MicrosPerSecond;
-    const bool connected = Retry([&](unsigned int attempt) {
-        if (attempt > 1) {
-            Trace("Connect attempt #:%d\n", attempt);
-            return ConnectAttempted(platform::SocketConnect(m_socket, m_peer, micros));
-        }
-        // SocketConnect goes on waiting for the attempt under way.
-        return ConnectAttempted(state == platform::SocketWouldBlock
-                                    ? platform::SocketConnect(m_socket, m_peer, micros)
-                                    : platform::SocketError);
-    });
-    if (!connected)
-        ConnectFailed();
-    // A send failed on a made connection stands; otherwise nothing went out.
-    return result != platform::SocketWouldBlock && state == platform::SocketWouldBlock
-               ? result
-               : platform::SocketSend(m_socket, m_requestBuf, m_requestLen);
+    const int first = platform::SocketSend(m_socket, m_requestBuf, m_requestLen);
+    if (first > 0)
+        return first;
+    const int state = platform::SocketConnectState(m_socket, m_peer);
+    if (state != 0) {
+        const bool connected = Retry([&](unsigned int attempt) {
+            if (attempt > 1)
+                return ConnectAttempt(attempt, ConnectWait::InConnect);
+            return state == platform::SocketWouldBlock ? AwaitConnection() : ConnectSettled(state);
+        });
+        if (!connected)
+            ConnectFailed();
+    }
+    return platform::SocketSend(m_socket, m_requestBuf, m_requestLen);
 }
 
 int CHttp::Reconnect() {
@@ -173,9 +167,10 @@ int CHttp::Reconnect() {
     m_contentLength = http::LengthNotDeclared;
     const int sent = platform::SocketSend(m_socket, m_requestBuf, m_requestLen);
     if (sent < 0) {
-        TraceFailed("cannot send the request again to %s:%d: %s", m_hostName, m_port, LastErrorText().c_str());
-        CHttpException::Raise("CHttp::Reconnect : call to ::send failed - error code = " +
-                              std::to_string(sent == platform::SocketWouldBlock ? 0 : LastError()));
+        const int error = sent == platform::SocketWouldBlock ? 0 : LastError();
+        TraceFailed(tarnclient::CallNoReply, "cannot send the request again to %s:%d: %s", m_hostName, m_port,
+                    platform::SocketErrorText(error).c_str());
+        CHttpException::Raise("CHttp::Reconnect : call to ::send failed - error code = " + std::to_string(error));
     }
     return sent;
 }
@@ -190,9 +185,12 @@ void CHttp::SafeSend() {
         Trace("send attempt #%d\n", attempt);
         int result = m_connecting ? SendWhileConnecting() : platform::SocketSend(m_socket, m_requestBuf, m_requestLen);
         if (result == platform::SocketWouldBlock) {
-            const int ready = platform::SocketWaitWritable(m_socket, m_timeoutSecs * MicrosPerSecond);
-            result = ready > 0 ? platform::SocketSend(m_socket, m_requestBuf, m_requestLen) : platform::SocketError;
-            if (ready <= 0)
+            const WaitEnd end = platform::WaitForSocket(m_socket, platform::SocketEvent::Writable,
+                                                        WaitSeconds * MicrosPerSecond, m_limits);
+            EndedBy(end, "sending to");
+            result = end == WaitEnd::Ready ? platform::SocketSend(m_socket, m_requestBuf, m_requestLen)
+                                           : platform::SocketError;
+            if (end != WaitEnd::Ready)
                 Trace("Select failed, reason:%d\n", LastError());
         }
         // A short send is taken as complete; 0 bytes is a failed attempt
@@ -208,7 +206,7 @@ void CHttp::SafeSend() {
         return Reconnect() > 0;
     });
     if (!sent) {
-        TraceFailed("cannot send the request to %s:%d", m_hostName, m_port);
+        TraceFailed(tarnclient::CallNoReply, "cannot send the request to %s:%d", m_hostName, m_port);
         CHttpException::Raise("CHttp::SafeSend : failed after " + std::to_string(tried) + " send attempts");
     }
 }
@@ -218,23 +216,25 @@ int CHttp::SafeRead(void* destination, int count) {
     Trace("CHttp::SafeRead\n");
     Trace("Attempt #%d\n", m_failedReads + 1);
     int got = platform::SocketReceive(m_socket, destination, count);
-    if (got == platform::SocketWouldBlock) {
-        const int ready = platform::SocketWaitReadable(m_socket, m_timeoutSecs * MicrosPerSecond);
-        if (ready > 0) {
+    while (got == platform::SocketWouldBlock) {
+        const WaitEnd end = platform::WaitForSocket(m_socket, platform::SocketEvent::Readable,
+                                                    WaitSeconds * MicrosPerSecond, m_limits);
+        EndedBy(end, "reading the reply from");
+        if (end == WaitEnd::Ready) {
             got = platform::SocketReceive(m_socket, destination, count);
-        } else {
-            Trace("::select failed, ThisRead:%d (0 == timeout) reason:%d\n", ready, LastError());
-            if (ready == 0)
-                Trace("no byte from %s:%d within %d seconds\n", m_hostName, m_port, m_timeoutSecs);
-            got = platform::SocketError;
+            continue;
         }
+        Trace("::select failed, ThisRead:%d (0 == timeout) reason:%d\n", end == WaitEnd::BoundReached ? 0 : -1,
+              LastError());
+        if (end == WaitEnd::BoundReached)
+            Trace("no byte from %s:%d within %d seconds\n", m_hostName, m_port, WaitSeconds);
+        got = platform::SocketError;
     }
     if (got >= 0) {
         Trace("Read %d bytes from the socket\n", got);
         return got;
     }
-    if (got == platform::SocketError)
-        Trace("Socket Error, %d (%s)\n", LastError(), LastErrorText().c_str());
+    Trace("Socket Error, %d (%s)\n", LastError(), LastErrorText().c_str());
     ReadFailed();
     return Restarted;
 }
@@ -242,8 +242,8 @@ int CHttp::SafeRead(void* destination, int count) {
 void CHttp::ReadFailed() {
     ++m_failedReads;
     if (m_connections >= ConnectionsPerExchange) {
-        TraceFailed("no reply from %s:%d after %d read attempts on %d connections", m_hostName, m_port, m_failedReads,
-                    m_connections);
+        TraceFailed(tarnclient::CallNoReply, "no reply from %s:%d after %d read attempts on %d connections",
+                    m_hostName, m_port, m_failedReads, m_connections);
         CHttpException::Raise("CHttp::SafeRead : failed after " + std::to_string(m_failedReads) + " read attempts");
     }
     Reconnect();
@@ -254,7 +254,10 @@ void CHttp::ReadFailed() {
 // reset is asked again on a new connection while the polls last.
 bool CHttp::WaitForReply() {
     for (int poll = 1; poll <= FirstBytePolls; ++poll) {
-        if (platform::SocketWaitReadable(m_socket, PollMicros) <= 0)
+        const WaitEnd end = platform::WaitForSocket(m_socket, platform::SocketEvent::Readable,
+                                                    std::int64_t(PollMillis) * 1000, m_limits);
+        EndedBy(end, "waiting for a reply from");
+        if (end != WaitEnd::Ready)
             continue;
         const int got = platform::SocketReceive(m_socket, m_headerBuf, static_cast<int>(sizeof m_headerBuf));
         Trace("Bytes available :%d\n", got);
@@ -263,7 +266,7 @@ bool CHttp::WaitForReply() {
             return true;
         }
         if (got == 0) {
-            TraceFailed("%s:%d closed the connection without a reply", m_hostName, m_port);
+            TraceFailed(tarnclient::CallNoReply, "%s:%d closed the connection without a reply", m_hostName, m_port);
             return false;
         }
         if (got == platform::SocketError) {
@@ -271,7 +274,7 @@ bool CHttp::WaitForReply() {
             ReadFailed();
         }
     }
-    TraceFailed("no reply from %s:%d within %d polls of %lld ms", m_hostName, m_port, FirstBytePolls,
-                static_cast<long long>(PollMicros / 1000));
+    TraceFailed(tarnclient::CallNoReply, "no reply from %s:%d within %d polls of %d ms", m_hostName, m_port,
+                FirstBytePolls, PollMillis);
     return false;
 }

@@ -1,5 +1,6 @@
 #include "http/ReplyBody.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -8,10 +9,12 @@
 char* ReplyBody::Room(std::size_t room) {
     if (m_capacity - m_size >= room)
         return m_data.get() + m_size;
-    // Doubling keeps a body of unknown length linear to receive.
-    std::size_t capacity = m_capacity * 2;
-    if (capacity < m_size + room)
-        capacity = m_size + room;
+    // Doubling keeps a body of unknown length linear to receive; it stops
+    // at the largest body there may be (and its terminating zero).
+    const std::size_t needed = m_size + room;
+    std::size_t capacity = std::max(m_capacity * 2, needed);
+    if (needed <= http::MaxReplyBody + 1)
+        capacity = std::min(capacity, http::MaxReplyBody + 1);
     std::unique_ptr<char[]> data(new (std::nothrow) char[capacity]);
     if (!data)
         vcom::Fail(vcom::OutOfMemory);

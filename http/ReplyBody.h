@@ -6,6 +6,15 @@
 #include <cstddef>
 #include <memory>
 
+namespace http {
+
+// The largest reply body read: ten times the largest server list a product
+// has (100,000 servers are 6.7 MB). A larger one fails the exchange before
+// memory grows much past it.
+constexpr std::size_t MaxReplyBody = 64u * 1024 * 1024;
+
+} // namespace http
+
 class ReplyBody {
 public:
     const char* Data() const { return m_data.get(); }

@@ -1,6 +1,6 @@
-// A password or a ticket. While any SecretText holds a value, every trace line
-// shows "***" in its place, so code that traces a buffer which happens to
-// hold the value cannot leak it. Hold passwords and tickets only in this type.
+// A password or a ticket. It is never traced: a line that would show one
+// shows tarnClientLib::Masked instead (Trace.h). The value is overwritten
+// when the object lets it go, so a freed block does not keep it.
 #ifndef TARN_MESSAGES_SECRETTEXT_H
 #define TARN_MESSAGES_SECRETTEXT_H
 
@@ -11,22 +11,20 @@ namespace tarnClientLib {
 class SecretText {
 public:
     SecretText() = default;
-    explicit SecretText(std::string value);
-    SecretText(const SecretText& other);
+    explicit SecretText(std::string value) : m_value(std::move(value)) {}
+    SecretText(const SecretText& other) = default;
     SecretText& operator=(const SecretText& other);
     SecretText& operator=(std::string value);
-    ~SecretText();
+    ~SecretText() { Wipe(); }
 
     // The value itself, for the one place that must send or hand it out.
     const std::string& Reveal() const { return m_value; }
     bool empty() const { return m_value.empty(); }
 
 private:
+    void Wipe() noexcept;
     std::string m_value;
 };
-
-// Every registered secret in text replaced by "***", longest first.
-std::string MaskSecrets(std::string text);
 
 } // namespace tarnClientLib
 

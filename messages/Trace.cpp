@@ -7,10 +7,10 @@
 #include <memory>
 #include <string>
 
-#include "messages/Immortal.h"
-#include "messages/SecretText.h"
+#include "messages/FailureRecord.h"
 #include "platform/TraceOutput.h"
 #include "vcom/CriticalSection.h"
+#include "vcom/Immortal.h"
 
 namespace tarnClientLib {
 
@@ -18,21 +18,26 @@ namespace {
 
 constexpr char DestinationVariable[] = "TARN_TRACE";
 
-enum class Mode { Unread, Off, On };
-
-// Asked by every trace call, so it is a plain constant-initialised global
-// that takes no guard of a function's static to reach.
-std::atomic<Mode> g_mode{Mode::Unread};
+// Where lines go, asked by every trace call, so it is a plain
+// constant-initialised global that takes no guard of a function's static to
+// reach.
+enum Outputs : unsigned { DestinationRead = 1, ToDestination = 2, ToSink = 4 };
+std::atomic<unsigned> g_outputs{0};
 
 struct TraceState {
-    // Guards output and keeps the records of this process apart.
+    // Guards the outputs and keeps the records of this process apart.
     vcom::CriticalSection lock;
     std::unique_ptr<platform::TraceOutput> output;
+    TraceSink sink = nullptr;
+    void* context = nullptr;
 };
 
-TraceState& State() {
-    static Immortal<TraceState> state;
-    return state.get();
+TraceState& State() { return vcom::Immortal<TraceState>(); }
+
+// Call under the lock, after changing an output.
+void Publish(const TraceState& state) {
+    g_outputs.store(DestinationRead | (state.output ? ToDestination : 0u) | (state.sink ? ToSink : 0u),
+                    std::memory_order_release);
 }
 
 // Opens destination (null: none); call under the lock.
@@ -43,25 +48,34 @@ void Open(TraceState& state, const char* destination) {
         if (!output->Failed())
             state.output = std::move(output);
     }
-    g_mode.store(state.output ? Mode::On : Mode::Off, std::memory_order_release);
+    Publish(state);
 }
 
 // The first trace call reads the environment.
-bool ReadDestination() {
+unsigned ReadDestination() {
     TraceState& state = State();
     vcom::ScopedLock guard(state.lock);
-    if (g_mode.load() == Mode::Unread) {
+    if (!(g_outputs.load() & DestinationRead)) {
         std::string destination;
         const bool set = platform::EnvironmentValue(DestinationVariable, destination) && !destination.empty();
         Open(state, set ? destination.c_str() : nullptr);
     }
-    return g_mode.load() == Mode::On;
+    return g_outputs.load();
 }
 
 bool Enabled() {
-    const Mode mode = g_mode.load(std::memory_order_acquire);
-    return mode == Mode::Unread ? ReadDestination() : mode == Mode::On;
+    unsigned outputs = g_outputs.load(std::memory_order_acquire);
+    if (!(outputs & DestinationRead))
+        outputs = ReadDestination();
+    return (outputs & (ToDestination | ToSink)) != 0;
 }
+
+void AppendEscaped(std::string& out, unsigned char c) {
+    static const char digits[] = "0123456789abcdef";
+    out.append("\\x").append(1, digits[c >> 4]).append(1, digits[c & 15]);
+}
+
+bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7f; }
 
 // "2024-05-01T12:34:56.789Z", from the days since 1970 by the civil calendar.
 std::string TimeStamp() {
@@ -110,32 +124,75 @@ std::string Format(const char* format, va_list args) {
     return text;
 }
 
-// Each non-empty line of text behind the time stamp, the thread and marker.
-void Write(const char* marker, const char* format, va_list args) noexcept {
-    try {
-        const std::string text = MaskSecrets(Format(format, args));
-        const std::string prefix =
-            TimeStamp() + " [" + std::to_string(platform::CurrentThreadNumber()) + "] " + marker;
-        std::string record;
-        for (std::size_t begin = 0; begin < text.size();) {
-            std::size_t end = text.find('\n', begin);
-            if (end == std::string::npos)
-                end = text.size();
-            std::size_t stop = end;
-            if (stop > begin && text[stop - 1] == '\r')
-                --stop;
-            if (stop > begin)
-                record.append(prefix).append(text, begin, stop - begin).append(1, '\n');
-            begin = end + 1;
+// Each non-empty line of text behind the time stamp, the thread and marker,
+// its control characters escaped; a line ends at LF or CR LF.
+std::string Lines(const char* marker, const std::string& text) {
+    const std::string prefix = TimeStamp() + " [" + std::to_string(platform::CurrentThreadNumber()) + "] " + marker;
+    std::string record;
+    for (std::size_t begin = 0; begin < text.size();) {
+        std::size_t end = text.find('\n', begin);
+        if (end == std::string::npos)
+            end = text.size();
+        std::size_t stop = end;
+        if (stop > begin && text[stop - 1] == '\r')
+            --stop;
+        if (stop > begin) {
+            record.append(prefix);
+            for (std::size_t i = begin; i < stop; ++i) {
+                const auto c = static_cast<unsigned char>(text[i]);
+                if (IsControl(c))
+                    AppendEscaped(record, c);
+                else
+                    record.append(1, text[i]);
+            }
+            record.append(1, '\n');
         }
+        begin = end + 1;
+    }
+    return record;
+}
+
+// Hands each line of record to the sink, without its line end.
+void ToSinkLines(const TraceState& state, std::string& record) {
+    for (std::size_t begin = 0; begin < record.size();) {
+        const std::size_t end = record.find('\n', begin);
+        record[end] = '\0';
+        state.sink(state.context, record.c_str() + begin);
+        record[end] = '\n';
+        begin = end + 1;
+    }
+}
+
+void Write(const char* marker, const std::string& text) noexcept {
+    try {
+        std::string record = Lines(marker, text);
         if (record.empty())
             return;
         TraceState& state = State();
         vcom::ScopedLock guard(state.lock);
         if (state.output)
             state.output->Write(record.data(), record.size());
+        if (state.sink)
+            ToSinkLines(state, record);
     } catch (...) {
         // A trace that cannot be written is dropped; it never fails a call.
+    }
+}
+
+// A failure line: kept by the thread's record, written where lines go.
+void WriteFailure(const char* marker, tarnclient::CallFailure kind, const char* format, va_list args) noexcept {
+    FailureRecord* record = RecordFailures::Current();
+    const bool enabled = Enabled();
+    if (!record && !enabled)
+        return;
+    try {
+        std::string text = Format(format, args);
+        if (enabled)
+            Write(marker, text);
+        if (record)
+            record->Keep(kind, Printable(text));
+    } catch (...) {
+        // As above: a failure that cannot be described is still a failure.
     }
 }
 
@@ -146,29 +203,63 @@ void Trace(const char* format, ...) {
         return;
     va_list args;
     va_start(args, format);
-    Write("", format, args);
+    std::string text;
+    try {
+        text = Format(format, args);
+    } catch (...) {
+    }
     va_end(args);
+    Write("", text);
 }
 
-void TraceFailed(const char* format, ...) {
-    if (!Enabled())
-        return;
+void TraceFailed(tarnclient::CallFailure kind, const char* format, ...) {
     va_list args;
     va_start(args, format);
-    Write("failed: ", format, args);
+    WriteFailure("failed: ", kind, format, args);
     va_end(args);
 }
 
 void TraceRefused(const char* format, ...) {
-    if (!Enabled())
-        return;
     va_list args;
     va_start(args, format);
-    Write("refused: ", format, args);
+    WriteFailure("refused: ", tarnclient::CallRefused, format, args);
     va_end(args);
 }
 
+std::string Printable(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        if (IsControl(static_cast<unsigned char>(c)))
+            AppendEscaped(out, static_cast<unsigned char>(c));
+        else
+            out.append(1, c);
+    }
+    return out;
+}
+
 bool Tracing() { return Enabled(); }
+
+void SetTraceSink(TraceSink sink, void* context) {
+    TraceState& state = State();
+    vcom::ScopedLock guard(state.lock);
+    // The destination is read first, so that setting a sink does not hide it.
+    if (!(g_outputs.load() & DestinationRead)) {
+        std::string destination;
+        const bool set = platform::EnvironmentValue(DestinationVariable, destination) && !destination.empty();
+        Open(state, set ? destination.c_str() : nullptr);
+    }
+    state.sink = sink;
+    state.context = sink ? context : nullptr;
+    Publish(state);
+}
+
+void CloseTrace() {
+    TraceState& state = State();
+    vcom::ScopedLock guard(state.lock);
+    state.output.reset();
+    Publish(state);
+}
 
 void SetTraceDestination(const char* destination) {
     TraceState& state = State();

@@ -33,24 +33,24 @@ SocketHandle SocketOpenStream();
 // The first IPv4 address of host: a dotted address is read as it stands,
 // only a name goes to gethostbyname.
 bool ResolveHostIpv4(const char* host, std::uint8_t (&address)[4]);
-// connect, waiting at most micros of scaled time for the peer to accept or
-// refuse: 0 or SocketError (a peer that does neither: the time-out error).
-// A second call on the same socket after a time-out goes on waiting for the
-// same attempt.
-int SocketConnect(SocketHandle socket, const Ipv4Endpoint& endpoint, std::int64_t micros);
-// connect without waiting for the peer where the system lets a connection
-// finish on its own (POSIX): 0 when made at once, SocketWouldBlock while the
-// peer has not answered yet (SocketConnect on the socket then waits for this
-// same attempt), or SocketError. Elsewhere (WinSock) it is SocketConnect.
-int SocketConnectStart(SocketHandle socket, const Ipv4Endpoint& endpoint, std::int64_t micros);
+// connect without waiting: 0 when made at once, SocketWouldBlock while the
+// peer has not answered yet, or SocketError. Wait for the outcome with
+// WaitForSocket (platform/Wait.h) for writing, then ask SocketConnectResult.
+int SocketConnectStart(SocketHandle socket, const Ipv4Endpoint& endpoint);
 // How the attempt SocketConnectStart left under way stands, without waiting:
 // 0 when the connection is made, SocketWouldBlock while the peer has not
-// answered, SocketError when the attempt failed.
+// answered, SocketError when the attempt failed (its error is the last error).
 int SocketConnectState(SocketHandle socket, const Ipv4Endpoint& endpoint);
-// select on this socket alone, for reading or for writing: 1 when ready, 0
-// on time-out, SocketError. The wait is micros of scaled time (platform/Time.h).
-int SocketWaitReadable(SocketHandle socket, std::int64_t micros);
-int SocketWaitWritable(SocketHandle socket, std::int64_t micros);
+// After a wait for writing ended on a socket whose connection was under way:
+// 0 when it is made, SocketError with the attempt's error.
+int SocketConnectResult(SocketHandle socket);
+// A connection attempt the peer neither accepted nor refused in time: sets
+// the last error to the system's "timed out" and returns SocketError.
+int SocketTimedOut();
+// One system wait (poll/select) on this socket alone, for reading or for
+// writing, of at most micros of real time: 1 ready, 0 time-out, SocketError.
+// Only platform/Wait.cpp calls it: everybody else waits there.
+int SocketPoll(SocketHandle socket, bool forWriting, std::int64_t micros);
 // send / recv (flags 0) without waiting: a count, SocketWouldBlock when
 // nothing can move yet, or SocketError.
 constexpr int SocketWouldBlock = -2;
@@ -62,9 +62,9 @@ int SocketClose(SocketHandle socket);
 
 // Tests only: makes the next `times` calls of one kind fail with `error` as
 // the last error. With error 0 the failure takes the call's quiet form:
-// Startup grants version 2.2, Select times out at once, Send and Receive
+// Startup grants version 2.2, Poll times out at once, Send and Receive
 // return 0. Not reachable from the library's exports.
-enum class SocketCall { Startup, Cleanup, Open, Resolve, Connect, Select, Send, Receive, Close };
+enum class SocketCall { Startup, Cleanup, Open, Resolve, Connect, Poll, Send, Receive, Close };
 void FailSocketCalls(SocketCall call, int times, int error);
 void ClearSocketFailures();
 

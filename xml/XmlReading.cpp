@@ -22,7 +22,7 @@ XmlReading::XmlReading(xmlparser::IParser& parser, const char* document, std::in
     : m_readChildren(readChildren) {
     m_root.reset(parser.Parse(document, length));
     if (!m_root) {
-        tarnClientLib::TraceFailed("unreadable reply: the XML document of %d bytes is not well-formed", length);
+        tarnClientLib::TraceFailed(tarnclient::CallUnreadableReply, "unreadable reply: the XML document of %d bytes is not well-formed", length);
         vcom::Fail(vcom::Failure);
     }
     m_texts = vcom::Query<xmlparser::INodeTexts>(m_root.get(), nullptr);
@@ -33,7 +33,7 @@ XmlReading::XmlReading(xmlparser::IParser& parser, const char* document, std::in
 }
 
 void XmlReading::TraceIncomplete(std::size_t found, std::size_t wanted) const {
-    tarnClientLib::TraceFailed("unreadable reply: element %d has %zu of the %zu attributes wanted", m_read, found,
+    tarnClientLib::TraceFailed(tarnclient::CallUnreadableReply, "unreadable reply: element %d has %zu of the %zu attributes wanted", m_read, found,
                                wanted);
 }
 

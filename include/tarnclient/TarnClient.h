@@ -39,6 +39,8 @@ enum {
     OutOfMemory = -4,
     InvalidArgument = -5,
     InvalidOutPointer = -6,
+    // The host stopped the call (tarnclient::ICallControl::Cancel).
+    Cancelled = -7,
 };
 
 // The root of every interface. Its table entries:
@@ -191,6 +193,40 @@ public:
     virtual int32 RemoveTicket(const char* product, const char* eventName) = 0;
 };
 
+// Why a call failed, as ICallControl::GetLastFailure reports it.
+enum CallFailure : int32 {
+    CallSucceeded = 0,       // the last call did not fail
+    CallNotReached = 1,      // the server was not reached (name, connection)
+    CallNoReply = 2,         // no reply, or not all of it: time-out, closed, cut
+    CallUnreadableReply = 3, // a reply that is not what the service sends
+    CallRefused = 4,         // the server answered no: an HTTP or application status
+    CallCancelled = 5,       // ICallControl::Cancel stopped it
+    CallPastDeadline = 6,    // the deadline of ICallControl::SetDeadline passed
+    CallBadArgument = 7,     // refused before anything was sent
+};
+
+// Control over the calls of one component, answered by the address manager
+// and the customer manager. Any thread may call it at any time, also while
+// another thread is inside a call of that component.
+class ICallControl : public vcom::IComponent {
+public:
+    static constexpr int32 Id = 3001;
+    // Stops the call in flight on this component, or waiting to begin its
+    // exchange: within 100 ms a lookup returns null and GetTicket returns
+    // vcom::Cancelled; nothing leaks or stays locked, nothing is stored half,
+    // and the next call runs normally. 0: a call was stopped; 1: none was in
+    // flight. Never waits on the network.
+    virtual int32 Cancel() = 0;
+    // The total time each later call of this component may take, the wait
+    // for another call's exchange included; 0 restores the library's own
+    // bounds. Negative: vcom::InvalidArgument.
+    virtual int32 SetDeadline(int32 milliseconds) = 0;
+    // The one-line cause of this component's last failed call (free it with
+    // TarnClientLib_MemFree), with *kind from CallFailure; null after a
+    // success (kind CallSucceeded). kind may be null.
+    virtual char* GetLastFailure(int32* kind) = 0;
+};
+
 // Creates the customer manager.
 class IComponentFactory : public vcom::IComponent {
 public:
@@ -335,6 +371,11 @@ extern "C" {
 tarnclient::IComponentFactory* TarnClientLib_GetComponentFactory();
 void* TarnClientLib_MemAlloc(vcom::uint32 size);
 void TarnClientLib_MemFree(void* p);
+// Every trace line, as TARN_TRACE would write it but without its line end,
+// goes to sink(context, line) on the thread that traced, one line at a time;
+// null turns it off. May be set or changed at any time; once it returns, the
+// previous sink is not called again. The sink must not call the library.
+void TarnClientLib_SetTraceSink(void (*sink)(void* context, const char* line), void* context);
 }
 
 #endif

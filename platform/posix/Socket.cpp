@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <climits>
 #include <cstring>
 #include <vector>
@@ -17,7 +16,6 @@
 #include <unistd.h>
 
 #include "platform/SocketFaults.h"
-#include "platform/Time.h"
 
 namespace platform {
 
@@ -42,28 +40,6 @@ int Fd(SocketHandle socket) { return static_cast<int>(socket); }
 int Failed(int error) {
     g_lastError = error;
     return SocketError;
-}
-
-// Polls for events; 1 when one came (revents says which), 0 on time-out.
-int Wait(SocketHandle socket, short events, std::int64_t micros, short* revents = nullptr) {
-    int error = 0;
-    if (TakeSocketFault(SocketCall::Select, error))
-        return error == 0 ? 0 : Failed(error);
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::microseconds(std::max<std::int64_t>(ScaledMicros(micros), 0));
-    pollfd entry{Fd(socket), events, 0};
-    for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now()).count();
-        // Round up: a short wait must not turn into a spin.
-        const std::int64_t ms = std::clamp<std::int64_t>((left + 999) / 1000, 0, INT_MAX);
-        const int ready = poll(&entry, 1, static_cast<int>(ms));
-        if (revents)
-            *revents = entry.revents;
-        if (ready >= 0)
-            return ready > 0 ? 1 : 0;
-        if (errno != EINTR)
-            return Failed(errno);
-    }
 }
 
 sockaddr_in Peer(const Ipv4Endpoint& endpoint) {
@@ -175,27 +151,7 @@ bool ResolveHostIpv4(const char* host, std::uint8_t (&address)[4]) {
     return true;
 }
 
-int SocketConnect(SocketHandle socket, const Ipv4Endpoint& endpoint, std::int64_t micros) {
-    const int started = SocketConnectStart(socket, endpoint, micros);
-    if (started != SocketWouldBlock)
-        return started;
-    short revents = 0;
-    const int ready = Wait(socket, POLLOUT, micros, &revents);
-    if (ready == SocketError)
-        return SocketError;
-    if (ready == 0)
-        return Failed(ETIMEDOUT);
-    // Only a failed attempt needs its error fetched.
-    if ((revents & (POLLERR | POLLHUP)) == 0)
-        return 0;
-    int failure = 0;
-    socklen_t size = sizeof failure;
-    if (getsockopt(Fd(socket), SOL_SOCKET, SO_ERROR, &failure, &size) != 0)
-        return Failed(errno);
-    return failure == 0 ? 0 : Failed(failure);
-}
-
-int SocketConnectStart(SocketHandle socket, const Ipv4Endpoint& endpoint, std::int64_t) {
+int SocketConnectStart(SocketHandle socket, const Ipv4Endpoint& endpoint) {
     int error = 0;
     if (TakeSocketFault(SocketCall::Connect, error))
         return Failed(error);
@@ -215,9 +171,29 @@ int SocketConnectState(SocketHandle socket, const Ipv4Endpoint& endpoint) {
     return ConnectResult(connect(Fd(socket), reinterpret_cast<const sockaddr*>(&peer), sizeof peer));
 }
 
-int SocketWaitReadable(SocketHandle socket, std::int64_t micros) { return Wait(socket, POLLIN, micros); }
+int SocketConnectResult(SocketHandle socket) {
+    int failure = 0;
+    socklen_t size = sizeof failure;
+    if (getsockopt(Fd(socket), SOL_SOCKET, SO_ERROR, &failure, &size) != 0)
+        return Failed(errno);
+    return failure == 0 ? 0 : Failed(failure);
+}
 
-int SocketWaitWritable(SocketHandle socket, std::int64_t micros) { return Wait(socket, POLLOUT, micros); }
+int SocketTimedOut() { return Failed(ETIMEDOUT); }
+
+int SocketPoll(SocketHandle socket, bool forWriting, std::int64_t micros) {
+    int error = 0;
+    if (TakeSocketFault(SocketCall::Poll, error))
+        return error == 0 ? 0 : Failed(error);
+    pollfd entry{Fd(socket), static_cast<short>(forWriting ? POLLOUT : POLLIN), 0};
+    // Rounded up: a short wait must not turn into a spin.
+    const int ms = static_cast<int>(std::clamp<std::int64_t>((micros + 999) / 1000, 0, INT_MAX));
+    const int ready = poll(&entry, 1, ms);
+    if (ready >= 0)
+        return ready > 0 ? 1 : 0;
+    // An interrupted wait is a short one: the caller's loop waits on.
+    return errno == EINTR ? 0 : Failed(errno);
+}
 
 int SocketSend(SocketHandle socket, const void* data, int count) {
     int error = 0;

@@ -7,7 +7,6 @@
 #include <ws2tcpip.h>
 
 #include "platform/SocketFaults.h"
-#include "platform/Time.h"
 
 namespace platform {
 
@@ -20,26 +19,6 @@ SOCKET Sock(SocketHandle socket) { return static_cast<SOCKET>(socket); }
 int Failed(int error) {
     WSASetLastError(error);
     return SocketError;
-}
-
-// select for reading, or for writing (failures of a connection under way show
-// in the exception set): 1 when ready, 0 on time-out.
-int Wait(SocketHandle socket, bool forWriting, std::int64_t micros, bool* failed = nullptr) {
-    int error = 0;
-    if (TakeSocketFault(SocketCall::Select, error))
-        return error == 0 ? 0 : Failed(error);
-    const std::int64_t scaled = std::max<std::int64_t>(ScaledMicros(micros), 0);
-    timeval timeout{static_cast<long>(scaled / 1000000), static_cast<long>(scaled % 1000000)};
-    fd_set set, exceptions;
-    FD_ZERO(&set);
-    FD_SET(Sock(socket), &set);
-    FD_ZERO(&exceptions);
-    FD_SET(Sock(socket), &exceptions);
-    const int ready = forWriting ? select(0, nullptr, &set, &exceptions, &timeout)
-                                 : select(0, &set, nullptr, nullptr, &timeout);
-    if (failed)
-        *failed = ready > 0 && forWriting && FD_ISSET(Sock(socket), &exceptions);
-    return ready == SOCKET_ERROR ? SocketError : (ready > 0 ? 1 : 0);
 }
 
 // The result of a send or recv that did not move bytes.
@@ -115,25 +94,44 @@ bool ResolveHostIpv4(const char* host, std::uint8_t (&address)[4]) {
     return true;
 }
 
-int SocketConnect(SocketHandle socket, const Ipv4Endpoint& endpoint, std::int64_t micros) {
+namespace {
+
+// The state of a connection under way, as a connect() call reports it.
+int ConnectResult(int rc) {
+    if (rc == 0)
+        return 0;
+    const int state = WSAGetLastError();
+    if (state == WSAEISCONN)
+        return 0;
+    return state == WSAEWOULDBLOCK || state == WSAEALREADY || state == WSAEINVAL ? SocketWouldBlock : SocketError;
+}
+
+} // namespace
+
+int SocketConnectStart(SocketHandle socket, const Ipv4Endpoint& endpoint) {
     int error = 0;
     if (TakeSocketFault(SocketCall::Connect, error))
         return Failed(error);
     const sockaddr_in peer = Peer(endpoint);
-    if (connect(Sock(socket), reinterpret_cast<const sockaddr*>(&peer), sizeof peer) == 0)
-        return 0;
-    const int started = WSAGetLastError();
-    if (started == WSAEISCONN)
-        return 0;
-    if (started != WSAEWOULDBLOCK && started != WSAEALREADY && started != WSAEINVAL)
+    return ConnectResult(connect(Sock(socket), reinterpret_cast<const sockaddr*>(&peer), sizeof peer));
+}
+
+int SocketConnectState(SocketHandle socket, const Ipv4Endpoint& endpoint) {
+    const sockaddr_in peer = Peer(endpoint);
+    return ConnectResult(connect(Sock(socket), reinterpret_cast<const sockaddr*>(&peer), sizeof peer));
+}
+
+// A failed attempt shows in the exception set; its error is SO_ERROR (some
+// WinSock versions leave that 0 for a refusal).
+int SocketConnectResult(SocketHandle socket) {
+    fd_set exceptions;
+    FD_ZERO(&exceptions);
+    FD_SET(Sock(socket), &exceptions);
+    timeval now{0, 0};
+    const int failed = select(0, nullptr, nullptr, &exceptions, &now);
+    if (failed == SOCKET_ERROR)
         return SocketError;
-    bool failed = false;
-    const int ready = Wait(socket, true, micros, &failed);
-    if (ready == SocketError)
-        return SocketError;
-    if (ready == 0)
-        return Failed(WSAETIMEDOUT);
-    if (!failed)
+    if (failed == 0)
         return 0;
     int failure = 0;
     int size = sizeof failure;
@@ -142,25 +140,24 @@ int SocketConnect(SocketHandle socket, const Ipv4Endpoint& endpoint, std::int64_
     return Failed(failure != 0 ? failure : WSAECONNREFUSED);
 }
 
-// WinSock never finishes a connection within connect(): nothing is gained by
-// leaving the wait to the first send.
-int SocketConnectStart(SocketHandle socket, const Ipv4Endpoint& endpoint, std::int64_t micros) {
-    return SocketConnect(socket, endpoint, micros);
+int SocketTimedOut() { return Failed(WSAETIMEDOUT); }
+
+// For writing, a failed connection attempt (the exception set) ends the wait too.
+int SocketPoll(SocketHandle socket, bool forWriting, std::int64_t micros) {
+    int error = 0;
+    if (TakeSocketFault(SocketCall::Poll, error))
+        return error == 0 ? 0 : Failed(error);
+    const std::int64_t wait = std::max<std::int64_t>(micros, 0);
+    timeval timeout{static_cast<long>(wait / 1000000), static_cast<long>(wait % 1000000)};
+    fd_set set, exceptions;
+    FD_ZERO(&set);
+    FD_SET(Sock(socket), &set);
+    FD_ZERO(&exceptions);
+    FD_SET(Sock(socket), &exceptions);
+    const int ready = forWriting ? select(0, nullptr, &set, &exceptions, &timeout)
+                                 : select(0, &set, nullptr, nullptr, &timeout);
+    return ready == SOCKET_ERROR ? SocketError : (ready > 0 ? 1 : 0);
 }
-
-int SocketConnectState(SocketHandle socket, const Ipv4Endpoint& endpoint) {
-    const sockaddr_in peer = Peer(endpoint);
-    if (connect(Sock(socket), reinterpret_cast<const sockaddr*>(&peer), sizeof peer) == 0)
-        return 0;
-    const int state = WSAGetLastError();
-    if (state == WSAEISCONN)
-        return 0;
-    return state == WSAEWOULDBLOCK || state == WSAEALREADY || state == WSAEINVAL ? SocketWouldBlock : SocketError;
-}
-
-int SocketWaitReadable(SocketHandle socket, std::int64_t micros) { return Wait(socket, false, micros); }
-
-int SocketWaitWritable(SocketHandle socket, std::int64_t micros) { return Wait(socket, true, micros); }
 
 int SocketSend(SocketHandle socket, const void* data, int count) {
     int error = 0;

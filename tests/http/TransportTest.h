@@ -14,8 +14,12 @@
 #include "http/CHttp.h"
 #include "http/MakeHttpRequest.h"
 #include "platform/Socket.h"
-#include "platform/Time.h"
+#include "platform/Wait.h"
+#include "dead/Message.h"
+#include "messages/FailureRecord.h"
+#include "vcom/Ref.h"
 #include "tests/support/ScriptedServer.h"
+#include "tests/support/ServiceRecordBytes.h"
 
 namespace httptest {
 
@@ -71,15 +75,35 @@ inline std::string PostAndRead(CHttp& http, std::uint16_t port, const std::strin
     return std::string(reply.Data(), reply.Size());
 }
 
-// Text and byte count start stale: every exchange must replace both.
-struct Outcome { std::int32_t result = 0; std::string text = "stale"; std::uint32_t bytes = 77; };
+// What one exchange of a request record gave: the helper's result, the reply
+// record (empty when none), and the failure the exchange traced.
+struct Outcome {
+    std::int32_t result = 0;
+    vcom::ref<Dead::IMessage> reply;
+    tarnclient::CallFailure failure = tarnclient::CallSucceeded;
+    std::string cause;
+};
 
-// A text exchange with Utility::MakeHttpRequest; whatever the request type
-// asked for, a POST goes out.
-inline Outcome TextExchange(const std::string& host, std::uint16_t port) {
+// An address request (every exchange sends one) posted to "/t" with
+// Utility::MakeHttpRequest, within the call's limits.
+inline Outcome Exchange(std::uint16_t port, const platform::WaitLimits& call = {}) {
+    tarnClientLib::FailureRecord record;
+    const tarnClientLib::RecordFailures scope(record);
+    std::int32_t err = 0;
     Outcome outcome;
-    outcome.result = Utility::MakeHttpRequest(host, port, "agent", "/t", "GET", outcome.text, &outcome.bytes, nullptr);
+    outcome.reply.reset(static_cast<Dead::IMessage*>(Dead::GetMessageFactory()->CreateAddressRequest(
+        Dead::IMessage::Id, &err, "product", "category", "server", "")));
+    outcome.result = Utility::MakeHttpRequest("127.0.0.1", port, "agent", "/t", "POST", outcome.reply, call);
+    outcome.failure = record.Kind();
+    outcome.cause = record.Text();
     return outcome;
+}
+
+// The bytes of that request, as the server receives them.
+inline std::string ExchangeRequest(std::uint16_t port) {
+    const std::string body = RequestRecordBytes(1, {}, {{"product", "product"}, {"category", "category"},
+                                                        {"server", "server"}});
+    return Request(port, body, "/t", "agent", kExtra);
 }
 
 } // namespace httptest

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -9,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "messages/FailureRecord.h"
 #include "messages/SecretText.h"
 #include "messages/Trace.h"
 
@@ -63,7 +65,8 @@ TEST(Trace, EachLineOfACallGetsTheStampEmptyLinesAreDroppedAndNothingGoesNowhere
     Trace("Enter Function: %s\n", "Utility::MakeHttpRequest");
     Trace("Http headersize:%d\n%s", 19, "HTTP/1.1 200 OK\r\n\r\n");
     Trace("\n");
-    tarnClientLib::TraceFailed("cannot connect to %s:%d: %s", "127.0.0.1", 1, "connection refused (111)");
+    tarnClientLib::TraceFailed(tarnclient::CallNotReached, "cannot connect to %s:%d: %s", "127.0.0.1", 1,
+                               "connection refused (111)");
     tarnClientLib::TraceRefused("HTTP %d", 503);
     // Without a destination nothing is written.
     tarnClientLib::SetTraceDestination(nullptr);
@@ -74,25 +77,72 @@ TEST(Trace, EachLineOfACallGetsTheStampEmptyLinesAreDroppedAndNothingGoesNowhere
               file.Texts());
 }
 
-// That a typed or remembered password and a ticket never reach the trace of
-// a whole login is the sample host's black-box test; here, how masking works:
-// every occurrence, the longer of two overlapping secrets whole, and a secret
-// only while some copy of it is held.
-TEST(Trace, MasksEverySecretWhileItIsHeld) {
+// Text from a server cannot drive the reader's terminal or add lines of its
+// own: control characters are written escaped, and Printable escapes line
+// breaks too. A password that is also a word of the trace changes nothing.
+TEST(Trace, ControlCharactersAreEscapedAndNothingIsMaskedBySearching) {
     TraceFile file;
+    const SecretText password("Connect");
+    Trace("status %s", "\x1b[2J\x1b[31mcall 555\a\tnow");
+    Trace("server \"%s\"", tarnClientLib::Printable("evil\r\nfailed: fake line\x7f").c_str());
+    Trace("CHttp::Connect host:%s", "127.0.0.1");
+    EXPECT_EQ((std::vector<std::string>{"status \\x1b[2J\\x1b[31mcall 555\\x07\\x09now",
+                                        "server \"evil\\x0d\\x0afailed: fake line\\x7f\"",
+                                        "CHttp::Connect host:127.0.0.1"}),
+              file.Texts());
+}
+
+// The host's sink gets every line, whole, one at a time, also from several
+// threads; it can be removed while they trace, and once that returns it is
+// not called again. Failure lines are kept by the thread's record even when
+// nothing is traced.
+TEST(Trace, SinkReceivesLinesUntilItIsRemoved) {
+    struct Received {
+        std::atomic<int> inside{0};
+        std::atomic<bool> overlapped{false}, afterRemoval{false}, removed{false};
+        std::vector<std::string> lines;
+    } received;
+    const auto sink = [](void* context, const char* line) {
+        auto& r = *static_cast<Received*>(context);
+        if (r.inside.fetch_add(1) != 0)
+            r.overlapped = true;
+        if (r.removed)
+            r.afterRemoval = true;
+        r.lines.emplace_back(line);
+        r.inside.fetch_sub(1);
+    };
+    tarnClientLib::SetTraceSink(sink, &received);
+    Trace("one\ntwo\n");
+    ASSERT_EQ(received.lines.size(), 2u);
+    EXPECT_TRUE(std::regex_match(received.lines[1], kLine)) << received.lines[1];
+    EXPECT_EQ(received.lines[1].substr(received.lines[1].size() - 4), " two");
+
+    std::atomic<bool> stop{false};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&stop] {
+            while (!stop)
+                Trace("busy\n");
+        });
+    while (received.lines.size() < 200)
+        std::this_thread::yield();
+    tarnClientLib::SetTraceSink(nullptr, nullptr);
+    received.removed = true;
+    stop = true;
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_FALSE(received.overlapped);
+    EXPECT_FALSE(received.afterRemoval);
+
+    tarnClientLib::FailureRecord record;
     {
-        SecretText first("abc"), ticket("XXabcXX");
-        SecretText copy = first;
-        {
-            const SecretText moved = std::move(first);
-        }
-        Trace("a %s and %s%s, ticket %s", "abc", "abc", "abc", "XXabcXX");
-        first = std::string("other5");
-        copy = first;
-        Trace("b %s %s", "abc", "other5");
+        const tarnClientLib::RecordFailures scope(record);
+        tarnClientLib::TraceFailed(tarnclient::CallNoReply, "first %s", "cause\x1b");
+        tarnClientLib::TraceRefused("second");
     }
-    Trace("c %s", "other5");
-    EXPECT_EQ((std::vector<std::string>{"a *** and ******, ticket ***", "b abc ***", "c other5"}), file.Texts());
+    tarnClientLib::TraceFailed(tarnclient::CallNotReached, "outside any record");
+    EXPECT_EQ(record.Kind(), tarnclient::CallNoReply);
+    EXPECT_EQ(record.Text(), "first cause\\x1b");
 }
 
 // Eight threads trace at once: every line arrives whole, once, with the

@@ -26,7 +26,7 @@
 
 #include <tarnclient/TarnClient.h>
 
-#include "platform/Time.h"
+#include "platform/Wait.h"
 #include "tests/support/RegistryValues.h"
 #include "tests/torture/FailingAllocator.h"
 #include "tests/torture/Flows.h"

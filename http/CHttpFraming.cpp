@@ -24,9 +24,6 @@ constexpr char BlankLine[] = "\r\n\r\n";
 // Each receive of a body of undeclared length asks for this much: what is
 // pending comes in large pieces.
 constexpr int BodyPiece = 64 * 1024;
-// A declared length is reserved up front only up to this much; beyond, the
-// body grows as bytes arrive.
-constexpr int MaxReserve = 64 * 1024 * 1024;
 
 // Appends text at *at, which the caller has checked to fit.
 void Append(char*& at, const char* text, std::size_t length) {
@@ -120,12 +117,13 @@ int CHttp::ProcessHttpHeader() {
         Trace("Unable to find the start of the body\n");
         return 0;
     }
-    Trace("Http headersize:%d\n%.*s", header.length, header.length, m_headerBuf);
+    TraceHeader(header.length);
     if (header.version != 11) {
         Trace("CHttp::ProcessHttpHeader : Http 1.1 header not found\n");
         if (header.version != 10) {
             Trace("CHttp::ProcessHttpHeader : Http 1.0 header not found\n");
-            tarnClientLib::TraceFailed("unreadable reply from %s:%d: no HTTP status line", m_hostName, m_port);
+            tarnClientLib::TraceFailed(tarnclient::CallUnreadableReply,
+                                       "unreadable reply from %s:%d: no HTTP status line", m_hostName, m_port);
             CHttpException::Raise(
                 "CHttp::ProcessHttpHeader : failed - HTTP version info missing from HTTP header");
         }
@@ -155,7 +153,8 @@ bool CHttp::ReadHeader() {
         if (got == Restarted)
             return false;
         if (got == 0) {
-            tarnClientLib::TraceFailed("%s:%d closed the connection before a whole HTTP header arrived", m_hostName,
+            tarnClientLib::TraceFailed(tarnclient::CallNoReply,
+                                       "%s:%d closed the connection before a whole HTTP header arrived", m_hostName,
                                        m_port);
             CHttpException::Raise(
                 "CHttp::Read failed : no data left in the socket, and we haven't found the http header");
@@ -168,8 +167,10 @@ bool CHttp::ReadBody(ReplyBody& body) {
     body.Clear();
     const int buffered = m_headerFill - m_headerLen;
     const bool declared = m_contentLength != http::LengthNotDeclared;
+    if (declared && std::size_t(m_contentLength) > http::MaxReplyBody)
+        TooLarge();
     if (declared)
-        body.Room(std::size_t(std::min(m_contentLength, MaxReserve)) + 1);
+        body.Room(std::size_t(m_contentLength) + 1);
     if (buffered > 0) {
         Trace("Copying %d bytes from the http header's buffer\n", buffered);
         body.Append(m_headerBuf + m_headerLen, std::size_t(buffered));
@@ -181,24 +182,61 @@ bool CHttp::ReadBody(ReplyBody& body) {
             return true;
         }
         // A declared body asks for just what is missing, which the room
-        // reserved for it holds without growing.
-        const int left = declared ? m_contentLength - static_cast<int>(body.Size()) : 0;
-        const int want = declared ? std::min(left, MaxReserve) : BodyPiece;
+        // reserved for it holds without growing; one of undeclared length
+        // may grow to one byte past the bound, which tells it is too large.
+        const std::size_t room = http::MaxReplyBody + 1 - body.Size();
+        const int want = declared ? m_contentLength - static_cast<int>(body.Size())
+                                  : static_cast<int>(std::min<std::size_t>(BodyPiece, room));
         const int got = SafeRead(body.Room(std::size_t(want)), want);
         if (got == Restarted)
             return false;
         if (got == 0)
             break;
         body.Grow(std::size_t(got));
+        if (body.Size() > http::MaxReplyBody)
+            TooLarge();
     }
     // Without a declared length the body ends when the server closes.
     if (declared) {
-        tarnClientLib::TraceFailed("%s:%d closed the connection after %zu of the %d body bytes declared", m_hostName,
+        tarnClientLib::TraceFailed(tarnclient::CallNoReply,
+                                   "%s:%d closed the connection after %zu of the %d body bytes declared", m_hostName,
                                    m_port, body.Size(), m_contentLength);
         CHttpException::Raise("CHttp::Read failed : the connection closed after " + std::to_string(body.Size()) +
                               " of the " + std::to_string(m_contentLength) + " body bytes declared");
     }
     return true;
+}
+
+void CHttp::TooLarge() {
+    if (m_contentLength != http::LengthNotDeclared)
+        tarnClientLib::TraceFailed(tarnclient::CallUnreadableReply,
+                                   "unreadable reply from %s:%d: it declares %d body bytes, more than the %zu a "
+                                   "reply may have",
+                                   m_hostName, m_port, m_contentLength, http::MaxReplyBody);
+    else
+        tarnClientLib::TraceFailed(tarnclient::CallUnreadableReply,
+                                   "unreadable reply from %s:%d: its body is longer than the %zu bytes a reply may "
+                                   "have",
+                                   m_hostName, m_port, http::MaxReplyBody);
+    CHttpException::Raise("CHttp::Read failed : reply body larger than " + std::to_string(http::MaxReplyBody) +
+                          " bytes");
+}
+
+// The reply header, a line at a time: it came from the server, so its
+// control characters are shown escaped.
+void CHttp::TraceHeader(int length) {
+    if (!tarnClientLib::Tracing())
+        return;
+    Trace("Http headersize:%d\n", length);
+    const std::string_view header(m_headerBuf, std::size_t(length));
+    for (std::size_t begin = 0; begin < header.size();) {
+        std::size_t end = header.find("\r\n", begin);
+        if (end == std::string_view::npos)
+            end = header.size();
+        if (end > begin)
+            Trace("%s\n", tarnClientLib::Printable(header.substr(begin, end - begin)).c_str());
+        begin = end + 2;
+    }
 }
 
 bool CHttp::ReadReply(ReplyBody& body) {
