@@ -133,14 +133,22 @@ AddressManager::AddressManager(IServerLocation& location)
 IServerAddress* AddressManager::GetServerAddress(const char* product, const char* category, const char* name,
                                                  const char* att1) {
     tarnClientLib::Trace("Enter Function: AddressManager::GetServerAddress\n");
-    return vcom::CatchNull([&]() -> IServerAddress* {
-        const char* server = name ? name : kAnyServer;
-        if (std::strcmp(server, kAllServers) == 0)
-            return nullptr;
-        tarnclient::IAddressManager& self = *this;
-        vcom::ref<IServerAddressList> list(self.GetServerAddressEnum(product, category, server, att1));
-        if (!list)
-            return nullptr;
+    http::Call call(m_control);
+    const char* server = name ? name : kAnyServer;
+    if (std::strcmp(server, kAllServers) == 0) {
+        tarnClientLib::TraceFailed(tarnclient::CallBadArgument,
+                                   "GetServerAddress does not take the server name \"%s\"", kAllServers);
+        call.FailedWith(vcom::InvalidArgument);
+        return nullptr;
+    }
+    vcom::ref<IServerAddressList> list(Lookup(product, category, server, att1, call));
+    if (!list) {
+        call.FailedWith(vcom::Failure);
+        return nullptr;
+    }
+    // No server matched: no failure, and nothing to hand out.
+    call.Succeeded();
+    return vcom::CatchNull([&] {
         std::int32_t pos = list->Begin();
         return list->Next(&pos);
     });
@@ -149,12 +157,23 @@ IServerAddress* AddressManager::GetServerAddress(const char* product, const char
 IServerAddressList* AddressManager::GetServerAddressEnum(const char* product, const char* category,
                                                          const char* name, const char* att1) {
     tarnClientLib::Trace("Enter Function: AddressManager::GetServerAddressEnum\n");
+    http::Call call(m_control);
+    IServerAddressList* list = Lookup(product, category, name, att1, call);
+    if (list)
+        call.Succeeded();
+    else
+        call.FailedWith(vcom::Failure);
+    return list;
+}
+
+IServerAddressList* AddressManager::Lookup(const char* product, const char* category, const char* name,
+                                           const char* att1, const http::Call& call) {
     return vcom::CatchNull([&]() -> IServerAddressList* {
         ServerTexts servers;
         {
             vcom::LibMemHolder xmlText;
             if (GetDataFromQAS(TextOrEmpty(product), TextOrEmpty(category), TextOrEmpty(name), TextOrEmpty(att1),
-                               xmlText) < 0)
+                               xmlText, call) < 0)
                 return nullptr;
             ServerListReading reading(*m_xmlParser, xmlText.text(),
                                       static_cast<std::int32_t>(std::strlen(xmlText.text())));
@@ -173,8 +192,10 @@ IServerAddressList* AddressManager::GetServerAddressEnum(const char* product, co
                                            servers.Uc(i));
             })));
             if (!record) {
-                tarnClientLib::TraceFailed(tarnclient::CallUnreadableReply, "unreadable server list: server \"%s\" has an unusable address \"%s\"",
-                                           servers.Name(i), servers.Address(i));
+                tarnClientLib::TraceFailed(tarnclient::CallUnreadableReply,
+                                           "unreadable server list: server \"%s\" has an unusable address \"%s\"",
+                                           tarnClientLib::Printable(servers.Name(i)).c_str(),
+                                           tarnClientLib::Printable(servers.Address(i)).c_str());
                 return nullptr;
             }
             records.push_back(std::move(record));
@@ -186,7 +207,7 @@ IServerAddressList* AddressManager::GetServerAddressEnum(const char* product, co
 
 std::int32_t AddressManager::GetDataFromQAS(const std::string& product, const std::string& category,
                                             const std::string& server, const std::string& att1,
-                                            vcom::LibMemHolder& xmlText) {
+                                            vcom::LibMemHolder& xmlText, const http::Call& call) {
     tarnClientLib::Trace("Enter Function: AddressManager::GetDataFromQAS\n");
     xmlText.reset();
     try {
@@ -208,7 +229,7 @@ std::int32_t AddressManager::GetDataFromQAS(const std::string& product, const st
             vcom::ScopedLock guard(m_lock);
             // The helper releases the request; what comes back is the reply (or null).
             result = Utility::MakeHttpRequest(m_location.host, static_cast<std::uint32_t>(m_location.port), kAgent,
-                                              kPath, kMethod, record, platform::WaitLimits{});
+                                              kPath, kMethod, record, call.Limits());
         }
         if (result >= kHttpFailureFrom)
             return vcom::Failure;

@@ -15,6 +15,7 @@
 
 #include "address/ServerLocation.h"
 #include "dead/Message.h"
+#include "http/CallControl.h"
 #include "vcom/Component.h"
 #include "vcom/CriticalSection.h"
 #include "vcom/MemHolder.h"
@@ -23,7 +24,8 @@
 namespace address {
 
 class AddressManager : public vcom::Component<AddressManager, vcom::Iface<tarnclient::IAddressManager>,
-                                              vcom::Iface<tarnclient::IServerLocation>> {
+                                              vcom::Iface<tarnclient::IServerLocation>,
+                                              vcom::Iface<tarnclient::ICallControl>> {
 public:
     // Copies the three values of location; throws Failure when it cannot.
     explicit AddressManager(tarnclient::IServerLocation& location);
@@ -39,11 +41,20 @@ public:
     char* GetHost() override;
     std::int32_t GetPort() override;
 
+    // ICallControl
+    std::int32_t Cancel() override { return m_control.Cancel(); }
+    std::int32_t SetDeadline(std::int32_t milliseconds) override { return m_control.SetDeadline(milliseconds); }
+    char* GetLastFailure(std::int32_t* kind) override { return m_control.GetLastFailure(kind); }
+
 private:
+    // Both lookups, within call: the servers that match, or null.
+    tarnclient::IServerAddressList* Lookup(const char* product, const char* category, const char* name,
+                                           const char* att1, const http::Call& call);
+
     // One exchange with the address server: 0 and the "serverlist" text (the
     // reply's own copy, handed over whole), or a negative code.
     std::int32_t GetDataFromQAS(const std::string& product, const std::string& category, const std::string& server,
-                                const std::string& att1, vcom::LibMemHolder& xmlText);
+                                const std::string& att1, vcom::LibMemHolder& xmlText, const http::Call& call);
 
     // Held for the manager's life, so that a lookup does not make and
     // destroy the process-wide factory each time.
@@ -52,6 +63,7 @@ private:
     const vcom::ref<xmlparser::IParser> m_xmlParser;
     vcom::CriticalSection m_lock;
     ServerLocation m_location;
+    http::CallControl m_control;
 };
 
 } // namespace address

@@ -10,6 +10,7 @@
 #include "customer/TicketReplyRules.h"
 #include "customer/TicketRequest.h"
 #include "messages/InputException.h"
+#include "messages/Trace.h"
 #include "vcom/Boundary.h"
 #include "vcom/MemHolder.h"
 #include "vcom/Ref.h"
@@ -62,6 +63,26 @@ void ReportToHost(IDisplayCallback* callback, std::uint16_t status) {
         vcom::Fail(answer);
 }
 
+// The outcome of an operation as its call keeps it: 0 and the warning 1 are
+// no failure; a positive answer of the host's prompt (it gave up) keeps
+// whatever the passes before it met.
+void Settle(http::Call& call, std::int32_t result) {
+    if (result == vcom::Success || result == 1)
+        call.Succeeded();
+    else if (result < 0)
+        call.FailedWith(result);
+}
+
+// A call stopped or past its deadline while the host showed its prompt.
+std::int32_t EndedAtPrompt(platform::WaitEnd end) {
+    if (end == platform::WaitEnd::Stopped) {
+        tarnClientLib::TraceFailed(tarnclient::CallCancelled, "cancelled while the login prompt was shown");
+        return vcom::Cancelled;
+    }
+    tarnClientLib::TraceFailed(tarnclient::CallPastDeadline, "past the deadline when the login prompt was answered");
+    return vcom::Failure;
+}
+
 std::int32_t DeliverTicket(const std::string& key, char** ticket) {
     char* copy = vcom::CopyOut(key);
     if (!copy)
@@ -109,7 +130,8 @@ std::int32_t CustomerManager::Reserved5(std::int32_t, std::int32_t, std::int32_t
 std::int32_t CustomerManager::GetTicket(const char* product, const char* eventName, const char* contextId,
                                         const char* language, std::int32_t useStoredTicket,
                                         IDisplayCallback* callback, char** ticket) {
-    return vcom::CatchStatus([&]() -> std::int32_t {
+    http::Call call(m_control);
+    std::int32_t result = vcom::CatchStatus([&]() -> std::int32_t {
         const GetTicketArgs args(product, eventName, contextId, language, useStoredTicket != 0, callback);
         if (!ticket)
             return vcom::InvalidOutPointer;
@@ -117,27 +139,39 @@ std::int32_t CustomerManager::GetTicket(const char* product, const char* eventNa
         if (args.UseStoredTicket())
             return TakeStoredTicket(args, ticket);
         if (args.HasContextId())
-            return ContextRoute(args, ticket);
-        return LoginRoute(args, ticket);
+            return ContextRoute(args, ticket, call);
+        return LoginRoute(args, ticket, call);
     });
+    if (result < 0 && call.Failure() == tarnclient::CallCancelled)
+        result = vcom::Cancelled;
+    Settle(call, result);
+    return result;
 }
 
 std::int32_t CustomerManager::PutTicket(const char* product, const char* eventName, const char* ticket) {
-    return vcom::CatchStatus([&]() -> std::int32_t {
+    http::Call call(m_control);
+    const std::int32_t result = vcom::CatchStatus([&]() -> std::int32_t {
         const TicketArgs args(product, eventName, nullptr);
-        if (!IsPresent(ticket))
+        if (!IsPresent(ticket)) {
+            tarnClientLib::TraceFailed(tarnclient::CallBadArgument, "no ticket given to store");
             return vcom::InvalidArgument;
+        }
         SharedState::Lock().Tickets().Put(args.Product(), args.EventName(), ticket);
         return vcom::Success;
     });
+    Settle(call, result);
+    return result;
 }
 
 std::int32_t CustomerManager::RemoveTicket(const char* product, const char* eventName) {
-    return vcom::CatchStatus([&]() -> std::int32_t {
+    http::Call call(m_control);
+    const std::int32_t result = vcom::CatchStatus([&]() -> std::int32_t {
         const TicketArgs args(product, eventName, nullptr);
         // 1: nothing was stored under the key.
         return SharedState::Lock().Tickets().Remove(args.Product(), args.EventName()) ? vcom::Success : 1;
     });
+    Settle(call, result);
+    return result;
 }
 
 char* CustomerManager::GetAddress() {
@@ -170,14 +204,14 @@ std::int32_t CustomerManager::TakeStoredTicket(const GetTicketArgs& args, char**
     return delivered;
 }
 
-std::int32_t CustomerManager::ContextRoute(const GetTicketArgs& args, char** ticket) {
+std::int32_t CustomerManager::ContextRoute(const GetTicketArgs& args, char** ticket, const http::Call& call) {
     tarnClientLib::SecretText key;
-    if (!ExchangeForTicket(args, key))
+    if (!ExchangeForTicket(args, key, call))
         return vcom::Failure;
     return DeliverTicket(key.Reveal(), ticket);
 }
 
-std::int32_t CustomerManager::LoginRoute(const GetTicketArgs& args, char** ticket) {
+std::int32_t CustomerManager::LoginRoute(const GetTicketArgs& args, char** ticket, http::Call& call) {
     LoginPrompt prompt{};
     {
         SharedState::Access shared = SharedState::Lock();
@@ -196,9 +230,13 @@ std::int32_t CustomerManager::LoginRoute(const GetTicketArgs& args, char** ticke
         const std::int32_t answer = args.Callback()->PromptLogin(&prompt);
         if (answer != 0)
             return answer; // negative: a failure; positive: the host gave up
+        // Stopped, or out of time, while the host had the prompt.
+        if (const platform::WaitEnd checked = platform::CheckLimits(call.Limits());
+            checked != platform::WaitEnd::Ready)
+            return EndedAtPrompt(checked);
         if (prompt.action == kActionUseContextId) {
             const std::string contextId = PromptText(prompt.contextId);
-            return ContextRoute(args.WithContextId(contextId.c_str()), ticket);
+            return ContextRoute(args.WithContextId(contextId.c_str()), ticket, call);
         }
         {
             vcom::ScopedLock guard(m_lock);
@@ -208,7 +246,7 @@ std::int32_t CustomerManager::LoginRoute(const GetTicketArgs& args, char** ticke
         if (prompt.action != kActionLogin)
             continue;
         tarnClientLib::SecretText key;
-        if (!ExchangeForTicket(args, key))
+        if (!ExchangeForTicket(args, key, call))
             continue;
         const std::int32_t delivered = DeliverTicket(key.Reveal(), ticket);
         if (delivered != vcom::Success)
@@ -225,7 +263,8 @@ std::int32_t CustomerManager::LoginRoute(const GetTicketArgs& args, char** ticke
     }
 }
 
-bool CustomerManager::ExchangeForTicket(const GetTicketArgs& args, tarnClientLib::SecretText& key) {
+bool CustomerManager::ExchangeForTicket(const GetTicketArgs& args, tarnClientLib::SecretText& key,
+                                        const http::Call& call) {
     try {
         TicketRequestLogin login;
         TicketRequestSender sender;
@@ -245,7 +284,7 @@ bool CustomerManager::ExchangeForTicket(const GetTicketArgs& args, tarnClientLib
         vcom::ref<Dead::IMessage> reply;
         {
             vcom::ScopedLock guard(m_lock);
-            reply = SendTicketRequest(sender, std::move(request));
+            reply = SendTicketRequest(sender, std::move(request), call.Limits());
         }
         const TicketReplyContent content = ReadTicketReply(reply.get());
         reply.reset();

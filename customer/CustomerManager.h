@@ -15,6 +15,7 @@
 #include <tarnclient/TarnClient.h>
 
 #include "customer/TicketArgs.h"
+#include "http/CallControl.h"
 #include "messages/SecretText.h"
 #include "vcom/Component.h"
 #include "vcom/CriticalSection.h"
@@ -23,7 +24,8 @@ namespace customer {
 
 class CustomerManager
     : public vcom::Component<CustomerManager, vcom::Iface<tarnclient::ICustomerAccount>,
-                             vcom::Iface<tarnclient::ICustomerManager>, vcom::Iface<tarnclient::IServerLocation>> {
+                             vcom::Iface<tarnclient::ICustomerManager>, vcom::Iface<tarnclient::IServerLocation>,
+                             vcom::Iface<tarnclient::ICallControl>> {
 public:
     // Copies the location, reads the machine identifier and loads the
     // registry settings that no instance has loaded yet. Throws a code.
@@ -47,15 +49,20 @@ public:
     char* GetHost() override;
     std::int32_t GetPort() override;
 
+    // ICallControl
+    std::int32_t Cancel() override { return m_control.Cancel(); }
+    std::int32_t SetDeadline(std::int32_t milliseconds) override { return m_control.SetDeadline(milliseconds); }
+    char* GetLastFailure(std::int32_t* kind) override { return m_control.GetLastFailure(kind); }
+
 private:
     std::int32_t TakeStoredTicket(const GetTicketArgs& args, char** ticket);
-    std::int32_t ContextRoute(const GetTicketArgs& args, char** ticket);
-    std::int32_t LoginRoute(const GetTicketArgs& args, char** ticket);
+    std::int32_t ContextRoute(const GetTicketArgs& args, char** ticket, const http::Call& call);
+    std::int32_t LoginRoute(const GetTicketArgs& args, char** ticket, http::Call& call);
 
     // One exchange with the "Get Ticket" servlet. False when the user can try
     // again (a correctable application error, or no public name); throws a
     // code otherwise.
-    bool ExchangeForTicket(const GetTicketArgs& args, tarnClientLib::SecretText& key);
+    bool ExchangeForTicket(const GetTicketArgs& args, tarnClientLib::SecretText& key, const http::Call& call);
 
     vcom::CriticalSection m_lock;
     std::string m_publicName; // as last entered at this instance's login prompt
@@ -64,6 +71,7 @@ private:
     std::string m_host;
     std::int32_t m_port = 0;
     std::string m_machineId;
+    http::CallControl m_control;
 };
 
 } // namespace customer

@@ -1,5 +1,6 @@
 #include "customer/TicketArgs.h"
 
+#include "messages/Trace.h"
 #include "vcom/Codes.h"
 
 namespace customer {
@@ -14,6 +15,12 @@ void UpperCaseAscii(std::string& text) {
     }
 }
 
+// A refused argument: why, then -5.
+[[noreturn]] void Refuse(const char* why) {
+    tarnClientLib::TraceFailed(tarnclient::CallBadArgument, "%s", why);
+    vcom::Fail(vcom::InvalidArgument);
+}
+
 } // namespace
 
 bool IsPresent(const char* text) { return text != nullptr && text[0] != '\0'; }
@@ -21,9 +28,9 @@ bool IsPresent(const char* text) { return text != nullptr && text[0] != '\0'; }
 TicketArgs::TicketArgs(const char* product, const char* eventName, const char* contextId)
     : m_eventName(eventName), m_contextId(contextId) {
     if (!IsPresent(eventName))
-        vcom::Fail(vcom::InvalidArgument);
+        Refuse("no event name given");
     if (!IsPresent(product) && !IsPresent(contextId))
-        vcom::Fail(vcom::InvalidArgument);
+        Refuse("neither a product nor a context id given");
     if (IsPresent(product)) {
         m_product = product;
         UpperCaseAscii(m_product);
@@ -36,7 +43,7 @@ GetTicketArgs::GetTicketArgs(const char* product, const char* eventName, const c
     : TicketArgs(product, eventName, contextId), m_language(language), m_useStoredTicket(useStoredTicket),
       m_callback(callback) {
     if (!callback)
-        vcom::Fail(vcom::InvalidArgument);
+        Refuse("no login callback given");
 }
 
 GetTicketArgs GetTicketArgs::WithContextId(const char* contextId) const {

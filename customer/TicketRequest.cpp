@@ -29,10 +29,11 @@ vcom::ref<Dead::IMessage> NewTicketRequest(const GetTicketArgs& args, const Tick
     return request;
 }
 
-vcom::ref<Dead::IMessage> SendTicketRequest(const TicketRequestSender& sender, vcom::ref<Dead::IMessage> record) {
+vcom::ref<Dead::IMessage> SendTicketRequest(const TicketRequestSender& sender, vcom::ref<Dead::IMessage> record,
+                                            const platform::WaitLimits& call) {
     // The record goes in as the request and comes back as the reply (or null).
     const std::int32_t result = Utility::MakeHttpRequest(sender.host, static_cast<std::uint32_t>(sender.port), kUserAgent,
-                                                         sender.path, kMethod, record, platform::WaitLimits{});
+                                                         sender.path, kMethod, record, call);
     if (result >= kFirstFailedResult || !record)
         vcom::Fail(vcom::Failure);
     return record;

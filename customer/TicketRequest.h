@@ -10,6 +10,7 @@
 #include "customer/TicketArgs.h"
 #include "dead/Message.h"
 #include "messages/SecretText.h"
+#include "platform/Wait.h"
 #include "vcom/Ref.h"
 
 namespace customer {
@@ -32,9 +33,11 @@ struct TicketRequestLogin {
 // code the factory reported.
 vcom::ref<Dead::IMessage> NewTicketRequest(const GetTicketArgs& args, const TicketRequestLogin& login);
 
-// Sends request and returns the decoded reply record. Throws -1 when the
-// exchange fails. The caller holds its own lock around this call.
-vcom::ref<Dead::IMessage> SendTicketRequest(const TicketRequestSender& sender, vcom::ref<Dead::IMessage> request);
+// Sends request within the call's limits and returns the decoded reply
+// record. Throws -1 when the exchange fails. The caller holds its own lock
+// around this call.
+vcom::ref<Dead::IMessage> SendTicketRequest(const TicketRequestSender& sender, vcom::ref<Dead::IMessage> request,
+                                            const platform::WaitLimits& call);
 
 } // namespace customer
 

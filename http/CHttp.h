@@ -121,7 +121,9 @@ private:
     platform::Ipv4Endpoint m_peer;
     // The first connect attempt is under way: the first send settles it.
     bool m_connecting;
-    // The last connect attempt failed by the peer's silence.
+    // How the last connect attempt failed: its error, and whether by the
+    // peer's silence.
+    int m_connectError;
     bool m_connectTimedOut;
     int m_port;
     // Bytes of m_headerBuf received so far; the header searches stop here.

@@ -19,7 +19,7 @@ constexpr std::uint16_t SocketVersion = 0x0101;
 // so 6 KB need not be cleared for every exchange.
 CHttp::CHttp(const platform::WaitLimits& call)
     : m_requestLen(0), m_headerLen(0), m_contentLength(http::LengthNotDeclared), m_hostName{}, m_socket(0),
-      m_peer(), m_connecting(false), m_connectTimedOut(false), m_port(0), m_headerFill(0), m_connections(0), m_failedReads(0) {
+      m_peer(), m_connecting(false), m_connectError(0), m_connectTimedOut(false), m_port(0), m_headerFill(0), m_connections(0), m_failedReads(0) {
     StartClock(call);
     Startup();
     try {

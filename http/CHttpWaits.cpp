@@ -79,10 +79,12 @@ void CHttp::GetAddress(platform::Ipv4Endpoint& address) {
         return platform::ResolveHostIpv4(m_hostName, resolved);
     });
     if (!found) {
+        // Taken first: on Windows any system call may overwrite it.
+        const int error = LastError();
         TraceFailed(tarnclient::CallNotReached, "cannot resolve the host name \"%s\"",
                     tarnClientLib::Printable(m_hostName).c_str());
         CHttpException::Raise("CHttp::GetAddress : call to ::gethostbyname failed after " + std::to_string(Attempts) +
-                              " tries - last error code = " + std::to_string(LastError()));
+                              " tries - last error code = " + std::to_string(error));
     }
     address.port = static_cast<std::uint16_t>(m_port);
     std::memcpy(address.address, resolved, sizeof resolved);
@@ -113,6 +115,7 @@ bool CHttp::AwaitConnection() {
     m_connectTimedOut = end == WaitEnd::BoundReached;
     if (m_connectTimedOut) {
         platform::SocketTimedOut();
+        m_connectError = LastError();
         Trace("Connect failed: no answer within %d seconds\n", WaitSeconds);
         return false;
     }
@@ -123,16 +126,18 @@ bool CHttp::ConnectSettled(int result) {
     m_connectTimedOut = false;
     if (result == 0)
         return true;
-    Trace("Connect failed: %s\n", LastErrorText().c_str());
+    // Kept: on Windows any later system call may overwrite the last error.
+    m_connectError = LastError();
+    Trace("Connect failed: %s\n", platform::SocketErrorText(m_connectError).c_str());
     return false;
 }
 
 void CHttp::ConnectFailed() {
-    const int error = LastError();
     const std::string why = m_connectTimedOut ? "no answer within " + std::to_string(WaitSeconds) + " seconds"
-                                              : platform::SocketErrorText(error);
+                                              : platform::SocketErrorText(m_connectError);
     TraceFailed(tarnclient::CallNotReached, "cannot connect to %s:%d: %s", m_hostName, m_port, why.c_str());
-    CHttpException::Raise("CHttp::Connect : call to ::socket failed - error code = " + std::to_string(error));
+    CHttpException::Raise("CHttp::Connect : call to ::socket failed - error code = " +
+                          std::to_string(m_connectError));
 }
 
 // A send that goes out proves the connection made. One that cannot go out

@@ -334,6 +334,7 @@ public:
 
     T* get() const { return m_p; }
     T* operator->() const { return m_p; }
+    T& operator*() const { return *m_p; }
     explicit operator bool() const { return m_p != nullptr; }
 
     // Gives the reference to the caller; the holder is empty afterwards.

@@ -141,7 +141,9 @@ TEST_F(ExchangeLimitsTest, DeadlineEndsTheCallInEveryStage) {
 // server does: a trickle that keeps every read short does not extend it. A
 // call waiting its turn behind it waits for that much and no more.
 TEST_F(ExchangeLimitsTest, TrickleEndsAtTheExchangeBoundAndTheNextCallRuns) {
-    ShortenWaits(1000); // 150 s: 150 ms; each 60-second read wait: 60 ms
+    // 150 s: 1.5 s. Each 60-second read wait (600 ms) is far longer than the
+    // trickle's gaps, even on a busy machine.
+    ShortenWaits(100);
     ScriptedServer server;
     server.Script(HoldAt(Stage::Body));
     server.Script(Answer(HttpReply(200, ReplyRecordBytes(2, 0, {}))));

@@ -30,13 +30,16 @@ TEST_F(MakeHttpRequestTest, ServerThatFailsToAnswerGives999AndItsCause) {
                  std::size_t connections; };
     const Row rows[] = {
         // Silent through the whole first-byte wait, or closing without a word.
-        {.script = {ReadRequest(), Silent()}, .shorten = 1000, .failure = tarnclient::CallNoReply,
+        // (Sixteen polls of 10 ms stay well within the exchange's 1.5 s on
+        // a busy machine, where each wake-up may come late.)
+        {.script = {ReadRequest(), Silent()}, .shorten = 100, .failure = tarnclient::CallNoReply,
          .cause = "no reply from 127.0.0.1:%d within 16 polls of 1000 ms", .connections = 1},
         {.script = {ReadRequest(), Close()}, .shorten = 1000, .failure = tarnclient::CallNoReply,
          .cause = "127.0.0.1:%d closed the connection without a reply", .connections = 1},
         // The reply begins, then the server falls silent, or resets inside
-        // the header, on every connection.
-        {.script = {ReadRequest(), Send(header), Silent()}, .shorten = 100, .failure = tarnclient::CallNoReply,
+        // the header, on every connection. (Two read waits of 1.2 s leave
+        // the exchange's 3 s a wide margin.)
+        {.script = {ReadRequest(), Send(header), Silent()}, .shorten = 50, .failure = tarnclient::CallNoReply,
          .cause = "no reply from 127.0.0.1:%d after 2 read attempts on 2 connections", .connections = 2},
         {.script = CutByReset(header), .shorten = 1, .failure = tarnclient::CallNoReply,
          .cause = "no reply from 127.0.0.1:%d after 2 read attempts on 2 connections", .connections = 2},
