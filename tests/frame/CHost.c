@@ -2,17 +2,19 @@
  * tarn-devserver with its built-in data. Built as C99 with -pedantic, and
  * for Windows too, where it runs under Wine.
  *
- *   c_host services HOST:PORT   a server that answers
- *   c_host hang HOST:PORT       a server that never answers (--fault hang)
+ *   c_host services   the server answers
+ *   c_host hang       the server never answers (tarn-devserver --fault hang)
  *
- * The server location is the process's first, so each server needs a
- * process of its own. One line per failed check; the exit status is the
- * number of failed checks. */
+ * The server's HOST:PORT comes in TARN_TEST_SERVER
+ * (tests/support/with_devserver.sh). The server location is the process's
+ * first, so each server needs a process of its own. One line per failed
+ * check; the exit status is the number of failed checks. */
 #define _POSIX_C_SOURCE 200809L
 
 #include <pthread.h>
 #include <sched.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include <tarnclient/tarnclient.h>
@@ -433,15 +435,16 @@ static void run_hang(const char* address) {
 }
 
 int main(int argc, char** argv) {
-    if (argc != 3 || (!same(argv[1], "services") && !same(argv[1], "hang"))) {
-        fprintf(stderr, "usage: c_host services|hang HOST:PORT\n");
+    const char* address = getenv("TARN_TEST_SERVER");
+    if (argc != 2 || (!same(argv[1], "services") && !same(argv[1], "hang")) || !address) {
+        fprintf(stderr, "usage: TARN_TEST_SERVER=HOST:PORT c_host services|hang\n");
         return 2;
     }
     CHECK(same(tarn_version(), TARN_EXPECTED_VERSION));
     if (same(argv[1], "services"))
-        run_services(argv[2]);
+        run_services(address);
     else
-        run_hang(argv[2]);
+        run_hang(address);
     printf("%s: %d of %d checks failed\n", argv[1], failures, checks);
     return failures;
 }
