@@ -190,3 +190,5 @@ Cflags: -I${includedir}
 ]=])
 install(FILES ${PROJECT_BINARY_DIR}/install/tarnclient.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig
         COMPONENT development)
+
+include(${CMAKE_CURRENT_LIST_DIR}/TarnInstallBindings.cmake)

@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# The sample programs of bindings/*/examples, run as their README sections
-# run them, against the server in TARN_TEST_SERVER: the servers of a
-# product, a ticket through the program's own prompt (answered on standard
-# input), a refused context id, the machine identifier.
+# The sample programs of bindings/*/examples against the server in
+# TARN_TEST_SERVER: the servers of a product, a ticket through the program's
+# own prompt (answered on standard input), a refused context id, the machine
+# identifier; and the README's C# host.
 #
-#   run_examples.sh MONO TARN.EXE TARN.PY
+#   run_examples.sh MONO TARN.EXE TARN.PY LISTSERVERS.EXE
 set -u
-mono=$1 csharp=$2 python=$3
+mono=$1 csharp=$2 python=$3 readme=$4
 failures=0
 checks=0
 
@@ -41,5 +41,7 @@ for language in python csharp; do
   expect "$language refused" 3 'server status 2009' "" "${tarn[@]}" ticket TARNQUEST launch ctx-expired
   expect "$language machine id" 0 '^\{[0-9A-F-]{36}\}$' "" "${program[@]}" machine-id
 done
+expect "README C# host, servers" 0 '^gamma 127\.0\.0\.1:7003 uc=7$' "" "$mono" "$readme" "$TARN_TEST_SERVER"
+expect "README C# host, ticket" 0 '^ticket: [0-9A-F]{32}$' "" "$mono" "$readme" "$TARN_TEST_SERVER"
 echo "$((checks - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]

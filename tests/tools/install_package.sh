@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the build into a throw-away prefix, builds the separate host
 # project of tests/install against it twice (CMake package, pkg-config), and
-# runs both hosts and the installed tarn against the installed tarn-devserver.
+# runs both hosts, the C host, the installed Python package and the installed
+# tarn against the installed tarn-devserver.
 #
 #   install_package.sh BUILD_DIR HOST_PROJECT_DIR [install|deb]
 #
@@ -58,7 +59,8 @@ esac
 
 step "installed files"
 version=$(sed -n 's/^Version: //p' "$prefix/lib/pkgconfig/tarnclient.pc")
-for f in include/tarnclient/TarnClient.h bin/tarn bin/tarn-devserver lib/cmake/TarnClient/TarnClientConfig.cmake \
+for f in include/tarnclient/TarnClient.h include/tarnclient/tarnclient.h \
+         lib/python3/dist-packages/tarnclient/__init__.py lib/python3/dist-packages/tarnclient/_native.py bin/tarn bin/tarn-devserver lib/cmake/TarnClient/TarnClientConfig.cmake \
          share/man/man1/tarn.1.gz share/man/man1/tarn-devserver.1.gz \
          share/doc/tarnclient/README.md share/doc/tarnclient/LICENSE share/doc/tarnclient/tarn-devserver.md; do
   [ -e "$prefix/$f" ] || die "$f was not installed"
@@ -111,6 +113,9 @@ runpath=(-Wl,-rpath,"$libdir")
 # shellcheck disable=SC2046
 c++ -std=c++11 -Wall -Wextra "$project/list-servers.cpp" -o "$work/list-servers-pc" \
   $(pkg-config --cflags --libs tarnclient) "${runpath[@]}"
+# shellcheck disable=SC2046
+cc -std=c99 -Wall -Wextra -pedantic -Werror "$project/list-servers.c" -o "$work/list-servers-c" \
+  $(pkg-config --cflags --libs tarnclient) "${runpath[@]}"
 
 step "the installed tarn-devserver"
 mkfifo "$work/server.fifo"
@@ -133,6 +138,19 @@ for host in "$work/host/list-servers" "$work/list-servers-pc"; do
   [ "$out" == "$expected" ] || die "$host printed:
 $out"
 done
+
+step "the C host"
+out=$(LD_LIBRARY_PATH=$libdir "$work/list-servers-c" "$address") || die "the C host failed"
+[ "$out" == "$(head -n 3 <<<"$expected")" ] || die "the C host printed:
+$out"
+
+# The package finds the library of its own installation: no library path.
+step "the installed Python package"
+out=$(PYTHONPATH=$prefix/lib/python3/dist-packages PYTHONDONTWRITEBYTECODE=1 /usr/bin/python3 \
+      "$project/list_servers.py" "$address") || die "the Python host failed"
+[ "$(head -n 3 <<<"$out")" == "$(head -n 3 <<<"$expected")" ] && grep -qE '^ticket: [0-9A-F]{32}$' <<<"$out" \
+  || die "the Python host printed:
+$out"
 
 step "the installed tarn"
 "$prefix/bin/tarn" --server "$address" server TARNRACE game | grep -q track1 || die "installed tarn failed"

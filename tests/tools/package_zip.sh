@@ -31,7 +31,10 @@ sdk=${roots[0]}
 
 step "contents"
 required=(bin/TarnClient.dll bin/XMLParser.dll bin/tarn.exe lib/libTarnClient.dll.a lib/TarnClient.lib lib/TarnClient.def
-          include/tarnclient/TarnClient.h README.md LICENSE
+          include/tarnclient/TarnClient.h include/tarnclient/tarnclient.h README.md LICENSE
+          bindings/csharp/TarnClient.cs bindings/python/pyproject.toml bindings/python/build_backend.py
+          bindings/python/tarnclient/__init__.py bindings/python/tarnclient/_native.py
+          bindings/python/tarnclient/py.typed
           lib/cmake/TarnClient/TarnClientConfig.cmake lib/cmake/TarnClient/TarnClientConfigVersion.cmake
           lib/cmake/TarnClient/TarnClientTargets.cmake lib/pkgconfig/tarnclient.pc)
 for f in "${required[@]}"; do
@@ -61,7 +64,14 @@ for import in "$sdk"/lib/libTarnClient.dll.a "$sdk"/lib/TarnClient.lib; do
   [ -f "$import" ] || continue
   "$cxx" -std=c++11 -Wall -Wextra -I"$sdk/include" "$host_source" "$import" -static-libgcc -static-libstdc++ \
     -o "$work/list-servers.exe" || die "linking against $(basename "$import")"
+  "$cxx" -x c -std=c99 -Wall -Wextra -pedantic -Werror -I"$sdk/include" "$(dirname "$host_source")/list-servers.c" \
+    -x none "$import" -o "$work/list-servers-c.exe" || die "linking the C host against $(basename "$import")"
 done
+
+step "pip install bindings/python from the SDK"
+/usr/bin/python3 -m pip install --no-index --quiet --target "$work/site" "$sdk/bindings/python" \
+  || die "pip install of the SDK's Python package"
+[ -f "$work/site/tarnclient/__init__.py" ] || die "pip installed no tarnclient package"
 
 step "tarn.exe from the SDK under Wine"
 (cd "$work" && "$wine_run" "$sdk/bin/tarn.exe" --version) >"$work/tarn.out" 2>&1 || { cat "$work/tarn.out"; die "tarn.exe --version"; }

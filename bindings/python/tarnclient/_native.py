@@ -2,7 +2,9 @@
 
 The library is looked for, in this order: the file the environment variable
 TARNCLIENT_LIBRARY names; libTarnClient.so.1 (TarnClient.dll on Windows)
-beside this package's files; the same name on the system's library path.
+beside this package's files, or in the library folder of the installation
+the package belongs to (PREFIX/lib for PREFIX/lib/python3/dist-packages);
+the same name on the system's library path.
 """
 from __future__ import annotations
 
@@ -71,8 +73,10 @@ def _candidates() -> list:
     explicit = os.environ.get("TARNCLIENT_LIBRARY")
     if explicit:
         return [explicit]
-    beside = os.path.join(os.path.dirname(os.path.abspath(__file__)), LIBRARY_NAME)
-    return [beside, LIBRARY_NAME] if os.path.exists(beside) else [LIBRARY_NAME]
+    here = os.path.dirname(os.path.abspath(__file__))
+    installed = [os.path.join(here, LIBRARY_NAME),
+                 os.path.normpath(os.path.join(here, "..", "..", "..", LIBRARY_NAME))]
+    return [path for path in installed if os.path.exists(path)] + [LIBRARY_NAME]
 
 
 def library() -> ctypes.CDLL:
