@@ -127,7 +127,7 @@ class Client:
             where = server or "the configured server"
             raise TarnError(code, FailureKind.NONE,
                             f"cannot open a client on {where} (the trace says why: TARN_TRACE or set_trace)")
-        self._handle = _Handle(pointer)
+        self._handle = _Handle(pointer, library().tarn_client_close)
         self._deadline: Optional[float] = None
 
     def __enter__(self) -> "Client":
@@ -239,8 +239,9 @@ class _Handle:
     """The library's client, freed once closed and no call uses it: a call
     may still run on another thread when close() comes."""
 
-    def __init__(self, pointer: c_void_p) -> None:
+    def __init__(self, pointer: c_void_p, free: Callable[[c_void_p], None]) -> None:
         self._pointer = pointer
+        self._free = free  # held here, so that a client freed at exit needs no module global
         self._lock = threading.Lock()
         self._users = 0
         self._closed = False
@@ -257,7 +258,7 @@ class _Handle:
             self._users -= 1
             free = self._closed and self._users == 0
         if free:
-            library().tarn_client_close(self._pointer)
+            self._free(self._pointer)
 
     def close(self) -> None:
         with self._lock:
@@ -266,7 +267,7 @@ class _Handle:
             self._closed = True
             free = self._users == 0
         if free:
-            library().tarn_client_close(self._pointer)
+            self._free(self._pointer)
 
 
 class _InUse:
