@@ -45,8 +45,9 @@ char* CallControl::GetLastFailure(std::int32_t* kind) {
 }
 
 Call::Call(CallControl& control) : m_control(control), m_scope(m_record) {
-    m_control.m_inFlight.fetch_add(1, std::memory_order_acq_rel);
+    // The token first: a Cancel that sees this call in flight stops after it.
     m_limits.stop = platform::StopToken(m_control.m_stop);
+    m_control.m_inFlight.fetch_add(1, std::memory_order_acq_rel);
     if (const std::int32_t millis = m_control.m_deadlineMillis.load(std::memory_order_acquire))
         m_limits.deadline = platform::Deadline::In(millis * MicrosPerMilli);
 }
