@@ -26,7 +26,8 @@ TARN_EXPORT int32_t TARN_CDECL tarn_client_open(const char* server, tarn_client*
         vcom::ref<tarnclient::ICoreFactory> core = frame::CoreFactory(&err);
         if (!core)
             return Refused(err);
-        vcom::ref<tarnclient::IComponentFactory> factory = vcom::Query<tarnclient::IComponentFactory>(core.get(), &err);
+        vcom::ref<tarnclient::IComponentFactory> factory =
+            vcom::Query<tarnclient::IComponentFactory>(core.get(), &err);
         if (!factory)
             return Refused(err);
         auto client = std::make_unique<tarn_client>();

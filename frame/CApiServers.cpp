@@ -105,6 +105,8 @@ TARN_EXPORT int32_t TARN_CDECL tarn_servers_uc(const tarn_servers* servers, int3
     return server ? server->uc : TARN_INVALID_ARGUMENT;
 }
 
-TARN_EXPORT void TARN_CDECL tarn_servers_free(tarn_servers* servers) { std::unique_ptr<tarn_servers> freeing(servers); }
+TARN_EXPORT void TARN_CDECL tarn_servers_free(tarn_servers* servers) {
+    std::unique_ptr<tarn_servers> freeing(servers);
+}
 
 } // extern "C"

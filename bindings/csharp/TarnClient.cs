@@ -278,7 +278,8 @@ namespace Tarn
             int ignored;
             string cause = Native.Copied((text, size) => Native.Api.ClientLastFailure(handle, text, size, out kind),
                                          out ignored);
-            return new TarnException(code, Enum.IsDefined(typeof(FailureKind), kind) ? (FailureKind)kind : FailureKind.None,
+            var known = Enum.IsDefined(typeof(FailureKind), kind) ? (FailureKind)kind : FailureKind.None;
+            return new TarnException(code, known,
                                      string.IsNullOrEmpty(cause) ? "the call failed with code " + code : cause);
         }
 
@@ -394,25 +395,47 @@ namespace Tarn
     // neither a DllImport name mapping nor a development link libTarnClient.so is needed.
     sealed class Native
     {
-        [UnmanagedFunctionPointer(CallingConvention.Cdecl)] public delegate int PromptFn(IntPtr context, IntPtr login);
-        [UnmanagedFunctionPointer(CallingConvention.Cdecl)] public delegate int ReportFn(IntPtr context, int code);
-        [UnmanagedFunctionPointer(CallingConvention.Cdecl)] public delegate void TraceFn(IntPtr context, IntPtr line);
+        // Every function and callback of the C interface is __cdecl.
+        [UnmanagedFunctionPointer(CallingConvention.Cdecl)]
+        public delegate int PromptFn(IntPtr context, IntPtr login);
+        [UnmanagedFunctionPointer(CallingConvention.Cdecl)]
+        public delegate int ReportFn(IntPtr context, int code);
+        [UnmanagedFunctionPointer(CallingConvention.Cdecl)]
+        public delegate void TraceFn(IntPtr context, IntPtr line);
 
-        [UnmanagedFunctionPointer(CallingConvention.Cdecl)] public delegate IntPtr VersionFn();
-        [UnmanagedFunctionPointer(CallingConvention.Cdecl)] public delegate int OpenFn(byte[] server, out ClientHandle client);
-        [UnmanagedFunctionPointer(CallingConvention.Cdecl)] public delegate void ReleaseFn(IntPtr p);
-        [UnmanagedFunctionPointer(CallingConvention.Cdecl)] public delegate int CancelFn(ClientHandle client);
-        [UnmanagedFunctionPointer(CallingConvention.Cdecl)] public delegate int DeadlineFn(ClientHandle client, int milliseconds);
-        [UnmanagedFunctionPointer(CallingConvention.Cdecl)] public delegate int LastFailureFn(ClientHandle client, byte[] text, uint size, out int kind);
-        [UnmanagedFunctionPointer(CallingConvention.Cdecl)] public delegate int FindFn(ClientHandle client, byte[] product, byte[] category, byte[] name, byte[] att1, out ServersHandle servers);
-        [UnmanagedFunctionPointer(CallingConvention.Cdecl)] public delegate int CountFn(ServersHandle servers);
-        [UnmanagedFunctionPointer(CallingConvention.Cdecl)] public delegate IntPtr TextAtFn(ServersHandle servers, int index);
-        [UnmanagedFunctionPointer(CallingConvention.Cdecl)] public delegate int NumberAtFn(ServersHandle servers, int index);
-        [UnmanagedFunctionPointer(CallingConvention.Cdecl)] public delegate int TicketGetFn(ClientHandle client, byte[] product, byte[] eventName, byte[] contextId, byte[] language, int useStored, PromptFn prompt, ReportFn report, IntPtr context, out IntPtr ticket);
-        [UnmanagedFunctionPointer(CallingConvention.Cdecl)] public delegate int TicketPutFn(ClientHandle client, byte[] product, byte[] eventName, byte[] ticket);
-        [UnmanagedFunctionPointer(CallingConvention.Cdecl)] public delegate int TicketRemoveFn(ClientHandle client, byte[] product, byte[] eventName);
-        [UnmanagedFunctionPointer(CallingConvention.Cdecl)] public delegate int MachineIdFn(byte[] text, uint size);
-        [UnmanagedFunctionPointer(CallingConvention.Cdecl)] public delegate void SetTraceFn(TraceFn sink, IntPtr context);
+        [UnmanagedFunctionPointer(CallingConvention.Cdecl)]
+        public delegate IntPtr VersionFn();
+        [UnmanagedFunctionPointer(CallingConvention.Cdecl)]
+        public delegate int OpenFn(byte[] server, out ClientHandle client);
+        [UnmanagedFunctionPointer(CallingConvention.Cdecl)]
+        public delegate void ReleaseFn(IntPtr p);
+        [UnmanagedFunctionPointer(CallingConvention.Cdecl)]
+        public delegate int CancelFn(ClientHandle client);
+        [UnmanagedFunctionPointer(CallingConvention.Cdecl)]
+        public delegate int DeadlineFn(ClientHandle client, int milliseconds);
+        [UnmanagedFunctionPointer(CallingConvention.Cdecl)]
+        public delegate int LastFailureFn(ClientHandle client, byte[] text, uint size, out int kind);
+        [UnmanagedFunctionPointer(CallingConvention.Cdecl)]
+        public delegate int FindFn(ClientHandle client, byte[] product, byte[] category, byte[] name, byte[] att1,
+                                   out ServersHandle servers);
+        [UnmanagedFunctionPointer(CallingConvention.Cdecl)]
+        public delegate int CountFn(ServersHandle servers);
+        [UnmanagedFunctionPointer(CallingConvention.Cdecl)]
+        public delegate IntPtr TextAtFn(ServersHandle servers, int index);
+        [UnmanagedFunctionPointer(CallingConvention.Cdecl)]
+        public delegate int NumberAtFn(ServersHandle servers, int index);
+        [UnmanagedFunctionPointer(CallingConvention.Cdecl)]
+        public delegate int TicketGetFn(ClientHandle client, byte[] product, byte[] eventName, byte[] contextId,
+                                        byte[] language, int useStored, PromptFn prompt, ReportFn report,
+                                        IntPtr context, out IntPtr ticket);
+        [UnmanagedFunctionPointer(CallingConvention.Cdecl)]
+        public delegate int TicketPutFn(ClientHandle client, byte[] product, byte[] eventName, byte[] ticket);
+        [UnmanagedFunctionPointer(CallingConvention.Cdecl)]
+        public delegate int TicketRemoveFn(ClientHandle client, byte[] product, byte[] eventName);
+        [UnmanagedFunctionPointer(CallingConvention.Cdecl)]
+        public delegate int MachineIdFn(byte[] text, uint size);
+        [UnmanagedFunctionPointer(CallingConvention.Cdecl)]
+        public delegate void SetTraceFn(TraceFn sink, IntPtr context);
 
         public readonly VersionFn Version;
         public readonly OpenFn ClientOpen;
@@ -496,8 +519,8 @@ namespace Tarn
                     return library;
                 tried.Add(candidate + ": " + (OnWindows ? "error " + Marshal.GetLastWin32Error() : Out(dlerror())));
             }
-            throw new DllNotFoundException("cannot load the TarnClient library (set TARNCLIENT_LIBRARY to its file); tried "
-                                           + string.Join("; ", tried.ToArray()));
+            throw new DllNotFoundException("cannot load the TarnClient library (set TARNCLIENT_LIBRARY to its file); " +
+                                           "tried " + string.Join("; ", tried.ToArray()));
         }
 
         static T Bind<T>(IntPtr library, string function) where T : class
@@ -512,8 +535,10 @@ namespace Tarn
         [DllImport("libdl.so.2")] static extern IntPtr dlopen(string file, int mode);
         [DllImport("libdl.so.2")] static extern IntPtr dlsym(IntPtr library, string name);
         [DllImport("libdl.so.2")] static extern IntPtr dlerror();
-        [DllImport("kernel32", CharSet = CharSet.Unicode, SetLastError = true)] static extern IntPtr LoadLibraryW(string file);
-        [DllImport("kernel32", CharSet = CharSet.Ansi, ExactSpelling = true)] static extern IntPtr GetProcAddress(IntPtr library, string name);
+        [DllImport("kernel32", CharSet = CharSet.Unicode, SetLastError = true)]
+        static extern IntPtr LoadLibraryW(string file);
+        [DllImport("kernel32", CharSet = CharSet.Ansi, ExactSpelling = true)]
+        static extern IntPtr GetProcAddress(IntPtr library, string name);
 
         // A text for the library: UTF-8 with its terminator; null stays null.
         public static byte[] In(string text)

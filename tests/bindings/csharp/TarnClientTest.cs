@@ -125,7 +125,8 @@ static class TarnClientTest
     static void CallbackExceptions(TarnClient client)
     {
         var stop = new OperationCanceledException("the user closed the window");
-        Same(stop, Throws<OperationCanceledException>(() => client.GetTicket("TARNQUEST", "launch", login => { throw stop; })));
+        Same(stop, Throws<OperationCanceledException>(() =>
+            client.GetTicket("TARNQUEST", "launch", login => { throw stop; })));
         Throws<InvalidOperationException>(() => client.GetTicket("TARNQUEST", "launch", login =>
         {
             login.PublicName = "alice";
@@ -241,7 +242,8 @@ static class TarnClientTest
             File.Delete(registry);
         }
         string missing = Run("version", "TARNCLIENT_LIBRARY", "/nonexistent/libTarnClient.so.1");
-        Check(missing.StartsWith("DllNotFoundException") && missing.Contains("/nonexistent/libTarnClient.so.1"), missing);
+        Check(missing.StartsWith("DllNotFoundException") && missing.Contains("/nonexistent/libTarnClient.so.1"),
+              missing);
 
         // Beside the assembly, when no file is named.
         string folder = Path.Combine(Path.GetTempPath(), Path.GetRandomFileName());
@@ -250,7 +252,8 @@ static class TarnClientTest
         {
             string program = Path.Combine(folder, "TarnClientTest.exe");
             File.Copy(typeof(TarnClientTest).Assembly.Location, program);
-            File.Copy(Environment.GetEnvironmentVariable("TARNCLIENT_LIBRARY"), Path.Combine(folder, "libTarnClient.so.1"));
+            string library = Environment.GetEnvironmentVariable("TARNCLIENT_LIBRARY");
+            File.Copy(library, Path.Combine(folder, "libTarnClient.so.1"));
             Same(TarnClient.Version, Run("version", "TARNCLIENT_LIBRARY", null, program));
         }
         finally

@@ -210,7 +210,8 @@ class ProcessTest(unittest.TestCase):
                                   env=environment, capture_output=True, text=True, timeout=120)
             self.assertEqual(done.stdout.strip(), str(package / "libTarnClient.so.1"), done.stderr)
 
-        missing = python("import tarnclient; tarnclient.version()", TARNCLIENT_LIBRARY="/nonexistent/libTarnClient.so.1")
+        missing = python("import tarnclient; tarnclient.version()",
+                         TARNCLIENT_LIBRARY="/nonexistent/libTarnClient.so.1")
         self.assertIn("cannot load the TarnClient library", missing.stderr)
         self.assertIn("/nonexistent/libTarnClient.so.1", missing.stderr)
 
