@@ -1,8 +1,8 @@
 // TarnClient for C#: where the Tarn platform's servers live, and login
 // tickets, through the TarnClient library's C interface (tarnclient.h).
 //
-// Add this one file to a project (C# 6 or later; Mono, .NET Framework 4.5 or
-// later, .NET Core and .NET 5 or later):
+// Add this one file to a project (C# 6 or later, the .NET Framework 4.5
+// library or later; tested with Mono 6.8):
 //
 //     using (var client = new Tarn.TarnClient("127.0.0.1:8600"))
 //         foreach (var server in client.FindServers("TARNQUEST", "game"))
