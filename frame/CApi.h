@@ -2,8 +2,9 @@
 //
 // A thin layer over the components, reached through their public interfaces
 // from the factory like any host reaches them: every result is a component's
-// own, every failure is traced by the component that met it. The only codes
-// of the layer itself are those for a NULL handle or out pointer.
+// own, every failure is traced by the component that met it. The layer's own
+// codes are those for a NULL handle or out pointer, and the code a failed
+// lookup (which gives only null) takes from the kind its call recorded.
 #ifndef TARN_FRAME_CAPI_H
 #define TARN_FRAME_CAPI_H
 
