@@ -17,6 +17,14 @@ if(WIN32)
   add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 endif()
 
+# $<LINK_LIBRARY:KEEP_NEEDED,lib>: lib stays a dependency of what links it
+# even where no symbol of it is named (the linker drops such libraries
+# otherwise), so the loader loads and unloads it with its user.
+if(NOT WIN32)
+  set(CMAKE_LINK_LIBRARY_USING_KEEP_NEEDED "LINKER:--push-state,--no-as-needed" "<LINK_ITEM>" "LINKER:--pop-state")
+  set(CMAKE_LINK_LIBRARY_USING_KEEP_NEEDED_SUPPORTED TRUE)
+endif()
+
 # Hardening of every binary the project builds.
 if(WIN32)
   # Any MinGW toolchain: load anywhere (ASLR, with the relocations it needs)
