@@ -25,7 +25,8 @@ TraceOutput::TraceOutput(const char* destination) : m_handle(-1), m_owned(false)
     // O_APPEND: every write lands whole at the end, whoever else appends. A
     // file that is not the user's alone is refused; why cannot be traced.
     std::string why;
-    m_handle = OpenOwnFile(destination, O_WRONLY | O_APPEND | O_CREAT, 0600, S_IWGRP | S_IWOTH, Owners{geteuid()}, why);
+    m_handle =
+        OpenOwnFile(destination, O_WRONLY | O_APPEND | O_CREAT, 0600, S_IWGRP | S_IWOTH, Owners{geteuid()}, why);
     m_owned = m_handle >= 0;
 }
 

@@ -57,8 +57,8 @@ std::vector<std::wstring> FoldersOf(const std::wstring& name) {
 
 TEST(PlantedDlls, TheLibraryLoadsOnlyTheRealOnes) {
     tarntest::ScriptedServer server;
-    server.Script(tarntest::Answer(tarntest::HttpReply(
-        200, tarntest::ReplyRecordBytes(2, 0, {{"serverlist", "<l><s name=\"a\" address=\"10.0.0.1:7\" uc=\"1\"/></l>"}}))));
+    const std::string list = "<l><s name=\"a\" address=\"10.0.0.1:7\" uc=\"1\"/></l>";
+    server.Script(tarntest::Answer(tarntest::HttpReply(200, tarntest::ReplyRecordBytes(2, 0, {{"serverlist", list}}))));
     std::wstring libraryFolder;
     for (const char* c = TARN_LIBRARY_DIR; *c; ++c)
         libraryFolder += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
@@ -69,8 +69,8 @@ TEST(PlantedDlls, TheLibraryLoadsOnlyTheRealOnes) {
     HMODULE library = LoadLibraryW((libraryFolder + L"\\TarnClient.dll").c_str());
     ASSERT_TRUE(library);
     using GetFactory = IComponentFactory* (*)();
-    const auto getFactory =
-        reinterpret_cast<GetFactory>(reinterpret_cast<void (*)()>(GetProcAddress(library, "TarnClientLib_GetComponentFactory")));
+    const auto entry = reinterpret_cast<void (*)()>(GetProcAddress(library, "TarnClientLib_GetComponentFactory"));
+    const auto getFactory = reinterpret_cast<GetFactory>(entry);
     ASSERT_TRUE(getFactory);
     {
         Ref<IComponentFactory> factory(getFactory());

@@ -45,7 +45,8 @@ bool OthersMayWrite(const std::string& path) {
     if (!known || GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
                                         &acl, nullptr, &descriptor) != ERROR_SUCCESS)
         return true;
-    const DWORD writes = FILE_WRITE_DATA | FILE_APPEND_DATA | WRITE_DAC | WRITE_OWNER | DELETE | GENERIC_WRITE | GENERIC_ALL;
+    const DWORD writes =
+        FILE_WRITE_DATA | FILE_APPEND_DATA | WRITE_DAC | WRITE_OWNER | DELETE | GENERIC_WRITE | GENERIC_ALL;
     bool others = !acl; // no list at all: everyone may do anything
     for (DWORD i = 0; acl && i < acl->AceCount; ++i) {
         ACCESS_ALLOWED_ACE* ace = nullptr;
@@ -92,14 +93,15 @@ void MakeFile(const std::string& path, const char* text) {
                 InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
                 SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE));
     SECURITY_ATTRIBUTES attributes{sizeof attributes, &descriptor, FALSE};
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, &attributes, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, &attributes, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     DWORD written = 0;
     WriteFile(file, text, static_cast<DWORD>(std::strlen(text)), &written, nullptr);
     CloseHandle(file);
 }
 
-TEST(TraceFile, IsTheUsersAloneAndNeverALink) {
+TEST(TraceFile, IsAPlainFileOfTheUsersAlone) {
     const struct {
         const char* what;
         const char* destination;
