@@ -282,6 +282,12 @@ TEST(OwnFiles, MachineWideFileIsReadOnlyWhileOnlyRootCanChangeIt) {
     unsetenv("XDG_STATE_HOME");
 }
 
+// A trace that was there before, with mode.
+void Earlier(const std::string& file, mode_t mode) {
+    std::ofstream(file) << "earlier\n";
+    SetMode(file, mode);
+}
+
 // A trace file is created 0600 and appended to only while it is the user's
 // alone; no link is followed.
 TEST(OwnFiles, TraceFileIsTheUsersAlone) {
@@ -294,16 +300,10 @@ TEST(OwnFiles, TraceFileIsTheUsersAlone) {
     } cases[] = {
         {.what = "new", .arrange = [](auto&&...) {}},
         {.what = "the user's, readable by all",
-         .arrange = [](const std::string& file, const Scratch&) {
-             std::ofstream(file) << "earlier\n";
-             SetMode(file, 0644);
-         },
+         .arrange = [](const std::string& file, const Scratch&) { Earlier(file, 0644); },
          .mode = 0644},
         {.what = "writable by others: tightened",
-         .arrange = [](const std::string& file, const Scratch&) {
-             std::ofstream(file) << "earlier\n";
-             SetMode(file, 0666);
-         },
+         .arrange = [](const std::string& file, const Scratch&) { Earlier(file, 0666); },
          .mode = 0644},
         {.what = "behind a link",
          .arrange = [](const std::string& file,
@@ -318,8 +318,7 @@ TEST(OwnFiles, TraceFileIsTheUsersAlone) {
          .used = false},
         {.what = "another user's",
          .arrange = [](const std::string& file, const Scratch&) {
-             std::ofstream(file) << "earlier\n";
-             SetMode(file, 0666);
+             Earlier(file, 0666);
              GiveAway(file);
          },
          .used = false,
