@@ -21,6 +21,7 @@
 
 #include <tarnclient/TarnClient.h>
 
+#include "bench/support/HostLookup.h"
 #include "bench/support/Loopback.h"
 #include "bench/support/Measure.h"
 
@@ -38,23 +39,6 @@ std::string ServerListXml(long count) {
                std::to_string(i % 97) + "\"/>\n";
     }
     return xml + "</serverlist>\n";
-}
-
-// The wire form of an AddressReply with status 0 and one "serverlist" field.
-void PutString(std::string& out, const std::string& text) {
-    const std::uint32_t stored = static_cast<std::uint32_t>(text.size()) + 0x80000000u;
-    for (int shift = 24; shift >= 0; shift -= 8)
-        out += static_cast<char>(stored >> shift & 0xFF);
-    out += text;
-}
-
-std::string HttpReply(const std::string& xml) {
-    std::string body("\x00\x01\x00\x02\x00\x00\x00\x01", 8);
-    PutString(body, "serverlist");
-    PutString(body, xml);
-    // The length spelled as tarn-devserver sends it, the one spelling the library reads.
-    return "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nContent-length: " +
-           std::to_string(body.size()) + "\r\n\r\n" + body;
 }
 
 struct Entry {
@@ -104,39 +88,6 @@ bool ServerListIn(const char* body, std::size_t size, const char*& text, std::si
     return valueAt + 4 + length <= size;
 }
 
-IAddressManager* NewManager(const std::string& address) {
-    IComponentFactory* factory = TarnClientLib_GetComponentFactory();
-    std::int32_t err = 0;
-    auto* core = static_cast<ICoreFactory*>(factory->QueryInterface(ICoreFactory::Id, &err));
-    auto* manager = core ? static_cast<IAddressManager*>(core->CreateAddressManager(IAddressManager::Id, &err,
-                                                                                    address.c_str()))
-                         : nullptr;
-    if (core)
-        core->Release();
-    factory->Release();
-    if (!manager)
-        bench::Die("no address manager");
-    return manager;
-}
-
-long LibraryLookup(IAddressManager& manager) {
-    IServerAddressList* list = manager.GetServerAddressEnum("TARNQUEST", "game", "any", nullptr);
-    if (!list)
-        return -1;
-    long count = 0;
-    std::int32_t pos = list->Begin();
-    while (IServerAddress* server = list->Next(&pos)) {
-        char* name = server->GetName();
-        char* address = server->GetAddress();
-        count += server->GetUc() >= 0 && name && address;
-        TarnClientLib_MemFree(name);
-        TarnClientLib_MemFree(address);
-        server->Release();
-    }
-    list->Release();
-    return count;
-}
-
 void PrintRow(long servers, const char* name, const bench::Summary& s) {
     const double n = static_cast<double>(servers);
     std::printf("| %ld | %s | %.3f | %.3f | %.3f | %.3f |\n", servers, name, s.wallMedian / n, s.wallP90 / n,
@@ -165,11 +116,11 @@ int main(int argc, char** argv) {
 
     std::uint16_t port = 0;
     const int listener = bench::ListenLoopback(port);
-    bench::LoopServer server(listener, [&] { return HttpReply(ServerListXml(servers)); });
-    IAddressManager* manager = NewManager("127.0.0.1:" + std::to_string(port));
+    bench::LoopServer server(listener, [&] { return bench::AddressReplyHttp(ServerListXml(servers)); });
+    IAddressManager* manager = bench::NewManager("127.0.0.1:" + std::to_string(port));
 
     const std::size_t bare = bench::PeakResidentBytes();
-    if (LibraryLookup(*manager) != servers)
+    if (bench::LibraryLookup(*manager) != servers)
         bench::Die("the library's lookup did not give every server");
     const std::size_t peak = bench::PeakResidentBytes();
     const std::string request = server.FirstRequest();
@@ -179,7 +130,7 @@ int main(int argc, char** argv) {
     std::vector<std::function<bench::Sample()>> contenders = {
         [&] {
             bench::Stopwatch watch;
-            if (LibraryLookup(*manager) != servers)
+            if (bench::LibraryLookup(*manager) != servers)
                 bench::Die("the library's lookup did not give every server");
             return watch.Stop();
         },

@@ -23,6 +23,7 @@
 #include <curl/curl.h>
 #include <tarnclient/TarnClient.h>
 
+#include "bench/support/HostLookup.h"
 #include "bench/support/Loopback.h"
 #include "bench/support/Measure.h"
 
@@ -30,8 +31,6 @@ namespace {
 
 using namespace tarnclient;
 
-const char kProduct[] = "TARNQUEST";
-const char kCategory[] = "game";
 const int kServers = 3;
 const int kWarmUp = 50;
 
@@ -65,40 +64,6 @@ std::string DevserverReply(const std::string& devserver, const std::string& requ
         bench::Die("no reply from " + devserver + " (first line: \"" + line + "\", request of " +
                    std::to_string(request.size()) + " bytes)");
     return reply.Text();
-}
-
-IAddressManager* NewManager(const std::string& address) {
-    IComponentFactory* factory = TarnClientLib_GetComponentFactory();
-    std::int32_t err = 0;
-    auto* core = static_cast<ICoreFactory*>(factory->QueryInterface(ICoreFactory::Id, &err));
-    auto* manager = core ? static_cast<IAddressManager*>(core->CreateAddressManager(IAddressManager::Id, &err,
-                                                                                    address.c_str()))
-                         : nullptr;
-    if (core)
-        core->Release();
-    factory->Release();
-    if (!manager)
-        bench::Die("no address manager");
-    return manager;
-}
-
-// A lookup and a walk of its list, as a host makes them; the server count.
-int LibraryLookup(IAddressManager& manager) {
-    IServerAddressList* list = manager.GetServerAddressEnum(kProduct, kCategory, "any", nullptr);
-    if (!list)
-        return -1;
-    int count = 0;
-    std::int32_t pos = list->Begin();
-    while (IServerAddress* server = list->Next(&pos)) {
-        char* name = server->GetName();
-        char* address = server->GetAddress();
-        count += server->GetUc() >= 0 && name && address;
-        TarnClientLib_MemFree(name);
-        TarnClientLib_MemFree(address);
-        server->Release();
-    }
-    list->Release();
-    return count;
 }
 
 // libcurl posting the library's own request: its header lines and body.
@@ -178,11 +143,11 @@ int main(int argc, char** argv) {
     // then tarn-devserver's reply to it, served from here on.
     std::uint16_t port = 0;
     const int listener = bench::ListenLoopback(port);
-    IAddressManager* manager = NewManager("127.0.0.1:" + std::to_string(port));
+    IAddressManager* manager = bench::NewManager("127.0.0.1:" + std::to_string(port));
     std::string request;
     {
         bench::LoopServer recorder(listener, [] { return std::string("HTTP/1.1 503 Busy\r\nContent-Length: 0\r\n\r\n"); });
-        LibraryLookup(*manager);
+        bench::LibraryLookup(*manager);
         request = recorder.FirstRequest();
     }
     const std::string reply = DevserverReply(devserver, request);
@@ -193,7 +158,7 @@ int main(int argc, char** argv) {
     std::vector<std::function<bench::Sample()>> contenders = {
         [&] {
             bench::Stopwatch watch;
-            if (LibraryLookup(*manager) != kServers)
+            if (bench::LibraryLookup(*manager) != kServers)
                 bench::Die("the library's lookup did not give 3 servers");
             return watch.Stop();
         },

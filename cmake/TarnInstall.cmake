@@ -39,13 +39,17 @@ if(NOT WIN32)
 endif()
 
 # Installed programs and libraries find their libraries beside them or in
-# the library folder, wherever the prefix is.
+# the library folder, wherever the prefix is. They carry the same run-time
+# path in the build tree, where everything lies in bin/: a path CMake
+# rewrites at install time would carry an empty element there, which the
+# loader reads as the current folder.
 if(NOT WIN32)
   file(RELATIVE_PATH tarn_bin_to_lib ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBDIR})
-  set_target_properties(TarnClient PROPERTIES INSTALL_RPATH "$ORIGIN")
+  set_target_properties(TarnClient PROPERTIES INSTALL_RPATH "$ORIGIN" BUILD_WITH_INSTALL_RPATH ON)
   foreach(tool tarn tarn-devserver)
     if(TARGET ${tool})
-      set_target_properties(${tool} PROPERTIES INSTALL_RPATH "$ORIGIN/${tarn_bin_to_lib}")
+      set_target_properties(${tool} PROPERTIES INSTALL_RPATH "$ORIGIN/${tarn_bin_to_lib}:$ORIGIN"
+                                               BUILD_WITH_INSTALL_RPATH ON)
     endif()
   endforeach()
 endif()

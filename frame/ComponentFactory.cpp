@@ -2,6 +2,8 @@
 
 #include "address/Address.h"
 #include "customer/Customer.h"
+#include "messages/Trace.h"
+#include "platform/Registry.h"
 #include "platform/Unload.h"
 #include "vcom/Boundary.h"
 #include "vcom/Ref.h"
@@ -18,7 +20,15 @@ namespace {
 vcom::SharedInstance<ComponentFactory>& Factories() { return vcom::SharedInstanceOf<ComponentFactory>(); }
 
 void OnUnload() { address::DestroyConfiguration(); }
-const bool g_unloadHookSet = (platform::SetUnloadHook(&OnUnload), true);
+
+void ReportRegistry(const char* line, bool failed) {
+    if (failed)
+        tarnClientLib::TraceFailed("%s", line);
+    else
+        tarnClientLib::Trace("%s", line);
+}
+
+const bool g_hooksSet = (platform::SetUnloadHook(&OnUnload), platform::SetRegistryReport(&ReportRegistry), true);
 
 // The location every service component starts from.
 vcom::ref<IServerLocation> Location(ComponentFactory& factory, std::int32_t* err, const char* serverAddress) {
@@ -31,7 +41,7 @@ vcom::ref<IServerLocation> Location(ComponentFactory& factory, std::int32_t* err
 ComponentFactory::~ComponentFactory() { Factories().Forget(this); }
 
 tarnclient::IComponentFactory* ComponentFactory::Get() {
-    (void)g_unloadHookSet;
+    (void)g_hooksSet;
     return Factories().Acquire();
 }
 

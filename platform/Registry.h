@@ -10,7 +10,9 @@
 // ($XDG_STATE_HOME/tarn/registry.db, else ~/.local/state/tarn/registry.db;
 // folder 0700, file 0600), with keys and values it lacks read from the
 // machine-wide /var/lib/tarn/registry.db, which is never written. Reading
-// never creates a file; the first write does.
+// never creates a file; the first write does. A file of the user's that
+// another user could touch is refused (RegAccessDenied), and a machine-wide
+// file that anyone but root could change is not read.
 //
 // Either way the code above it is the same on both targets.
 #ifndef TARN_PLATFORM_REGISTRY_H
@@ -92,6 +94,13 @@ public:
 private:
     void* m_handle = nullptr;
 };
+
+// Where the registry says why it leaves a file alone: a file of its own that
+// another user could touch (failed: the call fails), or a machine-wide file
+// it does not read. One line each; null: nowhere. The library points it at
+// its trace (this floor cannot trace). Windows refuses nothing: no effect.
+using RegistryReport = void (*)(const char* line, bool failed);
+void SetRegistryReport(RegistryReport report);
 
 // Installers only (tarn-devserver --register-machine): from now on this
 // process keeps its keys in the machine-wide store every user reads. POSIX:

@@ -3,8 +3,9 @@
 // Windows: under HKEY_CURRENT_USER, as REG_BINARY protected with
 // CryptProtectData for this user (no UI); a value that does not unprotect
 // reads as none. A plain value an older installation left under
-// HKEY_LOCAL_MACHINE is read once, moved into the protected form and deleted
-// there where the user may delete it.
+// HKEY_LOCAL_MACHINE is moved into the protected form only where the user
+// may delete it there in the same step; otherwise it is neither read nor
+// copied.
 // POSIX: the bytes as given, as REG_SZ, in the registry (platform/Registry.h),
 // whose per-user file no other user may read.
 #ifndef TARN_PLATFORM_USERSECRET_H

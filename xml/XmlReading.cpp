@@ -1,6 +1,7 @@
 #include "xml/XmlReading.h"
 
 #include "messages/Trace.h"
+#include "platform/XmlParserLibrary.h"
 #include "vcom/Codes.h"
 
 namespace Utility {
@@ -8,7 +9,14 @@ namespace Utility {
 using vcom::ref;
 
 ref<xmlparser::IParser> NewXmlParser() {
-    const ref<xmlparser::IParserFactory> factory(XMLParserLib_GetComponentFactory());
+    using GetFactory = decltype(&XMLParserLib_GetComponentFactory);
+    const auto getFactory =
+        reinterpret_cast<GetFactory>(platform::XmlParserFunction("XMLParserLib_GetComponentFactory"));
+    if (!getFactory) {
+        tarnClientLib::TraceFailed("the XML parser library cannot be loaded from this library's folder");
+        vcom::Fail(vcom::Failure);
+    }
+    const ref<xmlparser::IParserFactory> factory(getFactory());
     if (!factory)
         vcom::Fail(vcom::Failure);
     std::int32_t err = vcom::Success;

@@ -133,7 +133,8 @@ bool FullPath(const char* subKey, std::string& full) {
 // Opens the file this process writes, which exists already; makes its
 // tables when they are not there yet.
 std::int32_t ConnectOwn(OpenKey& key) {
-    const int opened = sqlite3_open_v2(key.files.own.c_str(), &key.own.db, SQLITE_OPEN_READWRITE, nullptr);
+    const int opened =
+        sqlite3_open_v2(key.files.own.c_str(), &key.own.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, nullptr);
     if (opened != SQLITE_OK)
         return Failed(key.own.db ? sqlite3_extended_errcode(key.own.db) : opened);
     sqlite3_busy_timeout(key.own.db, kBusyTimeoutMs);
@@ -166,7 +167,8 @@ void ConnectMachine(OpenKey& key) {
         }
     }
     uri += "?mode=ro&immutable=1";
-    if (sqlite3_open_v2(uri.c_str(), &key.machine.db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(uri.c_str(), &key.machine.db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOFOLLOW,
+                        nullptr) != SQLITE_OK) {
         sqlite3_close_v2(key.machine.db);
         key.machine.db = nullptr;
     }
@@ -196,7 +198,10 @@ std::int32_t FindKey(sqlite3* db, const std::string& full, std::string& stored) 
 // Finds full in both files without creating either. A machine-wide file that
 // cannot be read counts as one without the key.
 std::int32_t Find(OpenKey& key, const std::string& full) {
-    if (FileExists(key.files.own)) {
+    const std::int32_t usable = UseOwnFile(key.files, false);
+    if (usable != RegOk && usable != RegNotFound)
+        return usable;
+    if (usable == RegOk) {
         std::int32_t result = ConnectOwn(key);
         if (result == RegOk)
             result = FindKey(key.own.db, full, key.path);
@@ -240,9 +245,9 @@ std::int32_t Exec(sqlite3* db, const char* sql) {
 std::int32_t CreateOwnKey(OpenKey& key, const std::string& full, bool& created) {
     created = false;
     if (!key.own.db) {
-        if (!PrepareOwnFile(key.files))
-            return RegError;
-        const std::int32_t result = ConnectOwn(key);
+        std::int32_t result = UseOwnFile(key.files, true);
+        if (result == RegOk)
+            result = ConnectOwn(key);
         if (result != RegOk)
             return result;
     }
@@ -396,9 +401,9 @@ std::int32_t RegKey::CreateOrOpen(const char* path, RegAccess access, bool* crea
         return RegInvalidParameter;
     if (!change.m_handle) {
         std::unique_ptr<OpenKey> connection = NewKey(RegReadWrite);
-        if (!PrepareOwnFile(connection->files))
-            return RegError;
-        std::int32_t result = ConnectOwn(*connection);
+        std::int32_t result = UseOwnFile(connection->files, true);
+        if (result == RegOk)
+            result = ConnectOwn(*connection);
         if (result == RegOk)
             result = Exec(connection->own.db, "BEGIN IMMEDIATE");
         if (result != RegOk)

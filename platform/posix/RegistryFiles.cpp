@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "platform/Registry.h"
+#include "platform/posix/OwnFiles.h"
 
 namespace platform {
 
@@ -26,8 +27,14 @@ const mode_t kPrivateFileMode = 0600;
 // The machine-wide file holds only what every user may see.
 const mode_t kSharedFolderMode = 0755;
 const mode_t kSharedFileMode = 0644;
+// What comes off the mode of a registry file or folder this user owns.
+const mode_t kNotPrivate = 077;
+const mode_t kWritableByOthers = 022;
+// The files SQLite keeps beside a database, with its contents.
+const char* const kCompanions[] = {"-wal", "-shm", "-journal"};
 
 std::atomic<bool> g_machineWide{false};
+std::atomic<RegistryReport> g_report{nullptr};
 std::mutex g_machineFileMutex;
 std::string g_machineFileOverride;
 
@@ -72,6 +79,55 @@ void MakeFolders(const std::string& file, mode_t mode) {
     }
 }
 
+// The folder that holds path ("." for a bare name) and the name in it.
+void Split(const std::string& path, std::string& folder, std::string& name) {
+    const std::string::size_type slash = path.rfind('/');
+    folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    name = slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string Join(const std::string& folder, const std::string& name) {
+    return folder == "/" ? folder + name : folder + "/" + name;
+}
+
+void Report(const std::string& line, bool failed) {
+    if (const RegistryReport report = g_report.load())
+        report(line.c_str(), failed);
+}
+
+std::int32_t Refuse(const std::string& path, const std::string& why) {
+    Report("registry: " + path + " is not used: " + why, true);
+    return RegAccessDenied;
+}
+
+// Root's, or under a test's stand-in file, the test's own.
+Owners MachineOwners() {
+    std::lock_guard<std::mutex> guard(g_machineFileMutex);
+    return Owners{g_machineFileOverride.empty() ? 0 : geteuid()};
+}
+
+// The real path of the machine-wide file when it may be read: it and its
+// folders belong to root and nobody else may write them. Empty otherwise.
+std::string ReadableMachineFile(const std::string& path) {
+    const Owners owners = MachineOwners();
+    std::string folder, name, resolved, why;
+    Split(path, folder, name);
+    if (CheckFolders(folder, 0, owners, resolved, why)) {
+        resolved = Join(resolved, name);
+        const int fd = OpenOwnFile(resolved, O_RDONLY, 0, 0, owners, why);
+        struct stat info {};
+        if (fd >= 0 && fstat(fd, &info) == 0 && (info.st_mode & kWritableByOthers))
+            why = "it is writable by group or others";
+        if (fd >= 0)
+            close(fd);
+        if (fd >= 0 && why.empty())
+            return resolved;
+    }
+    if (!why.empty())
+        Report("registry: " + path + " is not read: " + why, false);
+    return std::string();
+}
+
 } // namespace
 
 RegistryFiles CurrentRegistryFiles() {
@@ -91,32 +147,43 @@ RegistryFiles CurrentRegistryFiles() {
         files.own = state + kOwnFile;
         files.ownIsPerUser = true;
     }
-    files.machine = MachineFile();
-    if (!FileExists(files.machine))
-        files.machine.clear();
+    files.machine = ReadableMachineFile(MachineFile());
     return files;
 }
 
-bool PrepareOwnFile(const RegistryFiles& files) {
+std::int32_t UseOwnFile(RegistryFiles& files, bool create) {
     if (files.own.empty())
-        return false;
-    if (FileExists(files.own))
-        return true;
-    MakeFolders(files.own, files.ownIsPerUser ? kPrivateFolderMode : kSharedFolderMode);
-    const mode_t mode = files.ownIsShared ? kSharedFileMode : kPrivateFileMode;
-    const int fd = open(files.own.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-    if (fd >= 0) {
-        fchmod(fd, mode); // whatever the umask
-        close(fd);
-        return true;
+        return create ? RegError : RegNotFound;
+    if (create)
+        MakeFolders(files.own, files.ownIsPerUser ? kPrivateFolderMode : kSharedFolderMode);
+    const Owners owners{geteuid()};
+    std::string folder, name, resolved, why;
+    Split(files.own, folder, name);
+    // The per-user folder is the library's own: private, and never a link to elsewhere.
+    struct stat info {};
+    if (files.ownIsPerUser && lstat(folder.c_str(), &info) == 0 && S_ISLNK(info.st_mode))
+        return Refuse(files.own, "its folder " + folder + " is a symbolic link");
+    if (!CheckFolders(folder, files.ownIsPerUser ? kNotPrivate : 0, owners, resolved, why))
+        return !why.empty() ? Refuse(files.own, why) : create ? RegError : RegNotFound;
+    const std::string path = Join(resolved, name);
+    const mode_t tighten = files.ownIsShared ? kWritableByOthers : kNotPrivate;
+    const int fd = OpenOwnFile(path, create ? O_RDONLY | O_CREAT : O_RDONLY,
+                               files.ownIsShared ? kSharedFileMode : kPrivateFileMode, tighten, owners, why);
+    if (fd < 0)
+        return !why.empty() ? Refuse(files.own, why) : create ? RegError : RegNotFound;
+    close(fd);
+    for (const char* companion : kCompanions) {
+        const int beside = OpenOwnFile(path + companion, O_RDONLY, 0, tighten, owners, why);
+        if (beside >= 0)
+            close(beside);
+        else if (!why.empty())
+            return Refuse(path + companion, why);
     }
-    return errno == EEXIST; // another process made it first
+    files.own = path;
+    return RegOk;
 }
 
-bool FileExists(const std::string& path) {
-    struct stat info;
-    return !path.empty() && stat(path.c_str(), &info) == 0;
-}
+void SetRegistryReport(RegistryReport report) { g_report = report; }
 
 void UseMachineWideRegistry() { g_machineWide = true; }
 

@@ -3,6 +3,7 @@
 #ifndef TARN_PLATFORM_POSIX_REGISTRYFILES_H
 #define TARN_PLATFORM_POSIX_REGISTRYFILES_H
 
+#include <cstdint>
 #include <string>
 
 namespace platform {
@@ -15,14 +16,18 @@ struct RegistryFiles {
 };
 
 // Worked out again for every key, so a changed environment applies to the
-// next one. Touches nothing on disk.
+// next one. Creates nothing; a machine-wide file that root does not own
+// alone is left out, with a trace line.
 RegistryFiles CurrentRegistryFiles();
 
-// Makes own's missing folders and the empty file, with their modes whatever
-// the umask. False when the file is not there afterwards.
-bool PrepareOwnFile(const RegistryFiles& files);
-
-bool FileExists(const std::string& path);
+// Makes sure own may be used (its folders, the file and the files SQLite
+// keeps beside it belong to this user and nobody else may change them; the
+// modes of its own folder and file are tightened) and names it by its real
+// path. With create, the missing folders and the empty file are made first,
+// with their modes whatever the umask. RegOk; RegNotFound when there is no
+// file yet and none was to be made; RegAccessDenied, with a trace line, when
+// it is refused; RegError when it cannot be made.
+std::int32_t UseOwnFile(RegistryFiles& files, bool create);
 
 } // namespace platform
 

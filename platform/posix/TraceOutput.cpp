@@ -5,8 +5,11 @@
 #include <cstring>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+
+#include "platform/posix/OwnFiles.h"
 
 namespace platform {
 
@@ -19,8 +22,11 @@ TraceOutput::TraceOutput(const char* destination) : m_handle(-1), m_owned(false)
         m_handle = STDERR_FILENO;
         return;
     }
-    // O_APPEND: every write lands whole at the end, whoever else appends.
-    m_handle = ::open(destination, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+    // O_APPEND: every write lands whole at the end, whoever else appends. A
+    // file that is not the user's alone is refused; why cannot be traced.
+    std::string why;
+    m_handle =
+        OpenOwnFile(destination, O_WRONLY | O_APPEND | O_CREAT, 0600, S_IWGRP | S_IWOTH, Owners{geteuid()}, why);
     m_owned = m_handle >= 0;
 }
 

@@ -40,6 +40,8 @@ void DenyMachineRegistryWrites(bool on) { g_denyWrites = on; }
 
 void SetMachineRegistryFile(const char*) {}
 
+void SetRegistryReport(RegistryReport) {}
+
 void UseMachineWideRegistry() {}
 
 } // namespace platform

@@ -1,6 +1,7 @@
 #include "platform/UserSecret.h"
 
 #include <new>
+#include <utility>
 #include <vector>
 
 #include <windows.h>
@@ -73,16 +74,22 @@ bool WriteProtected(HKEY key, const char* name, const std::string& plain) {
                           static_cast<DWORD>(sealed.size())) == ERROR_SUCCESS;
 }
 
-// A plain value an older installation kept for every user: taken over into
-// this user's protected value, then deleted where this user may.
+// A plain value an older installation kept under HKEY_LOCAL_MACHINE, for
+// whoever logged in last on the machine. It becomes this user's protected
+// value only where this user may delete it there in the same step; anywhere
+// else it is left alone and not read, so no user's login reaches another
+// user's store. A move cut short keeps the machine's value and drops the copy.
 bool TakeOverMachineValue(HKEY userKey, const char* keyPath, const char* name, std::string& bytes) {
     KeyHandle machine;
-    if (OpenMachineKey(keyPath, KEY_READ, machine.Receive()) != ERROR_SUCCESS ||
-        !ReadBytes(machine.get(), name, bytes))
+    std::string plain;
+    if (OpenMachineKey(keyPath, KEY_QUERY_VALUE | KEY_SET_VALUE, machine.Receive()) != ERROR_SUCCESS ||
+        !ReadBytes(machine.get(), name, plain) || !WriteProtected(userKey, name, plain))
         return false;
-    if (WriteProtected(userKey, name, bytes) &&
-        OpenMachineKey(keyPath, KEY_SET_VALUE, machine.Receive()) == ERROR_SUCCESS)
-        RegDeleteValueA(machine.get(), name);
+    if (RegDeleteValueA(machine.get(), name) != ERROR_SUCCESS) {
+        RegDeleteValueA(userKey, name);
+        return false;
+    }
+    bytes = std::move(plain);
     return true;
 }
 

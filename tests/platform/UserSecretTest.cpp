@@ -39,26 +39,39 @@ TEST(UserSecret, StoredBytesThatDoNotUnprotectReadAsNone) {
     }
 }
 
-// An older installation kept the login in plain text for the machine.
-TEST(UserSecret, MachineWidePlainLoginIsTakenOverOnceAndDeletedWhereAllowed) {
+// An older installation kept the login in plain text for the machine, where
+// any user may read it. It is moved into the user's protected value only
+// where the user may delete it there at once; otherwise another user's
+// login is neither proposed nor copied.
+TEST(UserSecret, MachineWidePlainLoginIsMovedOnlyWhereItCanBeDeletedThere) {
     if (!tarntest::kStoredLoginIsProtected)
         GTEST_SKIP() << "this target keeps the login as typed in the user's own file";
-    for (const bool denied : {false, true}) {
+    const struct {
+        const char* what;
+        bool mayDelete;
+    } cases[] = {
+        {.what = "an administrator", .mayDelete = true},
+        {.what = "a standard user", .mayDelete = false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
         tarntest::ResetRegistry();
-        DenyMachineRegistryWrites(denied);
+        DenyMachineRegistryWrites(!c.mayDelete);
         tarntest::SetRegistryValue(kKey, kName, tarntest::kRegSz, kPlain);
         std::string bytes;
-        ASSERT_TRUE(LoadUserSecret(kKey, kName, bytes)) << denied;
-        EXPECT_EQ(bytes, kPlain);
+        EXPECT_EQ(c.mayDelete, LoadUserSecret(kKey, kName, bytes));
+        EXPECT_EQ(bytes, c.mayDelete ? kPlain : "");
         std::string stored;
-        ASSERT_TRUE(tarntest::GetStoredLogin(stored)) << denied;
-        EXPECT_EQ(stored, "alice;wonderland1");
-        EXPECT_EQ(tarntest::GetRegistryValue(kKey, kName, bytes), denied) << denied;
+        EXPECT_EQ(c.mayDelete, tarntest::GetStoredLogin(stored));
+        EXPECT_EQ(stored, c.mayDelete ? "alice;wonderland1" : "");
+        std::string left;
+        EXPECT_EQ(!c.mayDelete, tarntest::GetRegistryValue(kKey, kName, left));
 
-        // From now on the user's value is the one; the machine's is not read again.
+        // From now on the user's own value (or none) is the one; the machine's is not read again.
         tarntest::SetRegistryValue(kKey, kName, tarntest::kRegSz, "mallory;x\0"s);
-        ASSERT_TRUE(LoadUserSecret(kKey, kName, bytes));
-        EXPECT_EQ(bytes, kPlain);
+        bytes.clear();
+        EXPECT_EQ(c.mayDelete, LoadUserSecret(kKey, kName, bytes));
+        EXPECT_EQ(bytes, c.mayDelete ? kPlain : "");
         DenyMachineRegistryWrites(false);
     }
 }

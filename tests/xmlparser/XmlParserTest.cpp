@@ -120,4 +120,42 @@ TEST(XmlParser, RefusesEveryDoctypeAndWhatIsNotWellFormed) {
     EXPECT_FALSE(Parse("<r/>", 0));
 }
 
+// A reader takes a long document in pieces; a value crossing one or many of
+// their boundaries comes back whole, the elements after it too, and a long
+// value left open is refused.
+TEST(XmlParser, LongValuesComeBackWholeWhereverThePiecesEnd) {
+    const struct {
+        const char* what;
+        std::size_t before;  // bytes of elements ahead of the long value
+        std::size_t length;  // of the long value
+        bool closed = true;
+    } cases[] = {
+        {.what = "short", .before = 0, .length = 10},
+        {.what = "ending where a 64 KiB piece ends", .before = 65536 - 14, .length = 6},
+        {.what = "one piece long", .before = 100, .length = 65536},
+        {.what = "over many pieces", .before = 65536 - 40, .length = 5 * 65536 + 3},
+        {.what = "two megabytes", .before = 4, .length = 2 * 1024 * 1024},
+        {.what = "left open", .before = 4, .length = 3 * 65536, .closed = false},
+    };
+    for (const auto& c : cases) {
+        std::string text = "<l>";
+        while (text.size() < 3 + c.before)
+            text += "<s/>";
+        text += "<s v=\"" + std::string(c.length, 'v');
+        if (c.closed)
+            text += "\"/><e w=\"after\"/></l>";
+        const ref<INode> root = Parse(text);
+        ASSERT_EQ(static_cast<bool>(root), c.closed) << c.what;
+        if (!root)
+            continue;
+        const ref<xmlparser::INodeTexts> texts = vcom::Query<xmlparser::INodeTexts>(root.get(), nullptr);
+        ASSERT_TRUE(texts) << c.what;
+        const std::int32_t last = root->GetChildCount() - 1;
+        const char* value = texts->GetChildAttributeText(last - 1, "v");
+        ASSERT_TRUE(value) << c.what;
+        EXPECT_EQ(std::string(value), std::string(c.length, 'v')) << c.what;
+        EXPECT_STREQ(texts->GetChildAttributeText(last, "w"), "after") << c.what;
+    }
+}
+
 } // namespace

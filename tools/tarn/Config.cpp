@@ -3,6 +3,7 @@
 #include "Commands.h"
 #include "LibText.h"
 #include "RegistryPlace.h"
+#include "ShownText.h"
 
 namespace tarn {
 
@@ -12,14 +13,14 @@ int ShowConfig(Library& library, const Output& output) {
     const std::string host = TakeText(location->GetHost());
     const std::int32_t port = location->GetPort();
     if (output.json) {
-        output.out << nlohmann::json{{"address", address}, {"host", host}, {"port", port}}.dump(2) << '\n';
+        output.out << JsonText({{"address", address}, {"host", host}, {"port", port}}) << '\n';
         return ExitSuccess;
     }
-    output.out << "address  " << address << '\n';
-    output.out << "host     " << host << '\n';
+    output.out << "address  " << Shown(address) << '\n';
+    output.out << "host     " << Shown(host) << '\n';
     output.out << "port     " << port << '\n';
     if (library.ReadsRegistry())
-        output.out << "from     " << RegistryPlace() << '\n';
+        output.out << "from     " << Shown(RegistryPlace()) << '\n';
     return ExitSuccess;
 }
 

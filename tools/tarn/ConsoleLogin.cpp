@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "CodeTexts.h"
+#include "ShownText.h"
 
 namespace tarn {
 
@@ -17,7 +18,7 @@ void CopyField(char (&field)[40], const std::string& text) {
 }
 
 std::string Question(const char* label, const std::string& proposal) {
-    return proposal.empty() ? std::string(label) + ": " : std::string(label) + " [" + proposal + "]: ";
+    return proposal.empty() ? std::string(label) + ": " : std::string(label) + " [" + Shown(proposal) + "]: ";
 }
 
 } // namespace

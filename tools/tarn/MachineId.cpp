@@ -2,6 +2,7 @@
 
 #include "Commands.h"
 #include "LibText.h"
+#include "ShownText.h"
 #include "ToolError.h"
 
 namespace tarn {
@@ -13,9 +14,9 @@ int ShowMachineId(Library& library, const Output& output) {
         throw ToolError("the library could not copy the machine id", ExitFailed);
     const std::string id = TakeText(text);
     if (output.json)
-        output.out << nlohmann::json{{"machineId", id}}.dump(2) << '\n';
+        output.out << JsonText({{"machineId", id}}) << '\n';
     else
-        output.out << id << '\n';
+        output.out << Shown(id) << '\n';
     return ExitSuccess;
 }
 

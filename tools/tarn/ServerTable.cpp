@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "LibText.h"
+#include "ShownText.h"
 
 namespace tarn {
 
@@ -15,7 +16,7 @@ void ServerTable::Print(std::ostream& out) const {
     using Row = std::vector<std::string>;
     std::vector<Row> rows{{"NAME", "ADDRESS", "HOST", "PORT", "UC"}};
     for (const Server& server : m_servers)
-        rows.push_back({server.name, server.address, server.host, std::to_string(server.port),
+        rows.push_back({Shown(server.name), Shown(server.address), Shown(server.host), std::to_string(server.port),
                         std::to_string(server.uc)});
     std::vector<std::size_t> widths(rows.front().size(), 0);
     for (const Row& row : rows)

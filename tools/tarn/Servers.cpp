@@ -2,6 +2,7 @@
 
 #include "Commands.h"
 #include "ServerTable.h"
+#include "ShownText.h"
 #include "ToolError.h"
 #include "WaitNotice.h"
 
@@ -41,7 +42,7 @@ int ListServers(Library& library, const ServerQuery& query, const Output& output
     while (Ref<IServerAddress> server{list->Next(&pos)})
         table.Add(*server.get());
     if (output.json) {
-        output.out << nlohmann::json{{"servers", table.Json()}}.dump(2) << '\n';
+        output.out << JsonText({{"servers", table.Json()}}) << '\n';
     } else {
         table.Print(output.out);
         output.out << table.Count() << (table.Count() == 1 ? " server" : " servers") << '\n';
@@ -66,7 +67,7 @@ int ShowServer(Library& library, const ServerQuery& query, const Output& output)
     ServerTable table;
     table.Add(*server.get());
     if (output.json)
-        output.out << table.Json().front().dump(2) << '\n';
+        output.out << JsonText(table.Json().front()) << '\n';
     else
         table.Print(output.out);
     return ExitSuccess;

@@ -6,6 +6,7 @@
 #include "Commands.h"
 #include "ConsoleLogin.h"
 #include "LibText.h"
+#include "ShownText.h"
 #include "ToolError.h"
 #include "WaitNotice.h"
 
@@ -27,9 +28,9 @@ int ObtainTicket(Library& library, const TicketQuery& query, const Output& outpu
 
     if (result == 0) {
         if (output.json)
-            output.out << nlohmann::json{{"ticket", key}}.dump(2) << '\n';
+            output.out << JsonText({{"ticket", key}}) << '\n';
         else
-            output.out << "ticket " << key << '\n';
+            output.out << "ticket " << Shown(key) << '\n';
         return ExitSuccess;
     }
     std::string text = "no ticket for product " + query.product + ", event " + query.event + ": ";

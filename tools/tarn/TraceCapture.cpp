@@ -36,6 +36,7 @@ TraceCapture::TraceCapture() {
     if (m_path.empty())
         return;
     m_owned = true;
+    m_removeOnInterrupt.emplace([path = m_path] { std::remove(path.c_str()); });
     SetEnvironment(TraceVariable, m_path);
 }
 

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "Process.h"
+#include "ShownText.h"
 
 namespace tarn {
 
@@ -18,7 +19,7 @@ WaitNotice::WaitNotice(std::string server) {
     m_thread = std::thread([this, server = std::move(server)] {
         std::unique_lock<std::mutex> guard(m_lock);
         if (!m_done.wait_for(guard, NoticeAfter, [this] { return m_over; }))
-            std::cerr << "waiting for " << server << " ..." << std::endl;
+            std::cerr << "waiting for " << Shown(server) << " ..." << std::endl;
     });
 }
 

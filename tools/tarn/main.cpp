@@ -9,7 +9,9 @@
 
 #include "Commands.h"
 #include "ExitCode.h"
+#include "Interrupt.h"
 #include "ServerOption.h"
+#include "ShownText.h"
 #include "ToolError.h"
 #include "TraceCapture.h"
 
@@ -49,6 +51,8 @@ std::string UsageText(const CLI::ParseError& e, const CLI::App& app) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Before any other thread starts.
+    const tarn::InterruptWatch interrupts;
     // Before the library's first trace, which is when it reads TARN_TRACE.
     const tarn::TraceCapture trace;
 
@@ -120,11 +124,11 @@ int main(int argc, char** argv) {
         return run(library, tarn::Output{std::cout, json});
     } catch (const tarn::ToolError& e) {
         std::cout.flush();
-        std::cerr << "tarn: " << e.what() << '\n';
+        std::cerr << "tarn: " << tarn::Shown(e.what()) << '\n';
         return e.Status();
     } catch (const std::exception& e) {
         std::cout.flush();
-        std::cerr << "tarn: unexpected failure: " << e.what() << '\n';
+        std::cerr << "tarn: unexpected failure: " << tarn::Shown(e.what()) << '\n';
     }
     return tarn::ExitFailed;
 }

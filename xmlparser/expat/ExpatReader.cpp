@@ -20,6 +20,18 @@ namespace {
 // buffer stays small, where the whole text at once would copy all of it.
 constexpr std::size_t PieceSize = 64 * 1024;
 
+// Expat scans a token that a piece leaves unfinished again from its start
+// with every further piece, unless its reparse deferral (not in every expat
+// release) holds it back. A token that outgrows a whole piece, which no
+// server list has, gets the rest of the document in one call instead, so
+// that even a value of many megabytes is scanned about once. Where expat
+// cannot tell, the rest goes in one call too.
+std::size_t NextPiece(XML_Parser parser, std::size_t fed, std::size_t length) {
+    const XML_Index at = XML_GetCurrentByteIndex(parser);
+    const bool longToken = at < 0 || fed - static_cast<std::size_t>(at) >= PieceSize;
+    return longToken ? length - fed : PieceSize;
+}
+
 // Expat salts its name hashing against crafted collisions, and draws a new
 // salt from the system for every parser. One random salt per process gives
 // the same protection without a system call per document.
@@ -103,11 +115,13 @@ public:
             vcom::Fail(vcom::InvalidArgument);
         XML_Status status = XML_STATUS_OK;
         std::size_t done = 0;
+        std::size_t piece = PieceSize;
         do {
-            const std::size_t piece = std::min(PieceSize, length - done);
+            piece = std::min(piece, length - done);
             const XML_Bool last = done + piece == length ? XML_TRUE : XML_FALSE;
             status = XML_Parse(m_parser.get(), text + done, static_cast<int>(piece), last);
             done += piece;
+            piece = NextPiece(m_parser.get(), done, length);
         } while (status == XML_STATUS_OK && done < length);
         m_failure.Rethrow();
         if (status != XML_STATUS_OK)

@@ -9,7 +9,8 @@ namespace {
 using CreateXmlReaderFunction = HRESULT(WINAPI*)(REFIID, void**, IMalloc*);
 
 CreateXmlReaderFunction LoadCreateXmlReader() {
-    HMODULE module = LoadLibraryW(L"xmllite.dll");
+    // From the system folder only: never a planted copy in the host's or the current folder.
+    HMODULE module = LoadLibraryExW(L"xmllite.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (!module)
         return nullptr;
     // Through void(*)(): the cast from FARPROC to the real type is deliberate.

@@ -1,15 +1,19 @@
 #include "../Terminal.h"
 
 #include <iostream>
+#include <optional>
 
 #include <termios.h>
 #include <unistd.h>
+
+#include "../Interrupt.h"
 
 namespace tarn {
 
 namespace {
 
-// Echo is off while it lives, so an interrupted read still restores it.
+// Echo is off while it lives, so an interrupted read still restores it,
+// and so does a signal that ends tarn meanwhile.
 class EchoOff {
 public:
     EchoOff() : m_saved(), m_active(tcgetattr(STDIN_FILENO, &m_saved) == 0) {
@@ -18,6 +22,12 @@ public:
         termios quiet = m_saved;
         quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
         quiet.c_lflag |= ECHONL;
+        // Registered first: a signal between the two leaves echo on anyway.
+        m_undo.emplace([this] {
+            tcsetattr(STDIN_FILENO, TCSANOW, &m_saved);
+            // The line of the prompt ends, so the shell's prompt starts afresh.
+            (void)!write(STDERR_FILENO, "\n", 1);
+        });
         m_active = tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet) == 0;
     }
     ~EchoOff() {
@@ -30,6 +40,7 @@ public:
 private:
     termios m_saved;
     bool m_active;
+    std::optional<UndoOnInterrupt> m_undo;
 };
 
 } // namespace
