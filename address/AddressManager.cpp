@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "address/Address.h"
-#include "address/Records.h"
 #include "address/ServerAddressList.h"
 #include "address/ServerList.h"
 #include "dead/Message.h"
+#include "dead/Records.h"
 #include "http/MakeHttpRequest.h"
 #include "messages/Module.h"
 #include "messages/ResourceString.h"
@@ -213,10 +213,10 @@ std::int32_t AddressManager::GetDataFromQAS(const std::string& product, const st
         if (result >= kHttpFailureFrom)
             return vcom::Failure;
 
-        vcom::ref<IReplyStatus> status = vcom::Query<IReplyStatus>(record.get(), &err);
+        vcom::ref<Dead::IReplyStatus> status = vcom::Query<Dead::IReplyStatus>(record.get(), &err);
         if (!status)
             return err;
-        vcom::ref<IAddressReplyFields> fields = vcom::Query<IAddressReplyFields>(record.get(), &err);
+        vcom::ref<Dead::IAddressReplyFields> fields = vcom::Query<Dead::IAddressReplyFields>(record.get(), &err);
         if (!fields)
             return err;
         if (const std::uint16_t code = status->GetStatus()) {

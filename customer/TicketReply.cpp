@@ -1,8 +1,8 @@
 #include "customer/TicketReply.h"
 
-#include "address/Records.h"
 #include "customer/ReportedCode.h"
 #include "customer/TicketReplyRules.h"
+#include "dead/Records.h"
 #include "messages/Trace.h"
 #include "vcom/Codes.h"
 #include "vcom/MemHolder.h"
@@ -25,8 +25,8 @@ vcom::ref<I> QueryOrFail(vcom::IComponent* record) {
 
 TicketReplyContent ReadTicketReply(vcom::IComponent* reply) {
     TicketReplyContent content;
-    content.status = QueryOrFail<address::IReplyStatus>(reply)->GetStatus();
-    vcom::ref<address::ITicketReplyFields> fields = QueryOrFail<address::ITicketReplyFields>(reply);
+    content.status = QueryOrFail<Dead::IReplyStatus>(reply)->GetStatus();
+    vcom::ref<Dead::ITicketReplyFields> fields = QueryOrFail<Dead::ITicketReplyFields>(reply);
     if (content.status != 0) {
         const vcom::LibMemHolder text(fields->GetStatusText());
         tarnClientLib::TraceRefused("server status %u: %s", unsigned{content.status}, text ? text.text() : "");

@@ -3,8 +3,8 @@
 #include <new>
 #include <string>
 
-#include "address/Records.h"
 #include "dead/RPCException.h"
+#include "dead/Records.h"
 #include "dead/Stream.h"
 #include "vcom/Ref.h"
 #include "vcom/SharedInstance.h"
@@ -54,7 +54,7 @@ vcom::IComponent* Guard(std::int32_t* err, Body&& body) noexcept {
 template <class Kind, class Fill>
 vcom::IComponent* Create(std::uint16_t minorId, std::int32_t id, std::int32_t* err, Fill&& fill) {
     return Guard(err, [&](std::int32_t& code) -> vcom::IComponent* {
-        vcom::ref<vcom::IComponent> record(address::CreateRecord(minorId, id, &code));
+        vcom::ref<vcom::IComponent> record(CreateRecord(minorId, id, &code));
         if (!record)
             return nullptr;
         vcom::ref<Kind> kind = vcom::Query<Kind>(record.get(), &code);
@@ -81,7 +81,7 @@ vcom::IComponent* Decode(std::int32_t id, std::int32_t* err, Stream* stream, boo
     const std::uint32_t position = buffer.Position();
     vcom::IComponent* result = Guard(err, [&](std::int32_t& code) -> vcom::IComponent* {
         const std::uint16_t minorId = ReadEnvelope(*stream, isKind);
-        vcom::ref<vcom::IComponent> record(address::CreateRecord(minorId, id, &code));
+        vcom::ref<vcom::IComponent> record(CreateRecord(minorId, id, &code));
         if (!record)
             return nullptr;
         std::int32_t ignored = vcom::Success;
@@ -94,15 +94,12 @@ vcom::IComponent* Decode(std::int32_t id, std::int32_t* err, Stream* stream, boo
     return result;
 }
 
-bool IsRequest(std::uint16_t minorId) { return address::IsRequestKind(minorId); }
-bool IsReply(std::uint16_t minorId) { return address::IsReplyKind(minorId); }
-
 } // namespace
 
 std::uint16_t ReadEnvelope(Stream& stream, bool (*isKind)(std::uint16_t)) {
     std::uint16_t majorId = 0;
     stream.ReadUInt16(majorId);
-    if (majorId != address::RecordMajorId)
+    if (majorId != RecordMajorId)
         throw rpcLib::RPCException("majorId " + std::to_string(majorId) + " is not handled by this factory.");
     std::uint16_t minorId = 0;
     stream.ReadUInt16(minorId);
@@ -120,8 +117,8 @@ MessageFactory* MessageFactory::Get() { return Factories().Acquire(); }
 // only when it is not empty. The texts are copied before they are set.
 vcom::IComponent* MessageFactory::CreateAddressRequest(std::int32_t id, std::int32_t* err, const char* product,
                                                        const char* category, const char* server, const char* att1) {
-    return Create<address::IAddressRequestFields>(
-        address::AddressRequestKind, id, err, [&](address::IAddressRequestFields& fields) {
+    return Create<IAddressRequestFields>(
+        AddressRequestKind, id, err, [&](IAddressRequestFields& fields) {
             const std::string p = Text(product), c = Text(category), s = Text(server), a = Text(att1);
             Require(fields.SetProduct(p.c_str()));
             Require(fields.SetCategory(c.c_str()));
@@ -137,8 +134,8 @@ vcom::IComponent* MessageFactory::CreateCustomerRequest(std::int32_t id, std::in
                                                         const char* publicName, const char* password,
                                                         const char* eventName, const char* contextId,
                                                         const char* language, const char* machine) {
-    return Create<address::ICustomerRequestFields>(
-        address::CustomerRequestKind, id, err, [&](address::ICustomerRequestFields& fields) {
+    return Create<ICustomerRequestFields>(
+        CustomerRequestKind, id, err, [&](ICustomerRequestFields& fields) {
             const std::string prod = Text(product), pub = Text(publicName), pass = Text(password),
                               event = Text(eventName), context = Text(contextId), lang = Text(language),
                               mach = Text(machine);
@@ -161,8 +158,8 @@ vcom::IComponent* MessageFactory::CreateCustomerRequest(std::int32_t id, std::in
 // The reply side of the exchange (test servers): every text is set, a null
 // one as an empty text. The status of a created reply is 0.
 vcom::IComponent* MessageFactory::CreateAddressReply(std::int32_t id, std::int32_t* err, const char* serverList) {
-    return Create<address::IAddressReplyFields>(address::AddressReplyKind, id, err,
-                                                [&](address::IAddressReplyFields& fields) {
+    return Create<IAddressReplyFields>(AddressReplyKind, id, err,
+                                                [&](IAddressReplyFields& fields) {
                                                     const std::string list = Text(serverList);
                                                     Require(fields.SetServerList(list.c_str()));
                                                 });
@@ -170,8 +167,8 @@ vcom::IComponent* MessageFactory::CreateAddressReply(std::int32_t id, std::int32
 
 vcom::IComponent* MessageFactory::CreateTicketReply(std::int32_t id, std::int32_t* err, const char* key,
                                                     const char* lifetime) {
-    return Create<address::ITicketReplyFields>(address::TicketReplyKind, id, err,
-                                               [&](address::ITicketReplyFields& fields) {
+    return Create<ITicketReplyFields>(TicketReplyKind, id, err,
+                                               [&](ITicketReplyFields& fields) {
                                                    const std::string k = Text(key), l = Text(lifetime);
                                                    Require(fields.SetKey(k.c_str()));
                                                    Require(fields.SetLifetime(l.c_str()));
@@ -179,11 +176,11 @@ vcom::IComponent* MessageFactory::CreateTicketReply(std::int32_t id, std::int32_
 }
 
 vcom::IComponent* MessageFactory::DecodeRequest(std::int32_t id, std::int32_t* err, Stream* stream) {
-    return Decode(id, err, stream, &IsRequest);
+    return Decode(id, err, stream, &IsRequestKind);
 }
 
 vcom::IComponent* MessageFactory::DecodeReply(std::int32_t id, std::int32_t* err, Stream* stream) {
-    return Decode(id, err, stream, &IsReply);
+    return Decode(id, err, stream, &IsReplyKind);
 }
 
 vcom::ref<IMessageFactory> GetMessageFactory() {

@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "address/Records.h"
 #include "dead/Buffer.h"
 #include "dead/Message.h"
 #include "dead/MessageFactory.h"
+#include "dead/Records.h"
 #include "dead/Stream.h"
 #include "tests/support/HostCalls.h"
 #include "tests/support/ServiceRecordBytes.h"
@@ -26,7 +26,7 @@
 
 namespace {
 
-using namespace address;
+using namespace Dead;
 using tarntest::Take;
 
 using Bytes = std::string;

@@ -1,8 +1,8 @@
-// The service request and reply records: their internal
-// interfaces, and how the message factory (dead/MessageFactory.cpp) makes
-// them. Hosts never see these.
+// The four service records the message factory makes and decodes, and
+// their interfaces. The kind table (CreateRecord) lives here with the
+// records, so the codec needs no service folder. Hosts never see these.
 //
-// Every record answers 0 and -100 with Dead::IMessage (Write, Read), a
+// Every record answers 0 and -100 with IMessage (Write, Read), a
 // request also 200 (IRequestCounts) and its kind interface (2008 or 2010), a
 // reply also 201 (IReplyStatus) and its kind interface (2009 or 2011, both
 // also answered for 202).
@@ -12,14 +12,14 @@
 // twice); -4 when the field cannot be allocated; else 0.
 // Getters: a new copy (TarnClientLib_MemAlloc) of the value of the first field
 // of that name, or null when there is none or the copy fails.
-#ifndef TARN_ADDRESS_RECORDS_H
-#define TARN_ADDRESS_RECORDS_H
+#ifndef TARN_DEAD_RECORDS_H
+#define TARN_DEAD_RECORDS_H
 
 #include <cstdint>
 
 #include <tarnclient/TarnClient.h>
 
-namespace address {
+namespace Dead {
 
 // Counting interface of a request.
 class IRequestCounts : public vcom::IComponent {
@@ -128,6 +128,6 @@ std::int32_t KindInterfaceId(std::uint16_t minorId);
 // is not a record kind or the record does not answer id. Throws nothing.
 vcom::IComponent* CreateRecord(std::uint16_t minorId, std::int32_t id, std::int32_t* err);
 
-} // namespace address
+} // namespace Dead
 
 #endif

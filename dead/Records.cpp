@@ -1,8 +1,8 @@
-#include "address/Records.h"
+#include "dead/Records.h"
 
-#include "address/RecordBase.h"
+#include "dead/RecordBase.h"
 
-namespace address {
+namespace Dead {
 
 std::int32_t KindInterfaceId(std::uint16_t minorId) {
     switch (minorId) {
@@ -33,4 +33,4 @@ vcom::IComponent* CreateRecord(std::uint16_t minorId, std::int32_t id, std::int3
     return vcom::Deliver(record, id, &code);
 }
 
-} // namespace address
+} // namespace Dead

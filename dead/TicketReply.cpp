@@ -1,8 +1,8 @@
 // TicketReply (1, 4): the customer servlets' answer, a status and the fields
 // "key" and "lifetime".
-#include "address/RecordBase.h"
+#include "dead/RecordBase.h"
 
-namespace address {
+namespace Dead {
 
 namespace {
 
@@ -31,4 +31,4 @@ public:
 
 vcom::IComponent* NewTicketReply() { return NewRecord<TicketReply>(); }
 
-} // namespace address
+} // namespace Dead

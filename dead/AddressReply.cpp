@@ -1,8 +1,8 @@
 // AddressReply (1, 2): the address server's answer, a status and the
 // "serverlist" XML text.
-#include "address/RecordBase.h"
+#include "dead/RecordBase.h"
 
-namespace address {
+namespace Dead {
 
 namespace {
 
@@ -28,4 +28,4 @@ public:
 
 vcom::IComponent* NewAddressReply() { return NewRecord<AddressReply>(); }
 
-} // namespace address
+} // namespace Dead
