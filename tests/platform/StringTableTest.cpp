@@ -1,5 +1,5 @@
 // The string table as the platform serves it is the list in
-// messages/StringTable.def, byte for byte (on Windows: the resource compiled
+// platform/StringTable.def, byte for byte (on Windows: the resource compiled
 // into TarnClient.dll, read back with LoadStringA).
 #include <gtest/gtest.h>
 
@@ -19,7 +19,7 @@ struct Expected {
 
 #define TARN_STRING(id, text) {id, text},
 const Expected kList[] = {
-#include "messages/StringTable.def"
+#include "platform/StringTable.def"
 };
 #undef TARN_STRING
 
