@@ -3,8 +3,8 @@
 #include <utility>
 
 #include "customer/Customer.h"
+#include "customer/MachineIdentity.h"
 #include "customer/PromptText.h"
-#include "customer/ReportedCode.h"
 #include "customer/SharedState.h"
 #include "customer/TicketReply.h"
 #include "customer/TicketReplyRules.h"
@@ -40,21 +40,6 @@ std::string TakeText(char* text) {
     return holder.text();
 }
 
-std::string ReadMachineId() {
-    vcom::ref<tarnclient::IComponentFactory> factory(TarnClientLib_GetComponentFactory());
-    if (!factory)
-        vcom::Fail(vcom::Failure);
-    std::int32_t err = vcom::Success;
-    vcom::ref<tarnclient::ICoreFactory> core = vcom::Query<tarnclient::ICoreFactory>(factory.get(), &err);
-    if (!core)
-        FailWithReported(err);
-    vcom::ref<tarnclient::IMachineIdentity> identity(static_cast<tarnclient::IMachineIdentity*>(
-        core->CreateMachineIdentity(tarnclient::IMachineIdentity::Id, &err)));
-    if (!identity)
-        FailWithReported(err);
-    return TakeText(identity->GetMachineId());
-}
-
 // The host's answer to an application error; a negative one ends the request.
 void ReportToHost(IDisplayCallback* callback, std::uint16_t status) {
     const std::int32_t answer = callback->ReportError(static_cast<std::int32_t>(status), 0);
@@ -79,7 +64,7 @@ CustomerManager::CustomerManager(tarnclient::IServerLocation* location) {
         m_host = TakeText(location->GetHost());
         m_port = location->GetPort();
     }
-    std::string machineId = ReadMachineId();
+    std::string machineId = ReadOrCreateMachineId();
     {
         vcom::ScopedLock guard(m_lock);
         m_machineId.swap(machineId);
