@@ -232,7 +232,7 @@ bool CustomerManager::ExchangeForTicket(const GetTicketArgs& args, tarnClientLib
             vcom::ScopedLock guard(m_lock);
             reply = SendTicketRequest(sender, std::move(request));
         }
-        const TicketReplyContent content = ReadTicketReply(reply.get());
+        const TicketReplyContent content = ReadTicketReply(*reply);
         reply.reset();
         if (content.status != 0) {
             ReportToHost(args.Callback(), content.status);

@@ -10,15 +10,7 @@ class AddressReply : public ReplyRecord<AddressReply, IAddressReplyFields> {
 public:
     AddressReply() : ReplyRecord(AddressReplyKind) {}
 
-    // 0: "Application Success!"; 9001: "Application error 9001: Tarn service
-    // unavailable."; any other: "Unrecognized Tarn Application Error Code.".
-    static unsigned StatusMessage(std::uint16_t status) {
-        switch (status) {
-        case 0: return 90;
-        case 9001: return 88;
-        default: return 89;
-        }
-    }
+    static unsigned StatusMessage(std::uint16_t status) { return AddressReplyStatusMessage(status); }
 
     std::int32_t SetServerList(const char* text) override { return Set("serverlist", text); }
     char* GetServerList() override { return Get("serverlist"); }
@@ -26,6 +18,21 @@ public:
 
 } // namespace
 
+// 0: "Application Success!"; 9001: "Application error 9001: Tarn service
+// unavailable."; any other: "Unrecognized Tarn Application Error Code.".
+unsigned AddressReplyStatusMessage(std::uint16_t status) {
+    switch (status) {
+    case 0: return 90;
+    case 9001: return 88;
+    default: return 89;
+    }
+}
+
 vcom::IComponent* NewAddressReply() { return NewRecord<AddressReply>(); }
+
+// AddressReply is the one implementation of its kind interface.
+const std::string* LendServerList(IAddressReplyFields& reply) {
+    return static_cast<AddressReply&>(reply).Lend("serverlist");
+}
 
 } // namespace Dead

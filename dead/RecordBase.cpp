@@ -184,19 +184,18 @@ std::int32_t RecordCore::Set(const char* name, const char* text) {
     }
 }
 
-char* RecordCore::Get(const char* name) {
-    try {
-        vcom::ScopedLock guard(m_lock);
-        const FieldList& list = KindList();
-        for (const NamedField& field : list.fields) {
-            if (field.Name() == name)
-                return vcom::CopyOut(field.Value());
-        }
-        if (list.blank > 0 && name && *name == '\0')
-            return vcom::CopyOut(std::string());
-    } catch (...) {
+const std::string* RecordCore::Find(const char* name) {
+    vcom::ScopedLock guard(m_lock);
+    for (const NamedField& field : KindList().fields) {
+        if (field.Name() == name)
+            return &field.Value();
     }
     return nullptr;
+}
+
+char* RecordCore::Get(const char* name) {
+    const std::string* value = Find(name);
+    return value ? vcom::CopyOut(*value) : nullptr;
 }
 
 std::int32_t RecordCore::Count(std::size_t list) {

@@ -70,6 +70,8 @@ public:
     // The kind's fields: the second list of a request, the list of a reply.
     std::int32_t Set(const char* name, const char* text);
     char* Get(const char* name);
+    // The value of the first field name of the kind's list, or null.
+    const std::string* Find(const char* name);
 
     std::int32_t Count(std::size_t list);
     std::uint16_t Status();
@@ -119,6 +121,9 @@ public:
     std::uint16_t GetStatus() override { return m_core.Status(); }
     std::int32_t GetFieldCount() override { return m_core.Count(0); }
     char* GetStatusText() override { return m_core.StatusText(&Self::StatusMessage); }
+
+    // For the library's own reads (Records.h): no copy.
+    const std::string* Lend(const char* name) { return m_core.Find(name); }
 
 protected:
     explicit ReplyRecord(std::uint16_t minorId) : m_core(RecordCore::Shape::Reply, minorId) {}

@@ -16,6 +16,7 @@
 #define TARN_DEAD_RECORDS_H
 
 #include <cstdint>
+#include <string>
 
 #include <tarnclient/TarnClient.h>
 
@@ -118,15 +119,32 @@ constexpr bool IsReplyKind(std::uint16_t minorId) {
     return minorId == AddressReplyKind || minorId == TicketReplyKind;
 }
 
-// The kind interface id of a record kind (2008, 2009, 2010, 2011); 0 for an
-// unknown kind.
-std::int32_t KindInterfaceId(std::uint16_t minorId);
-
 // A new, empty record of kind minorId (major id 1), through the creation
 // handshake: interface id of it with one reference for the
 // caller. Null with *err set: -4 when it cannot be allocated, -1 when minorId
 // is not a record kind or the record does not answer id. Throws nothing.
 vcom::IComponent* CreateRecord(std::uint16_t minorId, std::int32_t id, std::int32_t* err);
+
+// ---- How the library itself reads a decoded reply ----
+
+// The reply's status, read first, through interface 201, which every reply
+// kind answers. A status other than 0 is traced as refused, with the
+// record's status text where it has one (a record answering 202). Throws
+// the query's code (-1 at least) when the record answers no 201.
+std::uint16_t ReadReplyStatus(vcom::IComponent& reply);
+
+// A field's value lent by the record, without the copy a getter makes for a
+// host: valid while the record lives and is not changed; null when the
+// record has no such field.
+const std::string* LendServerList(IAddressReplyFields& reply);
+const std::string* LendKey(ITicketReplyFields& reply);
+const std::string* LendLifetime(ITicketReplyFields& reply);
+
+// The message that describes a reply's status (0: 90; 9001: 88 for an
+// address reply; 2001 to 2009: 80 to 87 and 92 for a ticket reply; any other:
+// 89).
+unsigned AddressReplyStatusMessage(std::uint16_t status);
+unsigned TicketReplyStatusMessage(std::uint16_t status);
 
 } // namespace Dead
 

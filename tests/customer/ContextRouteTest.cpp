@@ -44,6 +44,9 @@ TEST_F(CustomerTest, ContextRouteReplyDecidesTheResult) {
         // An address server's reply: a status, but no ticket fields.
         {tarntest::Answer(tarntest::HttpReply(200, tarntest::ReplyRecordBytes(2, 0, {{"serverlist", "<s/>"}}))),
          vcom::Failure, "<null>", ""},
+        // Its status is still read first and reported, as any reply's is.
+        {tarntest::Answer(tarntest::HttpReply(200, tarntest::ReplyRecordBytes(2, 4007, {}))), vcom::Failure, "<null>",
+         "E4007/0"},
     };
     for (const Case& c : cases)
         server.Script(c.answer);
