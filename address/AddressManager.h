@@ -15,6 +15,7 @@
 
 #include "address/ServerLocation.h"
 #include "dead/Message.h"
+#include "dead/Records.h"
 #include "vcom/Component.h"
 #include "vcom/CriticalSection.h"
 #include "vcom/MemHolder.h"
@@ -40,10 +41,10 @@ public:
     std::int32_t GetPort() override;
 
 private:
-    // One exchange with the address server: 0 and the "serverlist" text (the
-    // reply's own copy, handed over whole), or a negative code.
+    // One exchange with the address server: 0 and the reply with status 0,
+    // or a negative code.
     std::int32_t GetDataFromQAS(const std::string& product, const std::string& category, const std::string& server,
-                                const std::string& att1, vcom::LibMemHolder& xmlText);
+                                const std::string& att1, vcom::ref<Dead::IAddressReplyFields>& reply);
 
     // Held for the manager's life, so that a lookup does not make and
     // destroy the process-wide factory each time.
