@@ -6,6 +6,7 @@
 #include "dead/RPCException.h"
 #include "dead/Records.h"
 #include "dead/Stream.h"
+#include "vcom/Boundary.h"
 #include "vcom/Ref.h"
 #include "vcom/SharedInstance.h"
 
@@ -29,35 +30,15 @@ void Require(std::int32_t setResult) {
         vcom::Fail(setResult);
 }
 
-// The body of a creating operation: *err is 0 first; a thrown code goes to
-// *err; an allocation failure is -4 and anything else -1. The result is then
-// null.
-template <class Body>
-vcom::IComponent* Guard(std::int32_t* err, Body&& body) noexcept {
-    std::int32_t local = vcom::Success;
-    std::int32_t& code = err ? *err : local;
-    code = vcom::Success;
-    try {
-        return body(code);
-    } catch (const vcom::Code& thrown) {
-        code = static_cast<std::int32_t>(thrown);
-    } catch (const std::bad_alloc&) {
-        code = vcom::OutOfMemory;
-    } catch (...) {
-        code = vcom::Failure;
-    }
-    return nullptr;
-}
-
 // Slots 7 to 10: a new record of kind minorId for interface id, whose kind
 // interface Kind then receives the texts through fill(kind).
 template <class Kind, class Fill>
 vcom::IComponent* Create(std::uint16_t minorId, std::int32_t id, std::int32_t* err, Fill&& fill) {
-    return Guard(err, [&](std::int32_t& code) -> vcom::IComponent* {
-        vcom::ref<vcom::IComponent> record(CreateRecord(minorId, id, &code));
+    return vcom::CatchPointer(err, [&]() -> vcom::IComponent* {
+        vcom::ref<vcom::IComponent> record(CreateRecord(minorId, id, err));
         if (!record)
             return nullptr;
-        vcom::ref<Kind> kind = vcom::Query<Kind>(record.get(), &code);
+        vcom::ref<Kind> kind = vcom::Query<Kind>(record.get(), err);
         if (!kind)
             return nullptr;
         fill(*kind);
@@ -79,9 +60,9 @@ vcom::IComponent* Decode(std::int32_t id, std::int32_t* err, Stream* stream, boo
     }
     Buffer& buffer = stream->GetBuffer();
     const std::uint32_t position = buffer.Position();
-    vcom::IComponent* result = Guard(err, [&](std::int32_t& code) -> vcom::IComponent* {
+    vcom::IComponent* result = vcom::CatchPointer(err, [&]() -> vcom::IComponent* {
         const std::uint16_t minorId = ReadEnvelope(*stream, isKind);
-        vcom::ref<vcom::IComponent> record(CreateRecord(minorId, id, &code));
+        vcom::ref<vcom::IComponent> record(CreateRecord(minorId, id, err));
         if (!record)
             return nullptr;
         std::int32_t ignored = vcom::Success;

@@ -6,7 +6,6 @@
 
 #include "dead/Message.h"
 #include "vcom/Component.h"
-#include "vcom/CriticalSection.h"
 
 namespace Dead {
 
@@ -32,9 +31,6 @@ public:
                                         const char* lifetime) override;
     vcom::IComponent* DecodeRequest(std::int32_t id, std::int32_t* err, Stream* stream) override;
     vcom::IComponent* DecodeReply(std::int32_t id, std::int32_t* err, Stream* stream) override;
-
-private:
-    vcom::CriticalSection m_lock;
 };
 
 // Reads the message envelope (majorId, minorId) and returns the minorId. A majorId
