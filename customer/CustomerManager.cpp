@@ -10,6 +10,7 @@
 #include "customer/TicketReplyRules.h"
 #include "customer/TicketRequest.h"
 #include "messages/InputException.h"
+#include "messages/Trace.h"
 #include "vcom/Boundary.h"
 #include "vcom/MemHolder.h"
 #include "vcom/Ref.h"
@@ -183,6 +184,14 @@ std::int32_t CustomerManager::LoginRoute(const GetTicketArgs& args, char** ticke
             return answer; // negative: a failure; positive: the host gave up
         if (prompt.action == kActionUseContextId) {
             const std::string contextId = PromptText(prompt.contextId);
+            if (contextId.empty()) {
+                // Without a context id the exchange would log in with the name
+                // and password of an earlier prompt, which the host did not
+                // give in this one: refused as a login without a name is.
+                tarnClientLib::Trace("the login prompt asked for its context id but gave none: nothing is sent\n");
+                ReportToHost(args.Callback(), kInvalidPublicName);
+                return vcom::Failure;
+            }
             return ContextRoute(args.WithContextId(contextId.c_str()), ticket);
         }
         {
@@ -242,7 +251,9 @@ bool CustomerManager::ExchangeForTicket(const GetTicketArgs& args, tarnClientLib
         }
         key = content.key;
         return true;
-    } catch (const tarnClientLib::InputException&) {
+    } catch (const tarnClientLib::InputException& missing) {
+        tarnClientLib::Trace("%s: %s\n", missing.GetTitle() ? missing.GetTitle() : "",
+                             missing.GetMessage() ? missing.GetMessage() : "");
         ReportToHost(args.Callback(), kInvalidPublicName);
         return false;
     }
