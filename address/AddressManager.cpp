@@ -66,10 +66,7 @@ std::string CopyLocationText(char* text) {
 
 } // namespace
 
-AddressManager::AddressManager(IServerLocation& location)
-    : m_messages(Dead::GetMessageFactory()), m_xmlParser(Utility::NewXmlParser()) {
-    if (!m_messages)
-        vcom::Fail(vcom::OutOfMemory);
+AddressManager::AddressManager(IServerLocation& location) : m_xmlParser(Utility::NewXmlParser()) {
     vcom::ScopedLock guard(m_lock);
     m_location.address = CopyLocationText(location.GetAddress());
     m_location.host = CopyLocationText(location.GetHost());
@@ -128,7 +125,7 @@ std::int32_t AddressManager::GetDataFromQAS(const std::string& product, const st
 
     try {
         std::int32_t err = vcom::Success;
-        vcom::ref<Dead::IMessage> record(static_cast<Dead::IMessage*>(m_messages->CreateAddressRequest(
+        vcom::ref<Dead::IMessage> record(static_cast<Dead::IMessage*>(Dead::GetMessageFactory()->CreateAddressRequest(
             Dead::IMessage::Id, &err, product.c_str(), category.c_str(), server.c_str(), att1.c_str())));
         if (!record)
             return err;

@@ -18,7 +18,6 @@
 #include "dead/Records.h"
 #include "vcom/Component.h"
 #include "vcom/CriticalSection.h"
-#include "vcom/MemHolder.h"
 #include "vcom/Ref.h"
 
 namespace address {
@@ -46,10 +45,7 @@ private:
     std::int32_t GetDataFromQAS(const std::string& product, const std::string& category, const std::string& server,
                                 const std::string& att1, vcom::ref<Dead::IAddressReplyFields>& reply);
 
-    // Held for the manager's life, so that a lookup does not make and
-    // destroy the process-wide factory each time.
-    const vcom::ref<Dead::IMessageFactory> m_messages;
-    // Likewise the XML parser: it keeps nothing between documents.
+    // Held for the manager's life: a parser keeps nothing between documents.
     const vcom::ref<xmlparser::IParser> m_xmlParser;
     vcom::CriticalSection m_lock;
     ServerLocation m_location;

@@ -7,16 +7,12 @@
 #include "dead/Records.h"
 #include "dead/Stream.h"
 #include "vcom/Boundary.h"
+#include "vcom/ProcessWide.h"
 #include "vcom/Ref.h"
-#include "vcom/SharedInstance.h"
 
 namespace Dead {
 
 namespace {
-
-vcom::SharedInstance<MessageFactory>& Factories() { return vcom::SharedInstanceOf<MessageFactory>(); }
-// The process-wide lock and pointer exist from the time the library is loaded.
-[[maybe_unused]] const bool g_factoriesMade = (Factories(), true);
 
 // A null text is copied as an empty one.
 std::string Text(const char* text) { return text ? std::string(text) : std::string(); }
@@ -89,9 +85,7 @@ std::uint16_t ReadEnvelope(Stream& stream, bool (*isKind)(std::uint16_t)) {
     return minorId;
 }
 
-MessageFactory::~MessageFactory() { Factories().Forget(this); }
-
-MessageFactory* MessageFactory::Get() { return Factories().Acquire(); }
+std::int32_t MessageFactory::Release() { return --m_refs; }
 
 // product, category and server are always set (a null text as an empty one:
 // the caller, AddressManager, has already refused missing selectors); att1
@@ -165,7 +159,7 @@ vcom::IComponent* MessageFactory::DecodeReply(std::int32_t id, std::int32_t* err
 }
 
 vcom::ref<IMessageFactory> GetMessageFactory() {
-    return vcom::ref<IMessageFactory>(MessageFactory::Get());
+    return vcom::ref<IMessageFactory>::share(&vcom::ProcessWide<MessageFactory>());
 }
 
 } // namespace Dead

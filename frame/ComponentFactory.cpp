@@ -2,23 +2,15 @@
 
 #include "address/Address.h"
 #include "customer/Customer.h"
-#include "platform/Unload.h"
 #include "vcom/Boundary.h"
+#include "vcom/ProcessWide.h"
 #include "vcom/Ref.h"
-#include "vcom/SharedInstance.h"
 
 namespace frame {
 
 using tarnclient::IServerLocation;
 
 namespace {
-
-// The factory global: two threads always share one factory and a factory
-// being destroyed is never handed out (vcom/SharedInstance.h).
-vcom::SharedInstance<ComponentFactory>& Factories() { return vcom::SharedInstanceOf<ComponentFactory>(); }
-
-void OnUnload() { address::DestroyConfiguration(); }
-const bool g_unloadHookSet = (platform::SetUnloadHook(&OnUnload), true);
 
 // The location every service component starts from.
 vcom::ref<IServerLocation> Location(ComponentFactory& factory, std::int32_t* err, const char* serverAddress) {
@@ -28,12 +20,11 @@ vcom::ref<IServerLocation> Location(ComponentFactory& factory, std::int32_t* err
 
 } // namespace
 
-ComponentFactory::~ComponentFactory() { Factories().Forget(this); }
-
 tarnclient::IComponentFactory* ComponentFactory::Get() {
-    (void)g_unloadHookSet;
-    return Factories().Acquire();
+    return vcom::ref<tarnclient::IComponentFactory>::share(&vcom::ProcessWide<ComponentFactory>()).detach();
 }
+
+std::int32_t ComponentFactory::Release() { return --m_refs; }
 
 vcom::IComponent* ComponentFactory::CreateCustomerManager(std::int32_t id, std::int32_t* err,
                                                           const char* serverAddress) {

@@ -5,10 +5,12 @@
 
 #include "frame/ComponentFactory.h"
 #include "platform/Export.h"
+#include "vcom/ProcessWide.h"
 
 extern "C" {
 
 TARN_EXPORT tarnclient::IComponentFactory* TarnClientLib_GetComponentFactory() {
+    vcom::FreeProcessWideAtUnload();
     return frame::ComponentFactory::Get();
 }
 

@@ -1,20 +1,17 @@
-// A process-wide object that is never destroyed, so that code running in
-// other objects' destructors at exit may still use it.
+// The trace and the secrets registry still reach their process-wide state
+// through this older spelling; it is vcom::ProcessWide underneath, the one
+// way the library keeps such state. New code calls vcom::ProcessWide<T>().
 #ifndef TARN_MESSAGES_IMMORTAL_H
 #define TARN_MESSAGES_IMMORTAL_H
 
-#include <new>
+#include "vcom/ProcessWide.h"
 
 namespace tarnClientLib {
 
 template <class T>
 class Immortal {
 public:
-    Immortal() { new (m_storage) T(); }
-    T& get() { return *reinterpret_cast<T*>(m_storage); }
-
-private:
-    alignas(T) unsigned char m_storage[sizeof(T)];
+    T& get() { return vcom::ProcessWide<T>(); }
 };
 
 } // namespace tarnClientLib

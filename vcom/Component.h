@@ -60,17 +60,6 @@ public:
     // The object as its primary interface (unambiguous, unlike IComponent*).
     IComponent* Primary() { return static_cast<PrimaryInterface*>(this); }
 
-    // Adds a reference unless the count already reached 0 (the object is
-    // being destroyed). For process-wide single objects (vcom/SharedInstance.h).
-    bool AddRefIfAlive() {
-        std::int32_t count = m_refs.load();
-        while (count > 0) {
-            if (m_refs.compare_exchange_weak(count, count + 1))
-                return true;
-        }
-        return false;
-    }
-
 protected:
     Component() = default;
     // Virtual whatever the root's destructor is (the header makes it virtual
