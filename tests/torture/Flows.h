@@ -20,7 +20,7 @@ struct Outcome {
     bool ok = false;
     std::string value;    // what the host got, as text
     std::int32_t code = 0; // the failure code (0: a bare null)
-    std::string reported;  // the host's display log
+    int errorsReported = 0; // the application errors the host was told of
     std::vector<std::string> sent; // the field names of every request that arrived
     long allocations = 0;
 };
