@@ -1,5 +1,6 @@
-// The process-wide ticket store, the argument checks of the three ticket
-// operations, and the interface a manager refuses.
+// The process-wide ticket store and the argument checks of the three ticket
+// operations. (That a factory refuses an interface its component lacks is
+// the address lookup test's.)
 #include "tests/customer/CustomerHost.h"
 
 namespace customertest {
@@ -70,12 +71,6 @@ TEST_F(CustomerTest, ArgumentsAreCheckedBeforeTheOutPointerAndTouchNothing) {
     EXPECT_EQ(ticket, "stored");
     EXPECT_EQ(server.Connections(), 0u);
     EXPECT_TRUE(display.calls.empty());
-}
-
-TEST_F(CustomerTest, ManagerIsNoMachineIdentity) {
-    std::int32_t err = 99;
-    EXPECT_EQ(NewCustomerManager(server.Address(), &err, tarnclient::IMachineIdentity::Id).get(), nullptr);
-    EXPECT_EQ(err, vcom::Failure);
 }
 
 } // namespace
