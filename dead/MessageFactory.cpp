@@ -1,6 +1,5 @@
 #include "dead/MessageFactory.h"
 
-#include <new>
 #include <string>
 
 #include "dead/RPCException.h"
@@ -92,15 +91,14 @@ std::int32_t MessageFactory::Release() { return --m_refs; }
 // only when it is not empty. The texts are copied before they are set.
 vcom::IComponent* MessageFactory::CreateAddressRequest(std::int32_t id, std::int32_t* err, const char* product,
                                                        const char* category, const char* server, const char* att1) {
-    return Create<IAddressRequestFields>(
-        AddressRequestKind, id, err, [&](IAddressRequestFields& fields) {
-            const std::string p = Text(product), c = Text(category), s = Text(server), a = Text(att1);
-            Require(fields.SetProduct(p.c_str()));
-            Require(fields.SetCategory(c.c_str()));
-            Require(fields.SetServer(s.c_str()));
-            if (Present(a))
-                Require(fields.SetAtt1(a.c_str()));
-        });
+    return Create<IAddressRequestFields>(AddressRequestKind, id, err, [&](IAddressRequestFields& fields) {
+        const std::string p = Text(product), c = Text(category), s = Text(server), a = Text(att1);
+        Require(fields.SetProduct(p.c_str()));
+        Require(fields.SetCategory(c.c_str()));
+        Require(fields.SetServer(s.c_str()));
+        if (Present(a))
+            Require(fields.SetAtt1(a.c_str()));
+    });
 }
 
 // Field order: contextid, product, public, password (each if present), eventname
@@ -109,45 +107,42 @@ vcom::IComponent* MessageFactory::CreateCustomerRequest(std::int32_t id, std::in
                                                         const char* publicName, const char* password,
                                                         const char* eventName, const char* contextId,
                                                         const char* language, const char* machine) {
-    return Create<ICustomerRequestFields>(
-        CustomerRequestKind, id, err, [&](ICustomerRequestFields& fields) {
-            const std::string prod = Text(product), pub = Text(publicName), pass = Text(password),
-                              event = Text(eventName), context = Text(contextId), lang = Text(language),
-                              mach = Text(machine);
-            if (Present(context))
-                Require(fields.SetContextId(context.c_str()));
-            if (Present(prod))
-                Require(fields.SetProduct(prod.c_str()));
-            if (Present(pub))
-                Require(fields.SetPublic(pub.c_str()));
-            if (Present(pass))
-                Require(fields.SetPassword(pass.c_str()));
-            Require(fields.SetEventName(event.c_str()));
-            if (Present(mach))
-                Require(fields.SetMachine(mach.c_str()));
-            if (Present(lang))
-                Require(fields.SetLanguage(lang.c_str()));
-        });
+    return Create<ICustomerRequestFields>(CustomerRequestKind, id, err, [&](ICustomerRequestFields& fields) {
+        const std::string prod = Text(product), pub = Text(publicName), pass = Text(password),
+                          event = Text(eventName), context = Text(contextId), lang = Text(language),
+                          mach = Text(machine);
+        if (Present(context))
+            Require(fields.SetContextId(context.c_str()));
+        if (Present(prod))
+            Require(fields.SetProduct(prod.c_str()));
+        if (Present(pub))
+            Require(fields.SetPublic(pub.c_str()));
+        if (Present(pass))
+            Require(fields.SetPassword(pass.c_str()));
+        Require(fields.SetEventName(event.c_str()));
+        if (Present(mach))
+            Require(fields.SetMachine(mach.c_str()));
+        if (Present(lang))
+            Require(fields.SetLanguage(lang.c_str()));
+    });
 }
 
 // The reply side of the exchange (test servers): every text is set, a null
 // one as an empty text. The status of a created reply is 0.
 vcom::IComponent* MessageFactory::CreateAddressReply(std::int32_t id, std::int32_t* err, const char* serverList) {
-    return Create<IAddressReplyFields>(AddressReplyKind, id, err,
-                                                [&](IAddressReplyFields& fields) {
-                                                    const std::string list = Text(serverList);
-                                                    Require(fields.SetServerList(list.c_str()));
-                                                });
+    return Create<IAddressReplyFields>(AddressReplyKind, id, err, [&](IAddressReplyFields& fields) {
+        const std::string list = Text(serverList);
+        Require(fields.SetServerList(list.c_str()));
+    });
 }
 
 vcom::IComponent* MessageFactory::CreateTicketReply(std::int32_t id, std::int32_t* err, const char* key,
                                                     const char* lifetime) {
-    return Create<ITicketReplyFields>(TicketReplyKind, id, err,
-                                               [&](ITicketReplyFields& fields) {
-                                                   const std::string k = Text(key), l = Text(lifetime);
-                                                   Require(fields.SetKey(k.c_str()));
-                                                   Require(fields.SetLifetime(l.c_str()));
-                                               });
+    return Create<ITicketReplyFields>(TicketReplyKind, id, err, [&](ITicketReplyFields& fields) {
+        const std::string k = Text(key), l = Text(lifetime);
+        Require(fields.SetKey(k.c_str()));
+        Require(fields.SetLifetime(l.c_str()));
+    });
 }
 
 vcom::IComponent* MessageFactory::DecodeRequest(std::int32_t id, std::int32_t* err, Stream* stream) {

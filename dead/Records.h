@@ -128,9 +128,9 @@ vcom::IComponent* CreateRecord(std::uint16_t minorId, std::int32_t id, std::int3
 // ---- How the library itself reads a decoded reply ----
 
 // The reply's status, read first, through interface 201, which every reply
-// kind answers. A status other than 0 is traced as refused, with the
-// record's status text where it has one (a record answering 202). Throws
-// the query's code (-1 at least) when the record answers no 201.
+// kind answers. A status other than 0 is traced as refused, with the status
+// text of the record's kind where it has one. Throws the query's code (-1 at
+// least) when the record answers no 201.
 std::uint16_t ReadReplyStatus(vcom::IComponent& reply);
 
 // A field's value lent by the record, without the copy a getter makes for a
