@@ -8,13 +8,10 @@
 
 namespace address {
 
-// The process-wide server location (created on first use from serverAddress,
-// or from the registry value "QAS Address" when serverAddress is null or empty).
-// Throws a code on failure.
+// The process-wide server location (created by the first call that succeeds,
+// from serverAddress, or from the registry value "QAS Address" when
+// serverAddress is null or empty). Throws a code on failure.
 vcom::IComponent* GetConfiguration(std::int32_t id, std::int32_t* err, const char* serverAddress);
-
-// Destroys the process-wide server location; run when the library is unloaded.
-void DestroyConfiguration();
 
 // A new AddressManager over its own copy of location. Throws a code on failure.
 vcom::IComponent* CreateAddressManager(std::int32_t id, std::int32_t* err, tarnclient::IServerLocation* location);

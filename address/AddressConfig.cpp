@@ -2,12 +2,13 @@
 
 #include <memory>
 #include <new>
+#include <optional>
 
 #include "address/Address.h"
 #include "messages/Trace.h"
 #include "platform/Registry.h"
-#include "vcom/Immortal.h"
 #include "vcom/MemHolder.h"
+#include "vcom/ProcessWide.h"
 
 namespace address {
 
@@ -16,11 +17,12 @@ namespace {
 const char kConfigKey[] = "Software\\Orvane\\Tarn\\Config";
 const char kAddressValue[] = "QAS Address";
 
-// Serialises creation and destruction of the instance. Made on first use and
-// never destroyed: the unload hook that destroys the instance may run after
-// the file-scope objects are gone.
-vcom::CriticalSection& ConfigLock() { return vcom::Immortal<vcom::CriticalSection, AddressConfig>(); }
-AddressConfig* g_config = nullptr;
+// The process's one location, made by the first call that succeeds, and the
+// lock that serialises making it.
+struct Configuration {
+    vcom::CriticalSection lock;
+    std::optional<AddressConfig> config;
+};
 
 } // namespace
 
@@ -79,25 +81,17 @@ std::int32_t AddressConfig::GetPort() {
 
 vcom::IComponent* GetConfiguration(std::int32_t id, std::int32_t* err, const char* serverAddress) {
     const std::string text = serverAddress ? serverAddress : "";
+    Configuration& shared = vcom::ProcessWide<Configuration>();
     AddressConfig* config = nullptr;
     {
-        vcom::ScopedLock guard(ConfigLock());
-        if (!g_config) {
-            // A failed construction leaves nothing behind, so the next call tries again.
-            g_config = new (std::nothrow) AddressConfig(text);
-            if (!g_config)
-                vcom::Fail(vcom::OutOfMemory);
-        }
-        config = g_config;
+        vcom::ScopedLock guard(shared.lock);
+        // A failed construction leaves nothing behind, so the next call tries again.
+        if (!shared.config)
+            shared.config.emplace(text);
+        config = &*shared.config;
     }
     // The query stores 0 first, so a caller never sees "exists with another address".
     return vcom::Deliver(config->Primary(), id, err);
-}
-
-void DestroyConfiguration() {
-    vcom::ScopedLock guard(ConfigLock());
-    delete g_config;
-    g_config = nullptr;
 }
 
 } // namespace address

@@ -17,7 +17,8 @@ public:
     // Empty serverAddress: read "QAS Address" from the registry. Throws a code.
     explicit AddressConfig(const std::string& serverAddress);
 
-    // The single instance is never destroyed by Release, only at unload.
+    // Process-wide (vcom/ProcessWide.h): Release never destroys it and
+    // always answers 0.
     std::int32_t Release() override;
 
     char* GetAddress() override;
@@ -26,7 +27,6 @@ public:
 
     static std::string ReadRegistryAddress();
 
-    // Only DestroyConfiguration() destroys the instance, at unload.
     ~AddressConfig() override = default;
 
 private:

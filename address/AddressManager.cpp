@@ -1,16 +1,13 @@
 #include "address/AddressManager.h"
 
-#include <algorithm>
 #include <cstring>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "address/Address.h"
-#include "address/Records.h"
 #include "address/ServerAddressList.h"
 #include "address/ServerList.h"
 #include "dead/Message.h"
+#include "dead/Records.h"
 #include "http/MakeHttpRequest.h"
 #include "messages/Module.h"
 #include "messages/ResourceString.h"
@@ -45,57 +42,6 @@ const char kProductLabel[] = "Product Name";
 const char kCategoryLabel[] = "Service Category";
 const char kServerLabel[] = "Server Name";
 
-// Room the record list starts with; a larger reply sizes it at once.
-const std::size_t kInitialServers = 16;
-// Room for a server's name and address with their NULs, so that the text
-// block of a usual reply is made once rather than grown.
-const std::size_t kTypicalServerTexts = 32;
-
-// The servers of a reply between reading and record building, in one text
-// block (each name and address NUL-terminated) and one small entry each, so
-// that the parsed document can go before the records are made.
-class ServerTexts {
-public:
-    // Every server of reading; message 6 after all were read when one was
-    // incomplete, as ParseServerList reports it.
-    void Read(ServerListReading& reading) {
-        const auto count = static_cast<std::size_t>(reading.Count());
-        m_entries.reserve(count);
-        m_texts.reserve(count * kTypicalServerTexts);
-        std::size_t incomplete = 0; // the first incomplete server, from 1
-        ServerView entry;
-        for (std::size_t i = 0; i < count; ++i) {
-            if (!reading.Next(entry)) {
-                if (!incomplete)
-                    incomplete = i + 1;
-                continue;
-            }
-            if (incomplete)
-                continue;
-            const auto name = static_cast<std::uint32_t>(m_texts.size());
-            m_entries.push_back({name, name + static_cast<std::uint32_t>(entry.name.size()) + 1, entry.uc});
-            m_texts.append(entry.name).append(1, '\0');
-            m_texts.append(entry.address).append(1, '\0');
-        }
-        if (incomplete)
-            FailIncompleteServer(incomplete);
-    }
-
-    std::size_t Count() const { return m_entries.size(); }
-    const char* Name(std::size_t i) const { return m_texts.c_str() + m_entries[i].name; }
-    const char* Address(std::size_t i) const { return m_texts.c_str() + m_entries[i].address; }
-    std::int32_t Uc(std::size_t i) const { return m_entries[i].uc; }
-
-private:
-    struct Entry {
-        std::uint32_t name; // offsets into m_texts, which stays below 2 GB as the reply does
-        std::uint32_t address;
-        std::int32_t uc;
-    };
-    std::string m_texts;
-    std::vector<Entry> m_entries;
-};
-
 std::string TextOrEmpty(const char* text) { return text ? text : ""; }
 
 void RequirePresent(const std::string& value, const char* label) {
@@ -120,10 +66,7 @@ std::string CopyLocationText(char* text) {
 
 } // namespace
 
-AddressManager::AddressManager(IServerLocation& location)
-    : m_messages(Dead::GetMessageFactory()), m_xmlParser(Utility::NewXmlParser()) {
-    if (!m_messages)
-        vcom::Fail(vcom::OutOfMemory);
+AddressManager::AddressManager(IServerLocation& location) : m_xmlParser(Utility::NewXmlParser()) {
     vcom::ScopedLock guard(m_lock);
     m_location.address = CopyLocationText(location.GetAddress());
     m_location.host = CopyLocationText(location.GetHost());
@@ -169,47 +112,30 @@ IServerAddressList* AddressManager::GetServerAddressEnum(const char* product, co
 IServerAddressList* AddressManager::Lookup(const char* product, const char* category, const char* name,
                                            const char* att1, const http::Call& call) {
     return vcom::CatchNull([&]() -> IServerAddressList* {
-        ServerTexts servers;
-        {
-            vcom::LibMemHolder xmlText;
-            if (GetDataFromQAS(TextOrEmpty(product), TextOrEmpty(category), TextOrEmpty(name), TextOrEmpty(att1),
-                               xmlText, call) < 0)
-                return nullptr;
-            ServerListReading reading(*m_xmlParser, xmlText.text(),
-                                      static_cast<std::int32_t>(std::strlen(xmlText.text())));
-            // Parsed: the text can go before the servers are read.
-            xmlText.reset();
-            servers.Read(reading);
+        vcom::ref<Dead::IAddressReplyFields> reply;
+        if (GetDataFromQAS(TextOrEmpty(product), TextOrEmpty(category), TextOrEmpty(name), TextOrEmpty(att1), reply,
+                           call) < 0)
+            return nullptr;
+        const std::string* xmlText = Dead::LendServerList(*reply);
+        if (!xmlText) {
+            tarnClientLib::TraceFailed(tarnclient::CallUnreadableReply,
+                                       "unreadable reply: the address reply has no \"serverlist\"");
+            return nullptr;
         }
-
-        // One bad entry fails the whole query: a partial list would look complete.
+        ServerListReading reading(*m_xmlParser, xmlText->c_str(), static_cast<std::int32_t>(xmlText->size()));
+        // Parsed: the reply and its text can go before the records are made.
+        reply.reset();
         std::int32_t err = vcom::Success;
-        ServerRecords records;
-        records.reserve(std::max(kInitialServers, servers.Count()));
-        for (std::size_t i = 0; i < servers.Count(); ++i) {
-            vcom::ref<IServerAddress> record(static_cast<IServerAddress*>(vcom::CatchPointer(&err, [&] {
-                return CreateServerAddress(IServerAddress::Id, servers.Name(i), servers.Address(i), &err,
-                                           servers.Uc(i));
-            })));
-            if (!record) {
-                tarnClientLib::TraceFailed(tarnclient::CallUnreadableReply,
-                                           "unreadable server list: server \"%s\" has an unusable address \"%s\"",
-                                           tarnClientLib::Printable(servers.Name(i)).c_str(),
-                                           tarnClientLib::Printable(servers.Address(i)).c_str());
-                return nullptr;
-            }
-            records.push_back(std::move(record));
-        }
         return static_cast<IServerAddressList*>(
-            vcom::Create<ServerAddressList>(IServerAddressList::Id, &err, std::move(records)));
+            vcom::Create<ServerAddressList>(IServerAddressList::Id, &err, reading.Records()));
     });
 }
 
 std::int32_t AddressManager::GetDataFromQAS(const std::string& product, const std::string& category,
                                             const std::string& server, const std::string& att1,
-                                            vcom::LibMemHolder& xmlText, const http::Call& call) {
+                                            vcom::ref<Dead::IAddressReplyFields>& reply, const http::Call& call) {
     tarnClientLib::Trace("Enter Function: AddressManager::GetDataFromQAS\n");
-    xmlText.reset();
+    reply.reset();
     try {
         ValidateAddressQuery(product, category, server);
     } catch (const tarnClientLib::ResourceString& message) {
@@ -219,7 +145,7 @@ std::int32_t AddressManager::GetDataFromQAS(const std::string& product, const st
 
     try {
         std::int32_t err = vcom::Success;
-        vcom::ref<Dead::IMessage> record(static_cast<Dead::IMessage*>(m_messages->CreateAddressRequest(
+        vcom::ref<Dead::IMessage> record(static_cast<Dead::IMessage*>(Dead::GetMessageFactory()->CreateAddressRequest(
             Dead::IMessage::Id, &err, product.c_str(), category.c_str(), server.c_str(), att1.c_str())));
         if (!record)
             return err;
@@ -231,22 +157,14 @@ std::int32_t AddressManager::GetDataFromQAS(const std::string& product, const st
             result = Utility::MakeHttpRequest(m_location.host, static_cast<std::uint32_t>(m_location.port), kAgent,
                                               kPath, kMethod, record, call.Limits());
         }
-        if (result >= kHttpFailureFrom)
+        if (result >= kHttpFailureFrom || !record)
             return vcom::Failure;
-
-        vcom::ref<IReplyStatus> status = vcom::Query<IReplyStatus>(record.get(), &err);
-        if (!status)
-            return err;
-        vcom::ref<IAddressReplyFields> fields = vcom::Query<IAddressReplyFields>(record.get(), &err);
-        if (!fields)
-            return err;
-        if (const std::uint16_t code = status->GetStatus()) {
-            const vcom::LibMemHolder text(fields->GetStatusText());
-            tarnClientLib::TraceRefused("server status %u: %s", unsigned{code}, text ? text.text() : "");
+        // The status first, whatever kind of record came back; the list's own
+        // interface only once the status says there is a list.
+        if (Dead::ReadReplyStatus(*record) != 0)
             return vcom::Failure;
-        }
-        xmlText.reset(fields->GetServerList());
-        return xmlText ? vcom::Success : vcom::OutOfMemory;
+        reply = vcom::Query<Dead::IAddressReplyFields>(record.get(), &err);
+        return reply ? vcom::Success : err;
     } catch (const vcom::Code& code) {
         return static_cast<std::int32_t>(code);
     }

@@ -15,10 +15,10 @@
 
 #include "address/ServerLocation.h"
 #include "dead/Message.h"
+#include "dead/Records.h"
 #include "http/CallControl.h"
 #include "vcom/Component.h"
 #include "vcom/CriticalSection.h"
-#include "vcom/MemHolder.h"
 #include "vcom/Ref.h"
 
 namespace address {
@@ -51,15 +51,13 @@ private:
     tarnclient::IServerAddressList* Lookup(const char* product, const char* category, const char* name,
                                            const char* att1, const http::Call& call);
 
-    // One exchange with the address server: 0 and the "serverlist" text (the
-    // reply's own copy, handed over whole), or a negative code.
+    // One exchange with the address server within call: 0 and the reply
+    // with status 0, or a negative code.
     std::int32_t GetDataFromQAS(const std::string& product, const std::string& category, const std::string& server,
-                                const std::string& att1, vcom::LibMemHolder& xmlText, const http::Call& call);
+                                const std::string& att1, vcom::ref<Dead::IAddressReplyFields>& reply,
+                                const http::Call& call);
 
-    // Held for the manager's life, so that a lookup does not make and
-    // destroy the process-wide factory each time.
-    const vcom::ref<Dead::IMessageFactory> m_messages;
-    // Likewise the XML parser: it keeps nothing between documents.
+    // Held for the manager's life: a parser keeps nothing between documents.
     const vcom::ref<xmlparser::IParser> m_xmlParser;
     vcom::CriticalSection m_lock;
     ServerLocation m_location;

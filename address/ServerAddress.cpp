@@ -24,11 +24,11 @@ ServerAddress::ServerAddress(std::uint32_t nameLength, std::uint32_t addressLeng
                              std::int32_t port, std::int32_t uc)
     : m_nameLength(nameLength), m_addressLength(addressLength), m_hostLength(hostLength), m_port(port), m_uc(uc) {}
 
-vcom::IComponent* ServerAddress::New(std::int32_t id, std::int32_t* err, std::string_view name,
-                                     std::string_view address, std::int32_t uc) {
+vcom::ref<tarnclient::IServerAddress> ServerAddress::Make(std::string_view name, std::string_view address,
+                                                        std::int32_t uc) {
     const std::size_t colon = address.find(':');
     if (colon == std::string_view::npos)
-        vcom::Fail(vcom::InvalidArgument);
+        return {};
     if (name.size() > MaxText || address.size() > MaxText)
         vcom::Fail(vcom::OutOfMemory);
     // atoi semantics for the port: leading blanks and a sign, digits up to the
@@ -45,7 +45,7 @@ vcom::IComponent* ServerAddress::New(std::int32_t id, std::int32_t* err, std::st
     texts[name.size()] = '\0';
     std::memcpy(texts + name.size() + 1, address.data(), address.size());
     texts[name.size() + 1 + address.size()] = '\0';
-    return vcom::Deliver(record->Primary(), id, err);
+    return vcom::ref<tarnclient::IServerAddress>::share(record);
 }
 
 char* ServerAddress::CopyOut(std::uint32_t offset, std::uint32_t length) const {
@@ -73,7 +73,10 @@ vcom::IComponent* CreateServerAddress(std::int32_t id, const char* name, const c
         *err = vcom::Success;
     if (!IsPresent(name) || !IsPresent(address))
         vcom::Fail(vcom::InvalidArgument);
-    return ServerAddress::New(id, err, name, address, uc);
+    const vcom::ref<tarnclient::IServerAddress> record = ServerAddress::Make(name, address, uc);
+    if (!record)
+        vcom::Fail(vcom::InvalidArgument);
+    return record->QueryInterface(id, err);
 }
 
 } // namespace address

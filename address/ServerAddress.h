@@ -14,15 +14,16 @@
 #include <tarnclient/TarnClient.h>
 
 #include "vcom/Component.h"
+#include "vcom/Ref.h"
 
 namespace address {
 
 class ServerAddress final : public vcom::Component<ServerAddress, vcom::Iface<tarnclient::IServerAddress>> {
 public:
-    // A new record asked for by interface id. Throws InvalidArgument when
-    // address has no ':', OutOfMemory when it cannot be allocated.
-    static vcom::IComponent* New(std::int32_t id, std::int32_t* err, std::string_view name, std::string_view address,
-                                 std::int32_t uc);
+    // A new record; empty when address has no ':'. Throws OutOfMemory when
+    // it cannot be allocated.
+    static vcom::ref<tarnclient::IServerAddress> Make(std::string_view name, std::string_view address,
+                                                      std::int32_t uc);
 
     // Pairs with the allocation of New, whatever the texts' size.
     static void operator delete(void* p) { ::operator delete(p); }

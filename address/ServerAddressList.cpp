@@ -10,23 +10,11 @@ namespace {
 
 // The element handed to the caller carries a reference of its own, so it
 // outlives the list.
-IServerAddress* Share(const vcom::ref<IServerAddress>& record) {
-    IServerAddress* element = record.get();
-    if (element)
-        element->AddRef();
-    return element;
-}
+IServerAddress* Share(const vcom::ref<IServerAddress>& record) { return vcom::ref<IServerAddress>(record).detach(); }
 
 } // namespace
 
 ServerAddressList::ServerAddressList(ServerRecords&& records) : m_records(std::move(records)) {}
-
-ServerAddressList::~ServerAddressList() {
-    // Our references go back one by one in list order; elements the host
-    // still holds live on with its references.
-    for (auto& record : m_records)
-        record.reset();
-}
 
 IServerAddress* ServerAddressList::Next(std::int32_t* pos) {
     if (!pos)

@@ -22,9 +22,9 @@ using ServerRecords = std::vector<vcom::ref<tarnclient::IServerAddress>>;
 class ServerAddressList
     : public vcom::Component<ServerAddressList, vcom::Iface<tarnclient::IServerAddressList>> {
 public:
-    // Takes over the one reference each record carries.
+    // Takes over the records' references; the list's destruction gives them
+    // back in list order (elements the host still holds live on).
     explicit ServerAddressList(ServerRecords&& records);
-    ~ServerAddressList() override;
 
     tarnclient::IServerAddress* Next(std::int32_t* pos) override;
     tarnclient::IServerAddress* Prev(std::int32_t* pos) override;

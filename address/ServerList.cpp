@@ -1,8 +1,10 @@
 #include "address/ServerList.h"
 
+#include <algorithm>
 #include <cstdlib>
-#include <utility>
+#include <string>
 
+#include "address/ServerAddress.h"
 #include "messages/Module.h"
 #include "messages/ResourceString.h"
 #include "messages/Trace.h"
@@ -19,52 +21,58 @@ const char kUc[] = "uc";
 // "missing name and/or address and/or uc attributes in <server> tag"
 const unsigned kIncompleteServerMessage = 6;
 
+// Room the record list starts with; a larger document sizes it at once.
+const std::size_t kInitialServers = 16;
+
 } // namespace
 
-void FailIncompleteServer(std::size_t server) {
-    tarnClientLib::TraceFailed(tarnclient::CallUnreadableReply, "unreadable server list: a <server> lacks name, address or uc (server %zu)", server);
-    throw tarnClientLib::ResourceString(tarnClientLib::kModuleName, kIncompleteServerMessage);
-}
-
 ServerListReading::ServerListReading(xmlparser::IParser& parser, const char* xmlText, std::int32_t textLength)
-    : m_reading(parser, xmlText, textLength, true) {}
+    : m_reading(parser, xmlText, textLength) {}
 
-bool ServerListReading::Next(ServerView& server) {
+ServerRecords ServerListReading::Records() {
+    ServerRecords records;
+    records.reserve(std::max(kInitialServers, static_cast<std::size_t>(m_reading.Count())));
     const char* const names[] = {kName, kAddress, kUc};
     constexpr std::size_t wanted = sizeof names / sizeof names[0];
-    const char* values[wanted] = {};
-    const std::size_t found = m_reading.NextValues(names, values, wanted);
-    if (found != wanted) {
-        m_reading.TraceIncomplete(found, wanted);
-        vcom::Fail(vcom::BadData);
-    }
-    const char* const uc = values[2];
-    if (!*values[0] || !*values[1] || !*uc)
-        return false;
-    server.name = values[0];
-    server.address = values[1];
-    server.uc = static_cast<std::int32_t>(std::atoi(uc));
-    return true;
-}
-
-void ParseServerList(const std::string& xmlText, std::int32_t textLength, ServerEntries& entries) {
-    entries.clear();
-    ServerListReading reading(*Utility::NewXmlParser(), xmlText.c_str(), textLength);
-    ServerEntries read;
-    read.reserve(static_cast<std::size_t>(reading.Count()));
-    std::size_t incomplete = 0; // the first incomplete server, from 1
-    ServerView server;
-    for (std::int32_t i = 0; i < reading.Count(); ++i) {
-        if (!reading.Next(server)) {
-            if (!incomplete)
-                incomplete = static_cast<std::size_t>(i) + 1;
-        } else if (!incomplete) {
-            read.push_back({std::string(server.name), std::string(server.address), server.uc});
+    std::int32_t incomplete = 0; // the first server with an empty value, from 1
+    struct {
+        std::string name, address;
+    } unusable; // the first server whose address has no ':'
+    for (std::int32_t server = 1; server <= m_reading.Count(); ++server) {
+        const char* values[wanted] = {};
+        const std::size_t found = m_reading.NextValues(names, values, wanted);
+        if (found != wanted) {
+            m_reading.TraceIncomplete(found, wanted);
+            vcom::Fail(vcom::BadData);
         }
+        if (!*values[0] || !*values[1] || !*values[2]) {
+            incomplete = incomplete ? incomplete : server;
+            continue;
+        }
+        if (incomplete || !unusable.address.empty())
+            continue;
+        // The record copies the texts out of the tree: the one copy between
+        // the reply and the record.
+        vcom::ref<tarnclient::IServerAddress> record = ServerAddress::Make(values[0], values[1], std::atoi(values[2]));
+        if (record)
+            records.push_back(std::move(record));
+        else
+            unusable = {values[0], values[1]};
     }
-    if (incomplete)
-        FailIncompleteServer(incomplete);
-    entries = std::move(read);
+    if (incomplete) {
+        tarnClientLib::TraceFailed(tarnclient::CallUnreadableReply,
+                                   "unreadable server list: a <server> lacks name, address or uc (server %d)",
+                                   incomplete);
+        throw tarnClientLib::ResourceString(tarnClientLib::kModuleName, kIncompleteServerMessage);
+    }
+    if (!unusable.address.empty()) {
+        tarnClientLib::TraceFailed(tarnclient::CallUnreadableReply,
+                                   "unreadable server list: server \"%s\" has an unusable address \"%s\"",
+                                   tarnClientLib::Printable(unusable.name).c_str(),
+                                   tarnClientLib::Printable(unusable.address).c_str());
+        vcom::Fail(vcom::Failure);
+    }
+    return records;
 }
 
 } // namespace address

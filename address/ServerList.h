@@ -1,62 +1,41 @@
-// Reads the address server's "serverlist" document into server entries.
+// Reads the address server's "serverlist" document into the server records
+// handed to hosts.
 //
 // Every child element of the root is one server, whatever its tag, with the
 // attributes "name", "address" and "uc"; other attributes, text and deeper
-// elements are ignored.
+// elements are ignored. Names and addresses are taken as they are, uc as
+// atoi reads it.
 #ifndef TARN_ADDRESS_SERVERLIST_H
 #define TARN_ADDRESS_SERVERLIST_H
 
 #include <cstdint>
-#include <string>
-#include <string_view>
-#include <vector>
 
+#include "address/ServerAddressList.h"
 #include "xml/XmlReading.h"
 
 namespace address {
 
-struct ServerEntry {
-    std::string name;    // unchanged, surrounding blanks included
-    std::string address; // unchanged; its form is checked when the record is built
-    std::int32_t uc = 0; // read as atoi reads it
-};
-
-using ServerEntries = std::vector<ServerEntry>;
-
-// A server as a reading lends it: the texts stay valid while the reading lives.
-struct ServerView {
-    std::string_view name;
-    std::string_view address;
-    std::int32_t uc = 0;
-};
-
-// Replaces entries with the servers of xmlText, in document order.
-// Throws the XML reader's code (-1 unreadable, -2 an element lacks a wanted
-// attribute), or message 6 as a tarnClientLib::ResourceString when an element
-// has an empty wanted attribute or repeats one in place of another; entries
-// is empty after any failure.
-void ParseServerList(const std::string& xmlText, std::int32_t textLength, ServerEntries& entries);
-
-// ParseServerList one server at a time, for a caller that keeps no list of
-// entries: the text may be dropped once this is constructed. The reader's
-// codes are thrown as they come; an incomplete server is only reported by
-// Next, so that the caller raises message 6 (FailIncompleteServer) after
-// reading every server, as ParseServerList does.
+// One reading of a "serverlist" document. The document is parsed when the
+// reading is made, so the caller may drop the text before the records are
+// made from the parsed tree.
 class ServerListReading {
 public:
+    // Throws -1 (with its "failed:" trace line) when the document does not parse.
     ServerListReading(xmlparser::IParser& parser, const char* xmlText, std::int32_t textLength);
 
-    std::int32_t Count() const { return m_reading.Count(); }
-    // The next server into server; false (server unspecified) when one of
-    // its values is empty. Call at most Count() times.
-    bool Next(ServerView& server);
+    // The servers, in document order. One faulty server fails the whole
+    // list, since a partial list would look complete; every server is looked
+    // at first, so the failure reported is the same whatever follows it.
+    // Throws, after its "failed:" trace line:
+    //   -2 when an element lacks one of the three attributes,
+    //   message 6 (tarnClientLib::ResourceString) when one is empty,
+    //   -1 when an address has no ':';
+    // and -4 when memory runs short.
+    ServerRecords Records();
 
 private:
     Utility::XmlReading m_reading;
 };
-
-// Message 6, for the first incomplete server (counting from 1).
-[[noreturn]] void FailIncompleteServer(std::size_t server);
 
 } // namespace address
 

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "address/Records.h"
 #include "dead/Message.h"
+#include "dead/Records.h"
 #include "dead/Stream.h"
 #include "vcom/Ref.h"
 

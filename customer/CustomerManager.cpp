@@ -3,8 +3,8 @@
 #include <utility>
 
 #include "customer/Customer.h"
+#include "customer/MachineIdentity.h"
 #include "customer/PromptText.h"
-#include "customer/ReportedCode.h"
 #include "customer/SharedState.h"
 #include "customer/TicketReply.h"
 #include "customer/TicketReplyRules.h"
@@ -39,21 +39,6 @@ std::string TakeText(char* text) {
     if (!holder)
         vcom::Fail(vcom::Failure);
     return holder.text();
-}
-
-std::string ReadMachineId() {
-    vcom::ref<tarnclient::IComponentFactory> factory(TarnClientLib_GetComponentFactory());
-    if (!factory)
-        vcom::Fail(vcom::Failure);
-    std::int32_t err = vcom::Success;
-    vcom::ref<tarnclient::ICoreFactory> core = vcom::Query<tarnclient::ICoreFactory>(factory.get(), &err);
-    if (!core)
-        FailWithReported(err);
-    vcom::ref<tarnclient::IMachineIdentity> identity(static_cast<tarnclient::IMachineIdentity*>(
-        core->CreateMachineIdentity(tarnclient::IMachineIdentity::Id, &err)));
-    if (!identity)
-        FailWithReported(err);
-    return TakeText(identity->GetMachineId());
 }
 
 // The host's answer to an application error; a negative one ends the request.
@@ -100,7 +85,7 @@ CustomerManager::CustomerManager(tarnclient::IServerLocation* location) {
         m_host = TakeText(location->GetHost());
         m_port = location->GetPort();
     }
-    std::string machineId = ReadMachineId();
+    std::string machineId = ReadOrCreateMachineId();
     {
         vcom::ScopedLock guard(m_lock);
         m_machineId.swap(machineId);
@@ -236,6 +221,15 @@ std::int32_t CustomerManager::LoginRoute(const GetTicketArgs& args, char** ticke
             return EndedAtPrompt(checked);
         if (prompt.action == kActionUseContextId) {
             const std::string contextId = PromptText(prompt.contextId);
+            if (contextId.empty()) {
+                // Without a context id the exchange would log in with the name
+                // and password of an earlier prompt, which the host did not
+                // give in this one: refused as a login without a name is.
+                tarnClientLib::TraceFailed(tarnclient::CallBadArgument,
+                                           "the login prompt chose its context id but gave none: nothing is sent");
+                ReportToHost(args.Callback(), kInvalidPublicName);
+                return vcom::Failure;
+            }
             return ContextRoute(args.WithContextId(contextId.c_str()), ticket, call);
         }
         {
@@ -286,7 +280,7 @@ bool CustomerManager::ExchangeForTicket(const GetTicketArgs& args, tarnClientLib
             vcom::ScopedLock guard(m_lock);
             reply = SendTicketRequest(sender, std::move(request), call.Limits());
         }
-        const TicketReplyContent content = ReadTicketReply(reply.get());
+        const TicketReplyContent content = ReadTicketReply(*reply);
         reply.reset();
         if (content.status != 0) {
             ReportToHost(args.Callback(), content.status);
@@ -296,7 +290,9 @@ bool CustomerManager::ExchangeForTicket(const GetTicketArgs& args, tarnClientLib
         }
         key = content.key;
         return true;
-    } catch (const tarnClientLib::InputException&) {
+    } catch (const tarnClientLib::InputException& missing) {
+        tarnClientLib::Trace("%s: %s\n", missing.GetTitle() ? missing.GetTitle() : "",
+                             missing.GetMessage() ? missing.GetMessage() : "");
         ReportToHost(args.Callback(), kInvalidPublicName);
         return false;
     }

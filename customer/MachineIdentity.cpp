@@ -62,13 +62,7 @@ std::string CreateMachineId() {
 
 } // namespace
 
-MachineIdentity::MachineIdentity() {
-    std::string text = ReadOrCreate();
-    vcom::ScopedLock guard(m_lock);
-    m_machineId.swap(text);
-}
-
-std::string MachineIdentity::ReadOrCreate() {
+std::string ReadOrCreateMachineId() {
     std::string text;
     {
         platform::RegKey key;
@@ -81,6 +75,12 @@ std::string MachineIdentity::ReadOrCreate() {
             return text;
     }
     return CreateMachineId();
+}
+
+MachineIdentity::MachineIdentity() {
+    std::string text = ReadOrCreateMachineId();
+    vcom::ScopedLock guard(m_lock);
+    m_machineId.swap(text);
 }
 
 char* MachineIdentity::GetMachineId() {

@@ -11,6 +11,10 @@
 
 namespace customer {
 
+// The identifier in "Machine ID", created from a new GUID (and stored) when
+// there is none. Throws a code.
+std::string ReadOrCreateMachineId();
+
 class MachineIdentity : public vcom::Component<MachineIdentity, vcom::Iface<tarnclient::IMachineIdentity>> {
 public:
     // Reads "Machine ID", or creates it from a new GUID. Throws a code.
@@ -19,8 +23,6 @@ public:
     char* GetMachineId() override;
 
 private:
-    static std::string ReadOrCreate();
-
     vcom::CriticalSection m_lock;
     std::string m_machineId;
 };

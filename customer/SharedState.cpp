@@ -1,9 +1,9 @@
 #include "customer/SharedState.h"
 
-#include "vcom/Immortal.h"
+#include "vcom/ProcessWide.h"
 
 namespace customer {
 
-SharedState::Access SharedState::Lock() { return Access(vcom::Immortal<SharedState>()); }
+SharedState::Access SharedState::Lock() { return Access(vcom::ProcessWide<SharedState>()); }
 
 } // namespace customer

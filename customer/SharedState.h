@@ -30,14 +30,13 @@ public:
         SharedState& m_state;
     };
 
-    // Made on first use and never destroyed (vcom/Immortal.h): a manager
-    // released during process exit still finds its lock and its state.
+    // The state is process-wide (vcom/ProcessWide.h): a manager released
+    // during process exit still finds its lock and its state.
     static Access Lock();
 
     SharedState() = default;
 
 private:
-
     vcom::CriticalSection m_lock;
     RememberedLogin m_login;
     ServletNames m_servlets;

@@ -1,45 +1,30 @@
 #include "customer/TicketReply.h"
 
-#include "address/Records.h"
 #include "customer/ReportedCode.h"
 #include "customer/TicketReplyRules.h"
-#include "messages/Trace.h"
+#include "dead/Records.h"
 #include "vcom/Codes.h"
-#include "vcom/MemHolder.h"
 #include "vcom/Ref.h"
 
 namespace customer {
 
-namespace {
-
-template <class I>
-vcom::ref<I> QueryOrFail(vcom::IComponent* record) {
-    std::int32_t err = vcom::Success;
-    vcom::ref<I> found = vcom::Query<I>(record, &err);
-    if (!found)
-        FailWithReported(err);
-    return found;
-}
-
-} // namespace
-
-TicketReplyContent ReadTicketReply(vcom::IComponent* reply) {
+TicketReplyContent ReadTicketReply(vcom::IComponent& reply) {
     TicketReplyContent content;
-    content.status = QueryOrFail<address::IReplyStatus>(reply)->GetStatus();
-    vcom::ref<address::ITicketReplyFields> fields = QueryOrFail<address::ITicketReplyFields>(reply);
-    if (content.status != 0) {
-        const vcom::LibMemHolder text(fields->GetStatusText());
-        tarnClientLib::TraceRefused("server status %u: %s", unsigned{content.status}, text ? text.text() : "");
+    // The status first, whatever kind of record came back; the ticket's own
+    // interface only once the status says there is a ticket.
+    content.status = Dead::ReadReplyStatus(reply);
+    if (content.status != 0)
         return content;
-    }
-    const vcom::LibMemHolder key(fields->GetKey());
-    if (!key)
+    std::int32_t err = vcom::Success;
+    const vcom::ref<Dead::ITicketReplyFields> fields = vcom::Query<Dead::ITicketReplyFields>(&reply, &err);
+    if (!fields)
+        FailWithReported(err);
+    const std::string* key = Dead::LendKey(*fields);
+    const std::string* lifetime = Dead::LendLifetime(*fields);
+    if (!key || !lifetime)
         vcom::Fail(vcom::OutOfMemory);
-    const vcom::LibMemHolder lifetime(fields->GetLifetime());
-    if (!lifetime)
-        vcom::Fail(vcom::OutOfMemory);
-    content.key = std::string(key.text());
-    content.lifetime = LifetimeValue(lifetime.text());
+    content.key = *key;
+    content.lifetime = LifetimeValue(lifetime->c_str());
     return content;
 }
 

@@ -17,9 +17,10 @@ struct TicketReplyContent {
     long lifetime = 0;        // only with status 0; never handed to the host
 };
 
-// Reads the status, and on success the "key" and "lifetime" fields. Throws the
-// code of a refused interface query, or -4 when a field is missing.
-TicketReplyContent ReadTicketReply(vcom::IComponent* reply);
+// Reads the status (traced when it is not 0), and with status 0 the "key"
+// and "lifetime" fields. Throws the code of a refused interface query, or
+// -4 when a field is missing.
+TicketReplyContent ReadTicketReply(vcom::IComponent& reply);
 
 } // namespace customer
 

@@ -16,12 +16,9 @@ const std::int32_t kFirstFailedResult = 300;
 } // namespace
 
 vcom::ref<Dead::IMessage> NewTicketRequest(const GetTicketArgs& args, const TicketRequestLogin& login) {
-    vcom::ref<Dead::IMessageFactory> factory = Dead::GetMessageFactory();
-    if (!factory)
-        vcom::Fail(vcom::Failure);
     std::int32_t err = vcom::Success;
     // The factory leaves out absent fields and puts the rest in wire order.
-    vcom::ref<Dead::IMessage> request(static_cast<Dead::IMessage*>(factory->CreateCustomerRequest(
+    vcom::ref<Dead::IMessage> request(static_cast<Dead::IMessage*>(Dead::GetMessageFactory()->CreateCustomerRequest(
         Dead::IMessage::Id, &err, args.ProductOrNull(), login.publicName.c_str(), login.password.Reveal().c_str(),
         args.EventName(), args.ContextId(), args.Language(), login.machineId.c_str())));
     if (!request)

@@ -29,8 +29,7 @@ struct TicketRequestLogin {
     std::string machineId;
 };
 
-// A new CustomerRequest record. Throws -1 without a message factory, or the
-// code the factory reported.
+// A new CustomerRequest record. Throws the code the factory reported.
 vcom::ref<Dead::IMessage> NewTicketRequest(const GetTicketArgs& args, const TicketRequestLogin& login);
 
 // Sends request within the call's limits and returns the decoded reply

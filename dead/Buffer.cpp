@@ -18,16 +18,6 @@ Buffer::Buffer(std::uint32_t capacity) { Allocate(capacity); }
 
 Buffer::Buffer(const void* data, std::uint32_t count) { Assign(data, count, true); }
 
-Buffer::Buffer(const Buffer& other) : m_status(other.m_status) {
-    Allocate(other.m_capacity);
-    if (m_data && other.m_length)
-        std::memcpy(m_data, other.m_data, other.m_length);
-    if (m_data || other.m_capacity == 0) {
-        m_length = other.m_length;
-        m_position = other.m_position;
-    }
-}
-
 Buffer::~Buffer() { Free(); }
 
 void Buffer::Free() {

@@ -20,7 +20,7 @@ public:
     Buffer() = default;
     explicit Buffer(std::uint32_t capacity);          // Allocate(capacity)
     Buffer(const void* data, std::uint32_t count);    // copies the bytes
-    Buffer(const Buffer& other);                      // deep copy of content, position and status
+    Buffer(const Buffer&) = delete;
     Buffer& operator=(const Buffer&) = delete;
     virtual ~Buffer();
 

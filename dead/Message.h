@@ -39,8 +39,7 @@ public:
     virtual vcom::IComponent* DecodeReply(std::int32_t id, std::int32_t* err, Stream* stream) = 0;
 };
 
-// The process-wide message factory with one reference added (created when
-// there is none); empty when it cannot be created.
+// The process-wide message factory, with one reference added.
 vcom::ref<IMessageFactory> GetMessageFactory();
 
 } // namespace Dead

@@ -1,21 +1,17 @@
 #include "dead/MessageFactory.h"
 
-#include <new>
 #include <string>
 
-#include "address/Records.h"
 #include "dead/RPCException.h"
+#include "dead/Records.h"
 #include "dead/Stream.h"
+#include "vcom/Boundary.h"
+#include "vcom/ProcessWide.h"
 #include "vcom/Ref.h"
-#include "vcom/SharedInstance.h"
 
 namespace Dead {
 
 namespace {
-
-vcom::SharedInstance<MessageFactory>& Factories() { return vcom::SharedInstanceOf<MessageFactory>(); }
-// The process-wide lock and pointer exist from the time the library is loaded.
-[[maybe_unused]] const bool g_factoriesMade = (Factories(), true);
 
 // A null text is copied as an empty one.
 std::string Text(const char* text) { return text ? std::string(text) : std::string(); }
@@ -29,35 +25,15 @@ void Require(std::int32_t setResult) {
         vcom::Fail(setResult);
 }
 
-// The body of a creating operation: *err is 0 first; a thrown code goes to
-// *err; an allocation failure is -4 and anything else -1. The result is then
-// null.
-template <class Body>
-vcom::IComponent* Guard(std::int32_t* err, Body&& body) noexcept {
-    std::int32_t local = vcom::Success;
-    std::int32_t& code = err ? *err : local;
-    code = vcom::Success;
-    try {
-        return body(code);
-    } catch (const vcom::Code& thrown) {
-        code = static_cast<std::int32_t>(thrown);
-    } catch (const std::bad_alloc&) {
-        code = vcom::OutOfMemory;
-    } catch (...) {
-        code = vcom::Failure;
-    }
-    return nullptr;
-}
-
 // Slots 7 to 10: a new record of kind minorId for interface id, whose kind
 // interface Kind then receives the texts through fill(kind).
 template <class Kind, class Fill>
 vcom::IComponent* Create(std::uint16_t minorId, std::int32_t id, std::int32_t* err, Fill&& fill) {
-    return Guard(err, [&](std::int32_t& code) -> vcom::IComponent* {
-        vcom::ref<vcom::IComponent> record(address::CreateRecord(minorId, id, &code));
+    return vcom::CatchPointer(err, [&]() -> vcom::IComponent* {
+        vcom::ref<vcom::IComponent> record(CreateRecord(minorId, id, err));
         if (!record)
             return nullptr;
-        vcom::ref<Kind> kind = vcom::Query<Kind>(record.get(), &code);
+        vcom::ref<Kind> kind = vcom::Query<Kind>(record.get(), err);
         if (!kind)
             return nullptr;
         fill(*kind);
@@ -79,9 +55,9 @@ vcom::IComponent* Decode(std::int32_t id, std::int32_t* err, Stream* stream, boo
     }
     Buffer& buffer = stream->GetBuffer();
     const std::uint32_t position = buffer.Position();
-    vcom::IComponent* result = Guard(err, [&](std::int32_t& code) -> vcom::IComponent* {
+    vcom::IComponent* result = vcom::CatchPointer(err, [&]() -> vcom::IComponent* {
         const std::uint16_t minorId = ReadEnvelope(*stream, isKind);
-        vcom::ref<vcom::IComponent> record(address::CreateRecord(minorId, id, &code));
+        vcom::ref<vcom::IComponent> record(CreateRecord(minorId, id, err));
         if (!record)
             return nullptr;
         std::int32_t ignored = vcom::Success;
@@ -94,15 +70,12 @@ vcom::IComponent* Decode(std::int32_t id, std::int32_t* err, Stream* stream, boo
     return result;
 }
 
-bool IsRequest(std::uint16_t minorId) { return address::IsRequestKind(minorId); }
-bool IsReply(std::uint16_t minorId) { return address::IsReplyKind(minorId); }
-
 } // namespace
 
 std::uint16_t ReadEnvelope(Stream& stream, bool (*isKind)(std::uint16_t)) {
     std::uint16_t majorId = 0;
     stream.ReadUInt16(majorId);
-    if (majorId != address::RecordMajorId)
+    if (majorId != RecordMajorId)
         throw rpcLib::RPCException("majorId " + std::to_string(majorId) + " is not handled by this factory.");
     std::uint16_t minorId = 0;
     stream.ReadUInt16(minorId);
@@ -111,24 +84,21 @@ std::uint16_t ReadEnvelope(Stream& stream, bool (*isKind)(std::uint16_t)) {
     return minorId;
 }
 
-MessageFactory::~MessageFactory() { Factories().Forget(this); }
-
-MessageFactory* MessageFactory::Get() { return Factories().Acquire(); }
+std::int32_t MessageFactory::Release() { return --m_refs; }
 
 // product, category and server are always set (a null text as an empty one:
 // the caller, AddressManager, has already refused missing selectors); att1
 // only when it is not empty. The texts are copied before they are set.
 vcom::IComponent* MessageFactory::CreateAddressRequest(std::int32_t id, std::int32_t* err, const char* product,
                                                        const char* category, const char* server, const char* att1) {
-    return Create<address::IAddressRequestFields>(
-        address::AddressRequestKind, id, err, [&](address::IAddressRequestFields& fields) {
-            const std::string p = Text(product), c = Text(category), s = Text(server), a = Text(att1);
-            Require(fields.SetProduct(p.c_str()));
-            Require(fields.SetCategory(c.c_str()));
-            Require(fields.SetServer(s.c_str()));
-            if (Present(a))
-                Require(fields.SetAtt1(a.c_str()));
-        });
+    return Create<IAddressRequestFields>(AddressRequestKind, id, err, [&](IAddressRequestFields& fields) {
+        const std::string p = Text(product), c = Text(category), s = Text(server), a = Text(att1);
+        Require(fields.SetProduct(p.c_str()));
+        Require(fields.SetCategory(c.c_str()));
+        Require(fields.SetServer(s.c_str()));
+        if (Present(a))
+            Require(fields.SetAtt1(a.c_str()));
+    });
 }
 
 // Field order: contextid, product, public, password (each if present), eventname
@@ -137,57 +107,54 @@ vcom::IComponent* MessageFactory::CreateCustomerRequest(std::int32_t id, std::in
                                                         const char* publicName, const char* password,
                                                         const char* eventName, const char* contextId,
                                                         const char* language, const char* machine) {
-    return Create<address::ICustomerRequestFields>(
-        address::CustomerRequestKind, id, err, [&](address::ICustomerRequestFields& fields) {
-            const std::string prod = Text(product), pub = Text(publicName), pass = Text(password),
-                              event = Text(eventName), context = Text(contextId), lang = Text(language),
-                              mach = Text(machine);
-            if (Present(context))
-                Require(fields.SetContextId(context.c_str()));
-            if (Present(prod))
-                Require(fields.SetProduct(prod.c_str()));
-            if (Present(pub))
-                Require(fields.SetPublic(pub.c_str()));
-            if (Present(pass))
-                Require(fields.SetPassword(pass.c_str()));
-            Require(fields.SetEventName(event.c_str()));
-            if (Present(mach))
-                Require(fields.SetMachine(mach.c_str()));
-            if (Present(lang))
-                Require(fields.SetLanguage(lang.c_str()));
-        });
+    return Create<ICustomerRequestFields>(CustomerRequestKind, id, err, [&](ICustomerRequestFields& fields) {
+        const std::string prod = Text(product), pub = Text(publicName), pass = Text(password),
+                          event = Text(eventName), context = Text(contextId), lang = Text(language),
+                          mach = Text(machine);
+        if (Present(context))
+            Require(fields.SetContextId(context.c_str()));
+        if (Present(prod))
+            Require(fields.SetProduct(prod.c_str()));
+        if (Present(pub))
+            Require(fields.SetPublic(pub.c_str()));
+        if (Present(pass))
+            Require(fields.SetPassword(pass.c_str()));
+        Require(fields.SetEventName(event.c_str()));
+        if (Present(mach))
+            Require(fields.SetMachine(mach.c_str()));
+        if (Present(lang))
+            Require(fields.SetLanguage(lang.c_str()));
+    });
 }
 
 // The reply side of the exchange (test servers): every text is set, a null
 // one as an empty text. The status of a created reply is 0.
 vcom::IComponent* MessageFactory::CreateAddressReply(std::int32_t id, std::int32_t* err, const char* serverList) {
-    return Create<address::IAddressReplyFields>(address::AddressReplyKind, id, err,
-                                                [&](address::IAddressReplyFields& fields) {
-                                                    const std::string list = Text(serverList);
-                                                    Require(fields.SetServerList(list.c_str()));
-                                                });
+    return Create<IAddressReplyFields>(AddressReplyKind, id, err, [&](IAddressReplyFields& fields) {
+        const std::string list = Text(serverList);
+        Require(fields.SetServerList(list.c_str()));
+    });
 }
 
 vcom::IComponent* MessageFactory::CreateTicketReply(std::int32_t id, std::int32_t* err, const char* key,
                                                     const char* lifetime) {
-    return Create<address::ITicketReplyFields>(address::TicketReplyKind, id, err,
-                                               [&](address::ITicketReplyFields& fields) {
-                                                   const std::string k = Text(key), l = Text(lifetime);
-                                                   Require(fields.SetKey(k.c_str()));
-                                                   Require(fields.SetLifetime(l.c_str()));
-                                               });
+    return Create<ITicketReplyFields>(TicketReplyKind, id, err, [&](ITicketReplyFields& fields) {
+        const std::string k = Text(key), l = Text(lifetime);
+        Require(fields.SetKey(k.c_str()));
+        Require(fields.SetLifetime(l.c_str()));
+    });
 }
 
 vcom::IComponent* MessageFactory::DecodeRequest(std::int32_t id, std::int32_t* err, Stream* stream) {
-    return Decode(id, err, stream, &IsRequest);
+    return Decode(id, err, stream, &IsRequestKind);
 }
 
 vcom::IComponent* MessageFactory::DecodeReply(std::int32_t id, std::int32_t* err, Stream* stream) {
-    return Decode(id, err, stream, &IsReply);
+    return Decode(id, err, stream, &IsReplyKind);
 }
 
 vcom::ref<IMessageFactory> GetMessageFactory() {
-    return vcom::ref<IMessageFactory>(MessageFactory::Get());
+    return vcom::ref<IMessageFactory>::share(&vcom::ProcessWide<MessageFactory>());
 }
 
 } // namespace Dead

@@ -1,4 +1,4 @@
-// The process-wide binary message factory.
+// The process-wide binary message factory (GetMessageFactory, dead/Message.h).
 #ifndef TARN_DEAD_MESSAGEFACTORY_H
 #define TARN_DEAD_MESSAGEFACTORY_H
 
@@ -6,20 +6,15 @@
 
 #include "dead/Message.h"
 #include "vcom/Component.h"
-#include "vcom/CriticalSection.h"
 
 namespace Dead {
 
 class MessageFactory : public vcom::Component<MessageFactory, vcom::Iface<IMessageFactory>> {
 public:
     MessageFactory() = default;
-    // Clears the shared pointer (under the process-wide lock) if it still
-    // names this instance.
-    ~MessageFactory() override;
 
-    // The shared instance with one more reference, made when there is none or
-    // when the current one is being destroyed; null when it cannot be made.
-    static MessageFactory* Get();
+    // Process-wide (vcom/ProcessWide.h): the last Release leaves it in place.
+    std::int32_t Release() override;
 
     vcom::IComponent* CreateAddressRequest(std::int32_t id, std::int32_t* err, const char* product,
                                            const char* category, const char* server, const char* att1) override;
@@ -32,9 +27,6 @@ public:
                                         const char* lifetime) override;
     vcom::IComponent* DecodeRequest(std::int32_t id, std::int32_t* err, Stream* stream) override;
     vcom::IComponent* DecodeReply(std::int32_t id, std::int32_t* err, Stream* stream) override;
-
-private:
-    vcom::CriticalSection m_lock;
 };
 
 // Reads the message envelope (majorId, minorId) and returns the minorId. A majorId

@@ -4,10 +4,9 @@
 #include "customer/Customer.h"
 #include "messages/Trace.h"
 #include "platform/Registry.h"
-#include "platform/Unload.h"
 #include "vcom/Boundary.h"
+#include "vcom/ProcessWide.h"
 #include "vcom/Ref.h"
-#include "vcom/SharedInstance.h"
 
 namespace frame {
 
@@ -15,20 +14,16 @@ using tarnclient::IServerLocation;
 
 namespace {
 
-// The factory global: two threads always share one factory and a factory
-// being destroyed is never handed out (vcom/SharedInstance.h).
-vcom::SharedInstance<ComponentFactory>& Factories() { return vcom::SharedInstanceOf<ComponentFactory>(); }
-
-void OnUnload() { address::DestroyConfiguration(); }
-
+// The registry of the POSIX layer reports the files it refuses through the
+// trace, which sits above it.
 void ReportRegistry(const char* line, bool failed) {
     if (failed)
-        tarnClientLib::TraceFailed("%s", line);
+        tarnClientLib::TraceFailed(tarnclient::CallNotReached, "%s", line);
     else
         tarnClientLib::Trace("%s", line);
 }
 
-const bool g_hooksSet = (platform::SetUnloadHook(&OnUnload), platform::SetRegistryReport(&ReportRegistry), true);
+const bool g_registryReportSet = (platform::SetRegistryReport(&ReportRegistry), true);
 
 // The location every service component starts from.
 vcom::ref<IServerLocation> Location(ComponentFactory& factory, std::int32_t* err, const char* serverAddress) {
@@ -38,12 +33,12 @@ vcom::ref<IServerLocation> Location(ComponentFactory& factory, std::int32_t* err
 
 } // namespace
 
-ComponentFactory::~ComponentFactory() { Factories().Forget(this); }
-
 tarnclient::IComponentFactory* ComponentFactory::Get() {
-    (void)g_hooksSet;
-    return Factories().Acquire();
+    (void)g_registryReportSet;
+    return vcom::ref<tarnclient::IComponentFactory>::share(&vcom::ProcessWide<ComponentFactory>()).detach();
 }
+
+std::int32_t ComponentFactory::Release() { return --m_refs; }
 
 vcom::IComponent* ComponentFactory::CreateCustomerManager(std::int32_t id, std::int32_t* err,
                                                           const char* serverAddress) {

@@ -13,11 +13,12 @@ class ComponentFactory
                              vcom::Iface<tarnclient::ICoreFactory>> {
 public:
     ComponentFactory() = default;
-    ~ComponentFactory() override;
 
-    // The factory global: the current factory with one more reference, created
-    // when there is none (or when the current one is being destroyed).
+    // The process's one factory (vcom/ProcessWide.h) with one more reference.
     static tarnclient::IComponentFactory* Get();
+
+    // Process-wide: the last Release leaves it in place for the next Get.
+    std::int32_t Release() override;
 
     // IComponentFactory
     vcom::IComponent* CreateCustomerManager(std::int32_t id, std::int32_t* err, const char* serverAddress) override;

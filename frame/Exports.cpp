@@ -6,10 +6,12 @@
 #include "frame/ComponentFactory.h"
 #include "messages/Trace.h"
 #include "platform/Export.h"
+#include "vcom/ProcessWide.h"
 
 extern "C" {
 
 TARN_EXPORT tarnclient::IComponentFactory* TarnClientLib_GetComponentFactory() {
+    vcom::FreeProcessWideAtUnload();
     return frame::ComponentFactory::Get();
 }
 

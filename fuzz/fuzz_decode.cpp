@@ -15,8 +15,8 @@
 
 #include <tarnclient/TarnClient.h>
 
-#include "address/Records.h"
 #include "dead/Message.h"
+#include "dead/Records.h"
 #include "dead/Stream.h"
 #include "fuzz/Check.h"
 #include "vcom/Ref.h"
@@ -39,19 +39,19 @@ void FreeAll(std::initializer_list<char*> texts) {
 // Calls every getter the record has (the first-match search over all
 // fields); gives the number of fields.
 std::int64_t Touch(vcom::IComponent* record) {
-    if (auto f = As<address::IAddressRequestFields>(record))
+    if (auto f = As<Dead::IAddressRequestFields>(record))
         FreeAll({f->GetProduct(), f->GetCategory(), f->GetServer(), f->GetAtt1(), f->GetAtt2(), f->GetAtt3()});
-    if (auto f = As<address::ICustomerRequestFields>(record))
+    if (auto f = As<Dead::ICustomerRequestFields>(record))
         FreeAll({f->GetContextId(), f->GetProduct(), f->GetPublic(), f->GetPassword(), f->GetEventName(),
                  f->GetMachine(), f->GetLanguage()});
-    if (auto f = As<address::IAddressReplyFields>(record))
+    if (auto f = As<Dead::IAddressReplyFields>(record))
         FreeAll({f->GetStatusText(), f->GetServerList()});
-    if (auto f = As<address::ITicketReplyFields>(record))
+    if (auto f = As<Dead::ITicketReplyFields>(record))
         FreeAll({f->GetStatusText(), f->GetKey(), f->GetLifetime()});
     std::int64_t count = 0;
-    if (auto s = As<address::IReplyStatus>(record))
+    if (auto s = As<Dead::IReplyStatus>(record))
         count = s->GetFieldCount();
-    if (auto c = As<address::IRequestCounts>(record))
+    if (auto c = As<Dead::IRequestCounts>(record))
         count = static_cast<std::int64_t>(c->GetFirstListCount()) + c->GetSecondListCount();
     Check(count >= 0, "a negative field count");
     return count;

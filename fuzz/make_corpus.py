@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Writes the seed corpora of the fuzz targets (fuzz/corpus/<name>/): the golden
 vectors of the encoding and the records (decode), whole HTTP replies as the servers
-send them (reply), server-list documents (serverlist) and stored settings values
-(settings). Run it again after changing a vector; the files it writes are checked in."""
+send them (reply) and server-list documents (serverlist). Run it again after
+changing a vector; the files it writes are checked in."""
 import os
 import struct
 
@@ -95,16 +95,6 @@ SERVER_LISTS = {
     "entity": '<!DOCTYPE s [<!ENTITY e "x">]><servers><server name="&e;" address="&amp;:1" uc="1"/></servers>',
 }
 
-SETTINGS = {
-    "login": b"alice;pw\x00",
-    "login-two-separators": b"carol;pa;ss\x00",
-    "no-separator": b"dave\x00",
-    "separator-only": b";",
-    "servlet-name-binary": b"tick\x00et",
-    "one-byte": b"x",
-}
-
-
 def write(name, seeds):
     out = os.path.join(CORPUS, name)
     os.makedirs(out, exist_ok=True)
@@ -118,7 +108,6 @@ def main():
     write("decode", SEEDS)
     write("reply", REPLIES)
     write("serverlist", SERVER_LISTS)
-    write("settings", SETTINGS)
 
 
 if __name__ == "__main__":

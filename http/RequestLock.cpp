@@ -5,13 +5,13 @@
 
 #include "http/CHttpException.h"
 #include "messages/Trace.h"
-#include "vcom/Immortal.h"
+#include "vcom/ProcessWide.h"
 
 namespace http {
 
 namespace {
 
-// Never destroyed: a thread still waiting its turn when the process exits
+// Process-wide: a thread still waiting its turn when the process exits
 // finds it in place.
 struct RequestLock {
     std::mutex mutex;
@@ -19,7 +19,7 @@ struct RequestLock {
     bool busy = false;
 };
 
-RequestLock& Lock() { return vcom::Immortal<RequestLock>(); }
+RequestLock& Lock() { return vcom::ProcessWide<RequestLock>(); }
 
 } // namespace
 

@@ -45,34 +45,4 @@ const char* InputException::GetTitle() const {
     return m_title;
 }
 
-const char* InputException::GetMessageCopy() const {
-    vcom::ScopedLock guard(m_lock);
-    return m_messageCopy;
-}
-
-const char* InputException::GetTitleCopy() const {
-    vcom::ScopedLock guard(m_lock);
-    return m_titleCopy;
-}
-
-const char16_t* InputException::GetWideMessage() const {
-    vcom::ScopedLock guard(m_lock);
-    return m_wideMessage;
-}
-
-const char16_t* InputException::GetWideTitle() const {
-    vcom::ScopedLock guard(m_lock);
-    return m_wideTitle;
-}
-
-const char16_t* InputException::GetWideMessageCopy() const {
-    vcom::ScopedLock guard(m_lock);
-    return m_wideMessageCopy;
-}
-
-const char16_t* InputException::GetWideTitleCopy() const {
-    vcom::ScopedLock guard(m_lock);
-    return m_wideTitleCopy;
-}
-
 } // namespace tarnClientLib

@@ -19,15 +19,9 @@ public:
     InputException& operator=(const InputException&) = delete;
     ~InputException();
 
-    // The buffers themselves, valid for the life of the object.
+    // The texts themselves, valid for the life of the object; null when empty.
     const char* GetMessage() const;
     const char* GetTitle() const;
-    const char* GetMessageCopy() const;
-    const char* GetTitleCopy() const;
-    const char16_t* GetWideMessage() const;
-    const char16_t* GetWideTitle() const;
-    const char16_t* GetWideMessageCopy() const;
-    const char16_t* GetWideTitleCopy() const;
 
 private:
     char* m_message = nullptr;

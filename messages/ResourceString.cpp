@@ -86,21 +86,6 @@ const char* ResourceString::GetText() const {
     return m_text;
 }
 
-const char* ResourceString::GetTextCopy() const {
-    vcom::ScopedLock guard(m_lock);
-    return m_textCopy;
-}
-
-const char16_t* ResourceString::GetWideText() const {
-    vcom::ScopedLock guard(m_lock);
-    return m_wideText;
-}
-
-const char16_t* ResourceString::GetWideCopy() const {
-    vcom::ScopedLock guard(m_lock);
-    return m_wideCopy;
-}
-
 std::string MessageText(unsigned id) {
     const ResourceString message(kModuleName, id);
     const char* text = message.GetText();

@@ -22,11 +22,8 @@ public:
     ResourceString& operator=(const ResourceString&) = delete;
     ~ResourceString();
 
-    // The buffers themselves, valid for the life of the object.
+    // The text itself, valid for the life of the object; null when empty.
     const char* GetText() const;
-    const char* GetTextCopy() const;
-    const char16_t* GetWideText() const;
-    const char16_t* GetWideCopy() const;
 
 private:
     void Build(const char* module, unsigned id, const char* const* args, int argCount) noexcept;

@@ -10,7 +10,7 @@
 #include "messages/FailureRecord.h"
 #include "platform/TraceOutput.h"
 #include "vcom/CriticalSection.h"
-#include "vcom/Immortal.h"
+#include "vcom/ProcessWide.h"
 
 namespace tarnClientLib {
 
@@ -32,7 +32,7 @@ struct TraceState {
     void* context = nullptr;
 };
 
-TraceState& State() { return vcom::Immortal<TraceState>(); }
+TraceState& State() { return vcom::ProcessWide<TraceState>(); }
 
 // Call under the lock, after changing an output.
 void Publish(const TraceState& state) {

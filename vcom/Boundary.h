@@ -1,7 +1,10 @@
-// The catch at the interface boundary: no exception ever leaves an operation.
+// The catch at the interface boundary: no exception ever leaves an
+// operation. It also counts the operations in flight, so that the unload
+// hook can tell whether anything still runs in the library.
 #ifndef TARN_VCOM_BOUNDARY_H
 #define TARN_VCOM_BOUNDARY_H
 
+#include <atomic>
 #include <cstdint>
 #include <new>
 
@@ -9,10 +12,30 @@
 
 namespace vcom {
 
+namespace boundary {
+
+// Every module has its own count: the symbol is hidden.
+inline std::atomic<std::int32_t> inFlight{0};
+
+// Counts one operation for as long as it lives.
+class InFlight {
+public:
+    InFlight() noexcept { ++inFlight; }
+    ~InFlight() { --inFlight; }
+    InFlight(const InFlight&) = delete;
+    InFlight& operator=(const InFlight&) = delete;
+};
+
+} // namespace boundary
+
+// The operations of this module that are between entry and return now.
+inline std::int32_t CallsInFlight() noexcept { return boundary::inFlight.load(); }
+
 // Status shape: a thrown code becomes the result; anything else -1
 // (-4 for an allocation failure).
 template <class Body>
 std::int32_t CatchStatus(Body&& body) noexcept {
+    const boundary::InFlight counted;
     try {
         return body();
     } catch (const Code& code) {
@@ -28,6 +51,7 @@ std::int32_t CatchStatus(Body&& body) noexcept {
 // is null; anything else stores -1 (-4 for an allocation failure).
 template <class Body>
 auto CatchPointer(std::int32_t* err, Body&& body) noexcept -> decltype(body()) {
+    const boundary::InFlight counted;
     std::int32_t local = 0;
     std::int32_t& code = err ? *err : local;
     code = Success;
@@ -46,6 +70,7 @@ auto CatchPointer(std::int32_t* err, Body&& body) noexcept -> decltype(body()) {
 // For operations without an err out-parameter: any failure is null.
 template <class Body>
 auto CatchNull(Body&& body) noexcept -> decltype(body()) {
+    const boundary::InFlight counted;
     try {
         return body();
     } catch (...) {

@@ -27,13 +27,6 @@ struct Iface {
     static constexpr bool Answers(std::int32_t id) { return id == I::Id || ((id == MoreIds) || ...); }
 };
 
-// The same, for an interface whose ids are all given here.
-template <class I, std::int32_t FirstId, std::int32_t... MoreIds>
-struct IfaceIds {
-    using Interface = I;
-    static constexpr bool Answers(std::int32_t id) { return id == FirstId || ((id == MoreIds) || ...); }
-};
-
 template <class Self, class PrimaryIds, class... Others>
 class Component : public PrimaryIds::Interface, public Others::Interface... {
 public:
@@ -66,19 +59,6 @@ public:
 
     // The object as its primary interface (unambiguous, unlike IComponent*).
     IComponent* Primary() { return static_cast<PrimaryInterface*>(this); }
-
-    std::int32_t RefCount() const { return m_refs.load(); }
-
-    // Adds a reference unless the count already reached 0 (the object is
-    // being destroyed). For process-wide single objects (vcom/SharedInstance.h).
-    bool AddRefIfAlive() {
-        std::int32_t count = m_refs.load();
-        while (count > 0) {
-            if (m_refs.compare_exchange_weak(count, count + 1))
-                return true;
-        }
-        return false;
-    }
 
 protected:
     Component() = default;

@@ -13,7 +13,8 @@ ref<xmlparser::IParser> NewXmlParser() {
     const auto getFactory =
         reinterpret_cast<GetFactory>(platform::XmlParserFunction("XMLParserLib_GetComponentFactory"));
     if (!getFactory) {
-        tarnClientLib::TraceFailed("the XML parser library cannot be loaded from this library's folder");
+        tarnClientLib::TraceFailed(tarnclient::CallNotReached,
+                                   "the XML parser library cannot be loaded from this library's folder");
         vcom::Fail(vcom::Failure);
     }
     const ref<xmlparser::IParserFactory> factory(getFactory());
@@ -26,8 +27,7 @@ ref<xmlparser::IParser> NewXmlParser() {
     return parser;
 }
 
-XmlReading::XmlReading(xmlparser::IParser& parser, const char* document, std::int32_t length, bool readChildren)
-    : m_readChildren(readChildren) {
+XmlReading::XmlReading(xmlparser::IParser& parser, const char* document, std::int32_t length) {
     m_root.reset(parser.Parse(document, length));
     if (!m_root) {
         tarnClientLib::TraceFailed(tarnclient::CallUnreadableReply, "unreadable reply: the XML document of %d bytes is not well-formed", length);
@@ -36,8 +36,7 @@ XmlReading::XmlReading(xmlparser::IParser& parser, const char* document, std::in
     m_texts = vcom::Query<xmlparser::INodeTexts>(m_root.get(), nullptr);
     if (!m_texts)
         vcom::Fail(vcom::Failure);
-    if (readChildren)
-        m_count = m_root->GetChildCount();
+    m_count = m_root->GetChildCount();
 }
 
 void XmlReading::TraceIncomplete(std::size_t found, std::size_t wanted) const {
@@ -51,8 +50,7 @@ std::size_t XmlReading::NextValues(const char* const* names, const char** values
         vcom::Fail(vcom::Failure);
     std::size_t found = 0;
     for (std::size_t i = 0; i < count; ++i) {
-        values[i] = m_readChildren ? m_texts->GetChildAttributeText(element, names[i])
-                                   : m_texts->GetAttributeText(names[i]);
+        values[i] = m_texts->GetChildAttributeText(element, names[i]);
         found += values[i] != nullptr;
     }
     return found;

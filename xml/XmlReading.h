@@ -21,13 +21,12 @@ vcom::ref<xmlparser::IParser> NewXmlParser();
 class XmlReading {
 public:
     // Parses document with parser (length is handed to it unchanged); the
-    // text is not used afterwards. Reads every child of the root
-    // (readChildren) or the root alone. Throws -1 when the document does not
-    // parse.
-    XmlReading(xmlparser::IParser& parser, const char* document, std::int32_t length, bool readChildren);
+    // text is not used afterwards. The elements read are the children of the
+    // root. Throws -1 when the document does not parse.
+    XmlReading(xmlparser::IParser& parser, const char* document, std::int32_t length);
 
     // The number of elements to read: the root's child count (0 when it has
-    // none), or 1 for the root alone.
+    // none).
     std::int32_t Count() const { return m_count; }
 
     // The values of the attributes names[0..count) of the next element into
@@ -45,8 +44,7 @@ public:
 private:
     vcom::ref<xmlparser::INode> m_root;
     vcom::ref<xmlparser::INodeTexts> m_texts; // the root's
-    bool m_readChildren;
-    std::int32_t m_count = 1;
+    std::int32_t m_count = 0;
     std::int32_t m_read = 0;
 };
 

@@ -3,12 +3,14 @@
 
 #include "platform/Export.h"
 #include "vcom/Boundary.h"
+#include "vcom/ProcessWide.h"
 #include "xmlparser/ParserFactory.h"
 #include "xmlparser/TextCopy.h"
 
 extern "C" {
 
 TARN_EXPORT xmlparser::IParserFactory* XMLParserLib_GetComponentFactory() {
+    vcom::FreeProcessWideAtUnload();
     return vcom::CatchNull([] { return xmlparser::ParserFactory::New(); });
 }
 

@@ -16,7 +16,7 @@ struct TableEntry {
 
 #define TARN_STRING(id, text) {id, text},
 const TableEntry kTable[] = {
-#include "messages/StringTable.def"
+#include "platform/StringTable.def"
 };
 #undef TARN_STRING
 

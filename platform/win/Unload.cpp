@@ -14,10 +14,13 @@ void SetUnloadHook(UnloadHook hook) { g_hook = hook; }
 
 } // namespace platform
 
-// Does nothing on attach; on process detach runs the library's unload hook.
-extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+// Does nothing on attach. On detach runs the library's unload hook, unless
+// the process is ending (lpReserved is then not null): its other threads are
+// gone by now, possibly in the middle of a call.
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_DETACH) {
-        if (platform::UnloadHook hook = platform::g_hook.exchange(nullptr))
+        const platform::UnloadHook hook = platform::g_hook.exchange(nullptr);
+        if (hook && !reserved)
             hook();
     }
     return TRUE;

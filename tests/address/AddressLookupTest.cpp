@@ -74,12 +74,22 @@ protected:
 };
 
 TEST_F(AddressLookup, SendsTheSelectorsInOrderToTheAddressService) {
-    const struct { const char *name, *att1; tarntest::RecordFields sent; } cases[] = {
-        {"east-1", "EU", {{"product", "Tarn Online"}, {"category", "Lobby"}, {"server", "east-1"}, {"att1", "EU"}}},
-        {"s", nullptr, {{"product", "Tarn Online"}, {"category", "Lobby"}, {"server", "s"}}},
-        {"s", "", {{"product", "Tarn Online"}, {"category", "Lobby"}, {"server", "s"}}},
-        {nullptr, nullptr, {{"product", "Tarn Online"}, {"category", "Lobby"}, {"server", "any"}}},
-        {"All", nullptr, {{"product", "Tarn Online"}, {"category", "Lobby"}, {"server", "All"}}},
+    const tarntest::RecordFields selectors = {{"product", "Tarn Online"}, {"category", "Lobby"}};
+    const auto sent = [&](tarntest::RecordFields more) {
+        tarntest::RecordFields all = selectors;
+        all.insert(all.end(), more.begin(), more.end());
+        return all;
+    };
+    const struct {
+        const char* name;
+        const char* att1 = nullptr;
+        tarntest::RecordFields sent;
+    } cases[] = {
+        {.name = "east-1", .att1 = "EU", .sent = sent({{"server", "east-1"}, {"att1", "EU"}})},
+        {.name = "s", .sent = sent({{"server", "s"}})},
+        {.name = "s", .att1 = "", .sent = sent({{"server", "s"}})},
+        {.name = nullptr, .sent = sent({{"server", "any"}})},
+        {.name = "All", .sent = sent({{"server", "All"}})},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         Server().Script(tarntest::Answer(AddressReply(0, kThree)));
@@ -99,22 +109,45 @@ TEST_F(AddressLookup, SendsTheSelectorsInOrderToTheAddressService) {
 // its name, other nodes skipped, values as they are and uc as atoi reads it;
 // the host ends at the first colon and the port is read as atoi does. Records
 // and lists need neither the manager nor each other.
+// A server as a host reads it from a record.
+struct Listed {
+    std::string name, address, host;
+    std::int32_t port, uc;
+    bool operator==(const Listed& other) const {
+        return name == other.name && address == other.address && host == other.host && port == other.port &&
+               uc == other.uc;
+    }
+};
+
+void PrintTo(const Listed& s, std::ostream* out) {
+    *out << "{" << s.name << ", " << s.address << ", " << s.host << ", " << s.port << ", " << s.uc << "}";
+}
+
 TEST_F(AddressLookup, ListsTheServersInReplyOrderEachOutlivingTheList) {
-    const struct { std::string xml, servers; } rows[] = {
+    const struct {
+        std::string xml;
+        std::vector<Listed> servers;
+    } rows[] = {
         {.xml = kThree,
-         .servers = "east-1|10.0.0.5:7000|10.0.0.5|7000|12; west-2|192.168.1.20:80|192.168.1.20|80|-3; north|:9||9|0; "},
+         .servers = {{.name = "east-1", .address = "10.0.0.5:7000", .host = "10.0.0.5", .port = 7000, .uc = 12},
+                     {.name = "west-2", .address = "192.168.1.20:80", .host = "192.168.1.20", .port = 80, .uc = -3},
+                     {.name = "north", .address = ":9", .host = "", .port = 9, .uc = 0}}},
         {.xml = R"(<?xml version="1.0"?>
 <serverlist version="2"> leading text <!-- a comment -->
   <server name="alpha" zone="eu" address="10.0.0.1:7000" uc="3">inner <detail name="no"/></server>
   <?note ignore me?><![CDATA[<server/>]]>
   <host uc="0" extra="x" address="10.0.0.2:7001" name=" b &amp; c "/> trailing
 </serverlist>)",
-         .servers = "alpha|10.0.0.1:7000|10.0.0.1|7000|3;  b & c |10.0.0.2:7001|10.0.0.2|7001|0; "},
+         .servers = {{.name = "alpha", .address = "10.0.0.1:7000", .host = "10.0.0.1", .port = 7000, .uc = 3},
+                     {.name = " b & c ", .address = "10.0.0.2:7001", .host = "10.0.0.2", .port = 7001, .uc = 0}}},
         {.xml = R"(<l><s name="a" address=" h :1" uc="abc"/><s name="b" address="h: 42" uc=" 7"/>)"
                 R"(<s name="c" address="a:b:c" uc="+4x"/><s name="d" address="h:-12" uc="2147483647"/>)"
                 R"(<s name="e" address="host:+8x9" uc="-2147483648"/></l>)",
-         .servers = "a| h :1| h |1|0; b|h: 42|h|42|7; c|a:b:c|a|0|4; d|h:-12|h|-12|2147483647; "
-                    "e|host:+8x9|host|8|-2147483648; "},
+         .servers = {{.name = "a", .address = " h :1", .host = " h ", .port = 1, .uc = 0},
+                     {.name = "b", .address = "h: 42", .host = "h", .port = 42, .uc = 7},
+                     {.name = "c", .address = "a:b:c", .host = "a", .port = 0, .uc = 4},
+                     {.name = "d", .address = "h:-12", .host = "h", .port = -12, .uc = 2147483647},
+                     {.name = "e", .address = "host:+8x9", .host = "host", .port = 8, .uc = -2147483647 - 1}}},
     };
     std::vector<Ref<IServerAddressList>> lists;
     for (const auto& row : rows) {
@@ -130,11 +163,11 @@ TEST_F(AddressLookup, ListsTheServersInReplyOrderEachOutlivingTheList) {
             servers.emplace_back(element);
         EXPECT_EQ(static_cast<std::size_t>(lists[i]->Count()), servers.size());
         lists[i].reset();
-        std::string seen;
+        std::vector<Listed> seen;
         for (const Ref<IServerAddress>& s : servers) {
             EXPECT_EQ(tarntest::Count(s.get()), 1); // the caller's reference alone
-            seen += Take(s->GetName()) + "|" + Take(s->GetAddress()) + "|" + Take(s->GetHost()) + "|" +
-                    std::to_string(s->GetPort()) + "|" + std::to_string(s->GetUc()) + "; ";
+            seen.push_back({.name = Take(s->GetName()), .address = Take(s->GetAddress()), .host = Take(s->GetHost()),
+                            .port = s->GetPort(), .uc = s->GetUc()});
         }
         EXPECT_EQ(seen, rows[i].servers);
     }
@@ -171,25 +204,30 @@ TEST_F(AddressLookup, AFaultyReplyFailsTheWholeQuery) {
     const auto faulty = [](const std::string& server) {
         return AddressReply(0, "<s><server name=\"a\" address=\"1.2.3.4:5\" uc=\"1\"/>" + server + "</s>");
     };
-    const std::pair<const char*, std::string> cases[] = {
-        {"an empty uc", faulty(R"(<server name="b" address="1.2.3.4:5" uc=""/>)")},
-        {"an empty name", faulty(R"(<server name="" address="h:1" uc="1"/>)")},
-        {"an empty address", faulty(R"(<server name="n" address="" uc="1"/>)")},
-        {"an address without a colon", faulty(R"(<server name="n" address="10.0.0.5;7000" uc="1"/>)")},
+    const struct {
+        const char* what;
+        std::string reply;
+    } cases[] = {
+        {.what = "an empty uc", .reply = faulty(R"(<server name="b" address="1.2.3.4:5" uc=""/>)")},
+        {.what = "an empty name", .reply = faulty(R"(<server name="" address="h:1" uc="1"/>)")},
+        {.what = "an empty address", .reply = faulty(R"(<server name="n" address="" uc="1"/>)")},
+        {.what = "an address without a colon", .reply = faulty(R"(<server name="n" address="10.0.0.5;7000" uc="1"/>)")},
         // Attribute names are exact bytes, without a namespace.
-        {"a missing uc", faulty(R"(<server name="n" address="h:1"/>)")},
-        {"a name in capitals", faulty(R"(<server Name="n" address="h:1" uc="1"/>)")},
-        {"a name in a namespace", faulty(R"(<s xmlns:x="urn:x" x:name="a" address="h:1" uc="1"/>)")},
-        {"a body that is no record", tarntest::HttpReply(200, std::string("\x00\x07 not a record", 15))},
-        {"no serverlist field", tarntest::HttpReply(200, tarntest::ReplyRecordBytes(kAddressReplyMinor, 0, {}))},
-        {"a ticket reply in its place", tarntest::HttpReply(200, tarntest::TicketReplyBytes(0, {{"serverlist", kThree}}))},
+        {.what = "a missing uc", .reply = faulty(R"(<server name="n" address="h:1"/>)")},
+        {.what = "a name in capitals", .reply = faulty(R"(<server Name="n" address="h:1" uc="1"/>)")},
+        {.what = "a name in a namespace", .reply = faulty(R"(<s xmlns:x="urn:x" x:name="a" address="h:1" uc="1"/>)")},
+        {.what = "a body that is no record", .reply = tarntest::HttpReply(200, std::string("\x00\x07 not a record", 15))},
+        {.what = "no serverlist field",
+         .reply = tarntest::HttpReply(200, tarntest::ReplyRecordBytes(kAddressReplyMinor, 0, {}))},
+        {.what = "a ticket reply in its place",
+         .reply = tarntest::HttpReply(200, tarntest::TicketReplyBytes(0, {{"serverlist", kThree}}))},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.first);
+        SCOPED_TRACE(c.what);
         const std::size_t before = ConnectionsMade();
-        Server().Script(tarntest::Answer(c.second));
+        Server().Script(tarntest::Answer(c.reply));
         EXPECT_FALSE(Enum("p", "c", "any", nullptr));
-        Server().Script(tarntest::Answer(c.second));
+        Server().Script(tarntest::Answer(c.reply));
         EXPECT_EQ(m_manager->GetServerAddress("p", "c", "any", nullptr), nullptr);
         EXPECT_EQ(ConnectionsMade(), before + 2);
     }
@@ -197,10 +235,12 @@ TEST_F(AddressLookup, AFaultyReplyFailsTheWholeQuery) {
 
 // The name "all" is the black-box test's.
 TEST_F(AddressLookup, MissingSelectorsSendNothing) {
-    const char* const cases[][3] = {{"p", "c", ""}, {nullptr, "c", "s"}, {"", "c", "s"}, {"p", nullptr, "s"}, {"p", "", "s"}};
+    const struct {
+        const char *product = "p", *category = "c", *name = "s";
+    } cases[] = {{.name = ""}, {.product = nullptr}, {.product = ""}, {.category = nullptr}, {.category = ""}};
     for (const auto& c : cases) {
-        EXPECT_EQ(m_manager->GetServerAddress(c[0], c[1], c[2], "a"), nullptr);
-        EXPECT_FALSE(Enum(c[0], c[1], c[2], nullptr));
+        EXPECT_EQ(m_manager->GetServerAddress(c.product, c.category, c.name, "a"), nullptr);
+        EXPECT_FALSE(Enum(c.product, c.category, c.name, nullptr));
     }
     EXPECT_FALSE(Enum("p", "c", nullptr, nullptr));
     EXPECT_EQ(ConnectionsMade(), 0u);

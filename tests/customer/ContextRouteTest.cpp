@@ -14,6 +14,7 @@ TEST_F(CustomerTest, ContextRouteSendsExactlyItsFieldsAndDeliversTheKey) {
     std::string ticket;
     EXPECT_EQ(Get(manager.get(), "game-1x`{", "ctx-9", "en", 0, ticket), vcom::Success);
     EXPECT_EQ(ticket, "KEY-1");
+    // An absent or empty product or language is no field.
     EXPECT_EQ(Get(manager.get(), nullptr, "ctx-9", nullptr, 0, ticket), vcom::Success);
     EXPECT_EQ(Get(manager.get(), "", "ctx-9", "", 0, ticket), vcom::Success);
 
@@ -21,40 +22,43 @@ TEST_F(CustomerTest, ContextRouteSendsExactlyItsFieldsAndDeliversTheKey) {
     ASSERT_EQ(requests.size(), 3u);
     EXPECT_EQ(RequestLine(requests[0]), "POST /getTicket HTTP/1.1");
     EXPECT_NE(requests[0].find("\r\nUser-Agent:Tarn Customer Manager/1.0\r\n"), std::string::npos);
-    EXPECT_EQ(Sent(requests[0], true),
-              "contextid=ctx-9 product=GAME-1X`{ eventname=Finals machine=" + MachineId() + " language=en ");
-    EXPECT_EQ(Sent(requests[1]), "contextid=ctx-9 eventname=Finals machine ");
-    EXPECT_EQ(Sent(requests[2]), "contextid=ctx-9 eventname=Finals machine ");
-    EXPECT_EQ(display.log, "");
+    const RecordFields bare = {{"contextid", "ctx-9"}, {"eventname", "Finals"}, {"machine", kMachine}};
+    const RecordFields full = {{"contextid", "ctx-9"}, {"product", "GAME-1X`{"}, {"eventname", "Finals"},
+                               {"machine", kMachine}, {"language", "en"}};
+    EXPECT_EQ(SentAll(), (std::vector<RecordFields>{full, bare, bare}));
+    EXPECT_TRUE(display.calls.empty());
 }
 
 TEST_F(CustomerTest, ContextRouteReplyDecidesTheResult) {
-    struct Case {
+    const auto reply = [](std::string record) { return tarntest::Answer(tarntest::HttpReply(200, record)); };
+    const struct {
+        const char* what;
         std::vector<tarntest::Step> answer;
         std::int32_t result;
-        const char* ticket;
-        const char* log;
+        const char* ticket = "<null>";
+        std::vector<DisplayCall> calls = {};
+    } cases[] = {
+        {.what = "correctable, but no prompt to correct it", .answer = StatusAnswer(2006), .result = vcom::Failure,
+         .calls = {Error(2006)}},
+        {.what = "the highest status", .answer = StatusAnswer(0xFFFF), .result = vcom::Failure, .calls = {Error(0xFFFF)}},
+        {.what = "no lifetime", .answer = reply(tarntest::TicketReplyBytes(0, {{"key", "K"}})), .result = vcom::OutOfMemory},
+        {.what = "a lifetime that is no number", .answer = TicketAnswer("K-3", "soon"), .result = vcom::Success,
+         .ticket = "K-3"},
+        {.what = "an address reply: a status, but no ticket fields",
+         .answer = reply(tarntest::ReplyRecordBytes(2, 0, {{"serverlist", "<s/>"}})), .result = vcom::Failure},
+        {.what = "an address reply's status is still read first and reported",
+         .answer = reply(tarntest::ReplyRecordBytes(2, 4007, {})), .result = vcom::Failure, .calls = {Error(4007)}},
     };
-    const Case cases[] = {
-        {StatusAnswer(2006), vcom::Failure, "<null>", "E2006/0"}, // correctable, but no prompt to correct it
-        {StatusAnswer(0xFFFF), vcom::Failure, "<null>", "E65535/0"},
-        {tarntest::Answer(tarntest::HttpReply(200, tarntest::TicketReplyBytes(0, {{"key", "K"}}))),
-         vcom::OutOfMemory, "<null>", ""},
-        {TicketAnswer("K-3", "soon"), vcom::Success, "K-3", ""}, // a lifetime that is no number is present
-        // An address server's reply: a status, but no ticket fields.
-        {tarntest::Answer(tarntest::HttpReply(200, tarntest::ReplyRecordBytes(2, 0, {{"serverlist", "<s/>"}}))),
-         vcom::Failure, "<null>", ""},
-    };
-    for (const Case& c : cases)
+    for (const auto& c : cases)
         server.Script(c.answer);
     auto manager = Manager();
-    for (const Case& c : cases) {
-        SCOPED_TRACE(&c - cases);
-        display.log.clear();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        display.calls.clear();
         std::string ticket;
         EXPECT_EQ(Get(manager.get(), "game", "ctx-9", nullptr, 0, ticket), c.result);
         EXPECT_EQ(ticket, c.ticket);
-        EXPECT_EQ(display.log, c.log);
+        EXPECT_EQ(display.calls, c.calls);
     }
 }
 
@@ -74,7 +78,7 @@ TEST_F(CustomerTest, CallbacksRunWithNoLockHeld) {
     display.Then(ScriptedDisplay::Login("alice", "pw"));
     std::string ticket;
     EXPECT_EQ(Get(manager.get(), "game", nullptr, nullptr, 0, ticket), vcom::Failure);
-    EXPECT_EQ(display.log, "P[||]E2001/0");
+    EXPECT_EQ(display.calls, (std::vector<DisplayCall>{Prompt(), Error(2001)}));
     const std::vector<std::int32_t> expected = {0, server.Port(), 0, server.Port()};
     EXPECT_EQ(seen, expected);
     EXPECT_EQ(Get(manager.get(), "game", nullptr, nullptr, 1, ticket), vcom::Success);

@@ -1,5 +1,6 @@
 // What the customer tests need to act as a host: a scripted login display
-// that logs every call, managers made through the factory, and the servlet.
+// that records every call, managers made through the factory, and the
+// servlet.
 #ifndef TARN_TESTS_CUSTOMER_CUSTOMERHOST_H
 #define TARN_TESTS_CUSTOMER_CUSTOMERHOST_H
 
@@ -7,6 +8,7 @@
 #include <cstring>
 #include <deque>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,7 @@
 #include <tarnclient/TarnClient.h>
 
 #include "tests/support/HostCalls.h"
+#include "tests/support/RegistryValues.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/ServiceRecordBytes.h"
 
@@ -21,7 +24,12 @@ namespace customertest {
 
 using tarnclient::Ref;
 using tarntest::Core;
+using tarntest::RecordFields;
 using tarntest::Take;
+
+// The machine identifier CustomerTest stores before each test, so that the
+// requests' fields can be written out whole.
+constexpr char kMachine[] = "{MACHINE-OF-THE-CUSTOMER-TESTS}";
 
 // Null (and a code) wherever the library gives nothing, so the torture runs
 // can use them too.
@@ -44,10 +52,33 @@ inline std::string MachineId() {
     return identity ? Take(identity->GetMachineId()) : "<none>";
 }
 
+// One call of the library into the host's display.
+struct DisplayCall {
+    bool prompt = false; // PromptLogin, proposing the three texts (read up to 40 bytes)
+    std::string publicName{}, password{}, contextId{};
+    std::int32_t error = 0, second = 0; // ReportError(error, second)
+};
+
+inline bool operator==(const DisplayCall& a, const DisplayCall& b) {
+    return a.prompt == b.prompt && a.publicName == b.publicName && a.password == b.password &&
+           a.contextId == b.contextId && a.error == b.error && a.second == b.second;
+}
+
+inline void PrintTo(const DisplayCall& call, std::ostream* out) {
+    if (call.prompt)
+        *out << "Prompt(\"" << call.publicName << "\", \"" << call.password << "\", \"" << call.contextId << "\")";
+    else
+        *out << "Error(" << call.error << ", " << call.second << ")";
+}
+
+inline DisplayCall Prompt(std::string publicName = "", std::string password = "") {
+    return {.prompt = true, .publicName = std::move(publicName), .password = std::move(password)};
+}
+inline DisplayCall Error(std::int32_t code) { return {.error = code}; }
+
 // The host's login display. Prompts are answered from a script (past its
-// end with 2, so no test loops for ever), errors with errorAnswer. The log
-// holds every call: "P[name|password|context]" for a prompt (a field filled
-// to all 40 bytes ends in "!"), "E<code>/<zero>" for an error.
+// end with 2, so no test loops for ever), errors with errorAnswer; every
+// call is recorded.
 class ScriptedDisplay : public tarnclient::DisplayCallback {
 public:
     struct Answer {
@@ -57,16 +88,21 @@ public:
         const char* password = nullptr;
         const char* contextId = nullptr;
     };
-    static Answer Login(const char* name, const char* password) { return {0, 0, name, password, nullptr}; }
+    static Answer Login(const char* name, const char* password) {
+        return {.publicName = name, .password = password};
+    }
 
     void Then(Answer answer) { m_answers.push_back(answer); }
 
     std::int32_t errorAnswer = 0;
     std::function<void()> inCallback = [] {};
-    std::string log;
+    std::vector<DisplayCall> calls;
 
     std::int32_t PromptLogin(tarnclient::LoginPrompt* prompt) override {
-        log += "P[" + Read(prompt->publicName) + "|" + Read(prompt->password) + "|" + Read(prompt->contextId) + "]";
+        calls.push_back({.prompt = true,
+                         .publicName = Read(prompt->publicName),
+                         .password = Read(prompt->password),
+                         .contextId = Read(prompt->contextId)});
         inCallback();
         if (m_answers.empty())
             return 2;
@@ -80,8 +116,8 @@ public:
                 std::strncpy(field.first, field.second, 40);
         return answer.result;
     }
-    std::int32_t ReportError(std::int32_t code, std::int32_t zero) override {
-        log += "E" + std::to_string(code) + "/" + std::to_string(zero);
+    std::int32_t ReportError(std::int32_t code, std::int32_t second) override {
+        calls.push_back({.error = code, .second = second});
         inCallback();
         return errorAnswer;
     }
@@ -89,7 +125,7 @@ public:
 private:
     static std::string Read(const char (&field)[40]) {
         const void* end = std::memchr(field, '\0', sizeof field);
-        return end ? std::string(field, static_cast<const char*>(end)) : std::string(field, sizeof field) + "!";
+        return std::string(field, end ? static_cast<const char*>(end) : field + sizeof field);
     }
     std::deque<Answer> m_answers;
 };
@@ -105,23 +141,22 @@ inline std::vector<tarntest::Step> StatusAnswer(std::uint16_t status) {
 // "POST /getTicket HTTP/1.1" of a recorded request.
 inline std::string RequestLine(const std::string& request) { return request.substr(0, request.find("\r\n")); }
 
-// The fields of a recorded ticket request (both lists, in wire order) as
-// "name=value " each; "machine" is shown as its name alone unless withMachine.
-// (That it is a customer record the development server checks in the
-// black-box run.)
-inline std::string Sent(const std::string& request, bool withMachine = false) {
+// The fields of a recorded ticket request, both lists, in wire order. (That
+// it is a customer record the development server checks in the black-box
+// run.)
+inline RecordFields SentFields(const std::string& request) {
     tarntest::RequestRecord record;
     EXPECT_TRUE(tarntest::ParseRequestRecord(tarntest::RequestBody(request), record));
-    std::string out;
     record.first.insert(record.first.end(), record.second.begin(), record.second.end());
-    for (const auto& field : record.first)
-        out += field.first + (field.first == "machine" && !withMachine ? "" : "=" + field.second) + " ";
-    return out;
+    return record.first;
 }
 
-// Each test runs in a process of its own (ctest), with a fresh registry.
+// Each test runs in a process of its own (ctest), with a fresh registry
+// holding the machine identifier kMachine.
 class CustomerTest : public testing::Test {
 protected:
+    void SetUp() override { tarntest::SetRegistryText(tarntest::kConfigKey, "Machine ID", kMachine); }
+
     Ref<tarnclient::ICustomerManager> Manager() {
         std::int32_t err = 99;
         Ref<tarnclient::ICustomerManager> made = NewCustomerManager<tarnclient::ICustomerManager>(server.Address(), &err);
@@ -136,11 +171,12 @@ protected:
         ticket = Take(out);
         return result;
     }
-    std::string SentAll() {
-        std::string out;
+    // The fields of every request the servlet received, in order.
+    std::vector<RecordFields> SentAll() {
+        std::vector<RecordFields> all;
         for (const std::string& request : server.Requests())
-            out += Sent(request) + "; ";
-        return out;
+            all.push_back(SentFields(request));
+        return all;
     }
 
     tarntest::ScriptedServer server;

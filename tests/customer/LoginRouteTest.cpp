@@ -3,7 +3,6 @@
 // How a stored value splits into the proposal is the settings fuzz target's;
 // that a new process proposes it, the black-box test's.
 #include "tests/customer/CustomerHost.h"
-#include "tests/support/RegistryValues.h"
 
 namespace customertest {
 namespace {
@@ -12,29 +11,45 @@ using Answer = ScriptedDisplay::Answer;
 
 const std::string kN40(40, 'n'), kP40(40, 'p'), kN39(39, 'n'), kP39(39, 'p');
 
+// A login request's fields.
+RecordFields Login(const std::string& publicName, const std::string& password) {
+    return {{"product", "GAME"}, {"public", publicName}, {"password", password}, {"eventname", "Finals"},
+            {"machine", kMachine}, {"language", "en"}};
+}
+
 struct Flow {
     const char* name;
     std::vector<Answer> prompts;
-    std::vector<std::uint16_t> statuses; // 0 answers with a ticket
-    std::int32_t errorAnswer;
+    std::vector<std::uint16_t> statuses = {}; // the servlet's answers; 0 answers with a ticket
+    std::int32_t errorAnswer = 0;
     std::int32_t result;
-    std::string log;
-    std::string sent;
+    std::vector<DisplayCall> calls;
+    std::vector<RecordFields> sent = {};
 };
 
 const Flow kFlows[] = {
-    {"host gives up", {Answer{-42}}, {}, 0, -42, "P[||]", ""}, // any answer but 0, as it is
-    {"empty public name", {ScriptedDisplay::Login("", "secret"), Answer{3}}, {}, 0, 3, "P[||]E2003/0P[|secret|]", ""},
-    {"other action", {Answer{0, 7, "bob", "pw"}, Answer{4}}, {}, 0, 4, "P[||]P[bob|pw|]", ""},
-    {"negative error answer", {ScriptedDisplay::Login("alice", "pw")}, {2006}, -9, -9, "P[||]E2006/0",
-     "product=GAME public=alice password=pw eventname=Finals machine language=en ; "},
-    {"context id, no name check", {Answer{0, 1, nullptr, nullptr, "ctx-42"}}, {0}, 0, vcom::Success, "P[||]",
-     "contextid=ctx-42 product=GAME eventname=Finals machine language=en ; "},
+    {.name = "host gives up", .prompts = {{.result = -42}}, .result = -42, .calls = {Prompt()}},
+    {.name = "empty public name", .prompts = {ScriptedDisplay::Login("", "secret"), {.result = 3}}, .result = 3,
+     .calls = {Prompt(), Error(2003), Prompt("", "secret")}},
+    {.name = "other action", .prompts = {{.action = 7, .publicName = "bob", .password = "pw"}, {.result = 4}},
+     .result = 4, .calls = {Prompt(), Prompt("bob", "pw")}},
+    {.name = "negative error answer", .prompts = {ScriptedDisplay::Login("alice", "pw")}, .statuses = {2006},
+     .errorAnswer = -9, .result = -9, .calls = {Prompt(), Error(2006)}, .sent = {Login("alice", "pw")}},
+    {.name = "context id, no name check", .prompts = {{.action = 1, .contextId = "ctx-42"}}, .statuses = {0},
+     .result = vcom::Success, .calls = {Prompt()},
+     .sent = {{{"contextid", "ctx-42"}, {"product", "GAME"}, {"eventname", "Finals"}, {"machine", kMachine},
+               {"language", "en"}}}},
+    // Action 1 without a context id would log in with an earlier prompt's
+    // name and password: nothing goes out, as for a login without a name.
+    {.name = "context id empty", .prompts = {{.action = 1, .publicName = "eve", .password = "pw"}},
+     .result = vcom::Failure, .calls = {Prompt(), Error(2003)}},
+    {.name = "context id empty after a login", .prompts = {ScriptedDisplay::Login("alice", "pw"), {.action = 1}},
+     .statuses = {2006}, .result = vcom::Failure, .calls = {Prompt(), Error(2006), Prompt("alice", "pw"), Error(2003)},
+     .sent = {Login("alice", "pw")}},
     // Fields filled without a terminator are read as 40 bytes and proposed cut to 39.
-    {"forty bytes", {ScriptedDisplay::Login(kN40.c_str(), kP40.c_str()), Answer{}}, {2005, 0}, 0, vcom::Success,
-     "P[||]E2005/0P[" + kN39 + "|" + kP39 + "|]",
-     "product=GAME public=" + kN40 + " password=" + kP40 + " eventname=Finals machine language=en ; " +
-         "product=GAME public=" + kN39 + " password=" + kP39 + " eventname=Finals machine language=en ; "},
+    {.name = "forty bytes", .prompts = {ScriptedDisplay::Login(kN40.c_str(), kP40.c_str()), {}}, .statuses = {2005, 0},
+     .result = vcom::Success, .calls = {Prompt(), Error(2005), Prompt(kN39, kP39)},
+     .sent = {Login(kN40, kP40), Login(kN39, kP39)}},
 };
 
 void PrintTo(const Flow& flow, std::ostream* out) { *out << flow.name; }
@@ -52,7 +67,7 @@ TEST_P(LoginFlowTest, EndsAsScripted) {
     std::string ticket;
     EXPECT_EQ(Get(manager.get(), "game", nullptr, "en", 0, ticket), flow.result);
     EXPECT_EQ(ticket, flow.result == vcom::Success ? "KEY" : "<null>");
-    EXPECT_EQ(display.log, flow.log);
+    EXPECT_EQ(display.calls, flow.calls);
     EXPECT_EQ(SentAll(), flow.sent);
     // Only a successful login by name is remembered and saved.
     manager.reset();
@@ -71,14 +86,16 @@ TEST_F(CustomerTest, LoginGoesWithEveryLaterExchangeIsProposedAndSavedOnDestruct
     std::string ticket;
     ASSERT_EQ(Get(first.get(), "game", nullptr, nullptr, 0, ticket), vcom::Success);
     ASSERT_EQ(Get(first.get(), "game", "ctx-1", nullptr, 0, ticket), vcom::Success);
-    EXPECT_EQ(Sent(server.Requests().at(1)), "contextid=ctx-1 product=GAME public=alice password=pa;ss eventname=Finals machine ");
+    EXPECT_EQ(SentFields(server.Requests().at(1)),
+              (RecordFields{{"contextid", "ctx-1"}, {"product", "GAME"}, {"public", "alice"}, {"password", "pa;ss"},
+                            {"eventname", "Finals"}, {"machine", kMachine}}));
 
     // A value written meanwhile by someone else is not read again.
     tarntest::SetStoredLogin("mallory;x");
     auto second = Manager();
-    display.log.clear();
+    display.calls.clear();
     EXPECT_EQ(Get(second.get(), "game", nullptr, nullptr, 0, ticket), 2);
-    EXPECT_EQ(display.log, "P[alice|pa;ss|]");
+    EXPECT_EQ(display.calls, std::vector<DisplayCall>{Prompt("alice", "pa;ss")});
     std::string stored;
     ASSERT_TRUE(tarntest::GetStoredLogin(stored));
     EXPECT_EQ(stored, "mallory;x");

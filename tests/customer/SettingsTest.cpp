@@ -3,7 +3,6 @@
 #include <regex>
 
 #include "tests/customer/CustomerHost.h"
-#include "tests/support/RegistryValues.h"
 
 namespace customertest {
 namespace {
@@ -18,16 +17,22 @@ void SetServletNames(bool withEmail) {
             tarntest::SetRegistryText(kServletKey, name, "mail");
 }
 
+// Starts from an empty registry: no machine identifier either.
 class CustomerSettingsTest : public CustomerTest {
 protected:
-    // The request line and fields of one context-route exchange.
-    std::string Exchange() {
+    void SetUp() override {}
+
+    // One context-route exchange: its request line, and the machine sent.
+    std::pair<std::string, std::string> Exchange() {
         server.Script(TicketAnswer("KEY"));
         auto manager = Manager();
         std::string ticket;
         EXPECT_EQ(Get(manager.get(), "game", "ctx", nullptr, 0, ticket), vcom::Success);
         const std::vector<std::string> requests = server.Requests();
-        return requests.empty() ? "<none>" : RequestLine(requests.back()) + " " + Sent(requests.back(), true);
+        if (requests.empty())
+            return {"<none>", ""};
+        const RecordFields sent = SentFields(requests.back());
+        return {RequestLine(requests.back()), sent.empty() ? "" : sent.back().second};
     }
 };
 
@@ -36,19 +41,23 @@ TEST_F(CustomerSettingsTest, FreshRegistryGetsTheDefaultServletNamesAndABracedUp
     // A random (version 4, RFC 4122 variant) GUID.
     EXPECT_TRUE(std::regex_match(id, std::regex("\\{[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}\\}")))
         << id;
-    EXPECT_EQ(Exchange(), "POST /getTicket HTTP/1.1 contextid=ctx product=GAME eventname=Finals machine=" + id + " ");
+    EXPECT_EQ(Exchange(), std::make_pair(std::string("POST /getTicket HTTP/1.1"), id));
     // All REG_SZ with their terminators. (The standard user test shows "Register
     // Customer" and "Get Ticket"; the torture runs, that the next process reads
     // the same identifier.)
-    const std::string written[][3] = {{kServletKey, "Update Customer", "updateCust"},
-                                      {kServletKey, "Email Customer", "emailCust"},
-                                      {kConfigKey, kMachineIdValue, id}};
+    const struct {
+        const char* key;
+        const char* name;
+        std::string text;
+    } written[] = {{.key = kServletKey, .name = "Update Customer", .text = "updateCust"},
+                   {.key = kServletKey, .name = "Email Customer", .text = "emailCust"},
+                   {.key = kConfigKey, .name = kMachineIdValue, .text = id}};
     for (const auto& entry : written) {
         std::string bytes;
         std::uint32_t type = 0;
-        ASSERT_TRUE(tarntest::GetRegistryValue(entry[0], entry[1], bytes, &type)) << entry[1];
-        EXPECT_EQ(type, tarntest::kRegSz) << entry[1];
-        EXPECT_EQ(bytes, entry[2] + '\0') << entry[1];
+        ASSERT_TRUE(tarntest::GetRegistryValue(entry.key, entry.name, bytes, &type)) << entry.name;
+        EXPECT_EQ(type, tarntest::kRegSz) << entry.name;
+        EXPECT_EQ(bytes, entry.text + '\0') << entry.name;
     }
 }
 
@@ -58,7 +67,7 @@ TEST_F(CustomerSettingsTest, ConfiguredGetTicketNameIsThePathReadOncePerProcess)
     // Whatever is stored is the identifier, even binary without a terminator.
     tarntest::SetRegistryValue(kConfigKey, kMachineIdValue, tarntest::kRegBinary, "box-7");
     for (int i = 0; i < 2; ++i) {
-        EXPECT_EQ(Exchange(), "POST /tick HTTP/1.1 contextid=ctx product=GAME eventname=Finals machine=box-7 ");
+        EXPECT_EQ(Exchange(), std::make_pair(std::string("POST /tick HTTP/1.1"), std::string("box-7")));
         tarntest::SetRegistryText(kServletKey, "Get Ticket", "second");
     }
     // An existing key and identifier are read, never rewritten.

@@ -4,7 +4,6 @@
 // customer settings test), since nothing is written then.
 #include "platform/UserSecret.h"
 #include "tests/customer/CustomerHost.h"
-#include "tests/support/RegistryValues.h"
 #include "tests/support/TestEnvironment.h"
 
 namespace customertest {
@@ -18,7 +17,7 @@ using tarntest::kUserLogKey;
 struct Value {
     const char* key;
     const char* name;
-    std::string bytes; // empty: absent
+    std::string bytes = ""; // empty: absent
 };
 
 class StandardUserTest : public CustomerTest {
@@ -35,11 +34,12 @@ TEST_F(StandardUserTest, WhatTheMachineLacksIsKeptForTheUserAndTheLoginProposedA
     EXPECT_EQ(Get(Manager().get(), "game", nullptr, nullptr, 0, ticket), vcom::Success); // saved on release
     EXPECT_EQ(RequestLine(server.Requests().at(0)), "POST /getTicket HTTP/1.1");
     using namespace std::string_literals;
-    const std::vector<Value> machine = {
-        {kConfigKey, "Machine ID", ""}, {kServletKey, "Get Ticket", ""}, {kUserLogKey, kMostRecentlyUsed, ""}};
-    const std::vector<Value> user = {{kConfigKey, "Machine ID", id + '\0'},
-                                     {kServletKey, "Register Customer", "registerCust\0"s},
-                                     {kServletKey, "Get Ticket", "getTicket\0"s}};
+    const std::vector<Value> machine = {{.key = kConfigKey, .name = "Machine ID"},
+                                        {.key = kServletKey, .name = "Get Ticket"},
+                                        {.key = kUserLogKey, .name = kMostRecentlyUsed}};
+    const std::vector<Value> user = {{.key = kConfigKey, .name = "Machine ID", .bytes = id + '\0'},
+                                     {.key = kServletKey, .name = "Register Customer", .bytes = "registerCust\0"s},
+                                     {.key = kServletKey, .name = "Get Ticket", .bytes = "getTicket\0"s}};
     for (const auto& [values, read] : {std::make_pair(&machine, &tarntest::GetRegistryValue),
                                        std::make_pair(&user, &tarntest::GetUserRegistryValue)}) {
         for (const Value& value : *values) {

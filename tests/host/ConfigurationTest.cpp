@@ -41,8 +41,10 @@ TEST_P(LocationText, SplitsAtTheFirstColonAndReadsThePortAsAtoiDoes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Configuration, LocationText,
-                         testing::Values(Split{":8080", "", 8080}, Split{"host:80x", "host", 80},
-                                         Split{"a:b:c", "a", 0}, Split{"h: -12", "h", -12}));
+                         testing::Values(Split{.text = ":8080", .host = "", .port = 8080},
+                                         Split{.text = "host:80x", .host = "host", .port = 80},
+                                         Split{.text = "a:b:c", .host = "a", .port = 0},
+                                         Split{.text = "h: -12", .host = "h", .port = -12}));
 
 // A failed call fixes nothing; the first successful one fixes the location,
 // which no Release destroys.

@@ -10,8 +10,8 @@ using tarntest::Count;
 
 namespace {
 
-// One count for the object behind both interfaces; the last Release destroys
-// it and the next call makes a new one.
+// One count for the object behind both interfaces; after the last Release
+// the next call hands out the factory with a count of 1 again.
 TEST(Factory, EveryCallAndBothInterfacesShareOneCountUntilTheLastRelease) {
     IComponentFactory* factory = TarnClientLib_GetComponentFactory();
     ASSERT_NE(factory, nullptr);

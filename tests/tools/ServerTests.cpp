@@ -77,8 +77,12 @@ TEST_F(Handler, ServesPostOnTheAddressPathAndEachServlet) {
         const std::string& body;
         int status;
     } cases[] = {
-        {"POST", "/addrsrv", query, 200},   {"POST", "/ticket2", login, 200}, {"POST", "/getTicket", query, 404},
-        {"POST", "/addrsrv/", query, 404}, {"GET", "/elsewhere", query, 404}, {"GET", "/addrsrv", query, 405},
+        {.method = "POST", .path = "/addrsrv", .body = query, .status = 200},
+        {.method = "POST", .path = "/ticket2", .body = login, .status = 200},
+        {.method = "POST", .path = "/getTicket", .body = query, .status = 404},
+        {.method = "POST", .path = "/addrsrv/", .body = query, .status = 404},
+        {.method = "GET", .path = "/elsewhere", .body = query, .status = 404},
+        {.method = "GET", .path = "/addrsrv", .body = query, .status = 405},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Handle(c.method, c.path, c.body).httpStatus, c.status) << c.method << " " << c.path;
@@ -138,16 +142,21 @@ protected:
 // How the library's decoder reads hostile or cut records is its own test (and
 // its fuzz target's); here: the server refuses what the decoder gives it.
 TEST_F(RunningServer, BadBodiesAreRefused) {
-    const std::pair<const char*, std::string> cases[] = {
-        // Bytes left over, a short envelope, the other service's record.
-        {"/addrsrv", GoodQuery() + "x"}, {"/getTicket", Bytes({0, 1})}, {"/getTicket", GoodQuery()},
-        // Both field counts at their largest, no fields behind them.
-        {"/addrsrv", Bytes({0, 1, 0, 1, 0xFF, 0xFF, 0xFF, 0xFF})},
-        // An unknown kind, a query without selectors.
-        {"/addrsrv", Bytes({0, 1, 0, 5, 0, 0, 0, 0})}, {"/addrsrv", Bytes({0, 1, 0, 1, 0, 0, 0, 0})},
+    const struct {
+        const char* what;
+        const char* path;
+        std::string body;
+    } cases[] = {
+        {.what = "bytes left over", .path = "/addrsrv", .body = GoodQuery() + "x"},
+        {.what = "a short envelope", .path = "/getTicket", .body = Bytes({0, 1})},
+        {.what = "the other service's record", .path = "/getTicket", .body = GoodQuery()},
+        {.what = "both counts at their largest, no fields", .path = "/addrsrv",
+         .body = Bytes({0, 1, 0, 1, 0xFF, 0xFF, 0xFF, 0xFF})},
+        {.what = "an unknown kind", .path = "/addrsrv", .body = Bytes({0, 1, 0, 5, 0, 0, 0, 0})},
+        {.what = "a query without selectors", .path = "/addrsrv", .body = Bytes({0, 1, 0, 1, 0, 0, 0, 0})},
     };
-    for (const auto& [path, body] : cases)
-        EXPECT_EQ(PostStatus(path, body), 400) << path << " " << testing::PrintToString(body.substr(0, 20));
+    for (const auto& c : cases)
+        EXPECT_EQ(PostStatus(c.path, c.body), 400) << c.what;
     EXPECT_EQ(PostStatus("/addrsrv", std::string(70000, 'a')), 413);
 }
 

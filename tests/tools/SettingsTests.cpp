@@ -22,12 +22,17 @@ TEST(ListenAddress, SplitsAtTheLastColonAndRefusesBadPorts) {
 }
 
 TEST(FaultRule, Spellings) {
-    const std::pair<const char*, const char*> meanings[] = {
-        {"close", "close"},         {"/p=http:503", "http 503"}, {"http:100", "http 100"}, {"http:599", "http 599"},
-        {"/p=delay:250", "delay 250 ms"}, {"delay:0", ""}, {"delay:3600000", "delay 3600000 ms"}, {"/q=close", ""},
+    const struct {
+        const char* rule;
+        const char* onPathP; // what the rule does to path /p
+    } meanings[] = {
+        {.rule = "close", .onPathP = "close"},       {.rule = "/p=http:503", .onPathP = "http 503"},
+        {.rule = "http:100", .onPathP = "http 100"}, {.rule = "http:599", .onPathP = "http 599"},
+        {.rule = "delay:0", .onPathP = ""},          {.rule = "/p=delay:250", .onPathP = "delay 250 ms"},
+        {.rule = "/q=close", .onPathP = ""},         {.rule = "delay:3600000", .onPathP = "delay 3600000 ms"},
     };
-    for (const auto& [text, meaning] : meanings)
-        EXPECT_EQ(Describe(FaultFor({ParseFaultRule(text)}, "/p")), meaning) << text;
+    for (const auto& m : meanings)
+        EXPECT_EQ(Describe(FaultFor({ParseFaultRule(m.rule)}, "/p")), m.onPathP) << m.rule;
     for (const char* bad : {"", "explode", "hang:1", "close:", "delay", "http", "/addrsrv", "/addrsrv=", "Close",
                             "http:99", "http:600", "http:", "http:5o3", "http:+503", "delay:-1", "delay:3600001",
                             "delay: 5", "delay:99999999999999999999"})
@@ -53,12 +58,15 @@ TEST(DataLoader, RefusesWithLineAndReason) {
         int line;
         const char* reason; // a part of the reason
     } cases[] = {
-        {"{\n  \"products\": [\n  ,\n]}", 3, "syntax error"},
-        {"{\n\"products\": [],\n\"prodcts\": []\n}", 3, "unknown key \"prodcts\""},
-        {server + " {\"name\": \"s\", \"address\": \"h:1\", \"uc\": 2147483648}]}]}]}", 2, "from -2147483648 to 2147483647"},
-        {server + " {\"name\": \"s\",\n\"address\": \"nocolon\", \"uc\": 1}]}]}]}", 3, "\"<IP Address>:<Port>\""},
-        {"{\"products\": [],\n \"contexts\": [{\"id\": \"c\",\n  \"account\": \"b\"}]}", 3, "unknown account \"b\""},
-        {"{\"products\": [],\n \"lifetime\": 0}", 2, "from 1 to"},
+        {.text = "{\n  \"products\": [\n  ,\n]}", .line = 3, .reason = "syntax error"},
+        {.text = "{\n\"products\": [],\n\"prodcts\": []\n}", .line = 3, .reason = "unknown key \"prodcts\""},
+        {.text = server + " {\"name\": \"s\", \"address\": \"h:1\", \"uc\": 2147483648}]}]}]}", .line = 2,
+         .reason = "from -2147483648 to 2147483647"},
+        {.text = server + " {\"name\": \"s\",\n\"address\": \"nocolon\", \"uc\": 1}]}]}]}", .line = 3,
+         .reason = "\"<IP Address>:<Port>\""},
+        {.text = "{\"products\": [],\n \"contexts\": [{\"id\": \"c\",\n  \"account\": \"b\"}]}", .line = 3,
+         .reason = "unknown account \"b\""},
+        {.text = "{\"products\": [],\n \"lifetime\": 0}", .line = 2, .reason = "from 1 to"},
     };
     for (const auto& bad : cases) {
         try {

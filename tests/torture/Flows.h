@@ -20,7 +20,7 @@ struct Outcome {
     bool ok = false;
     std::string value;    // what the host got, as text
     std::int32_t code = 0; // the failure code (0: a bare null)
-    std::string reported;  // the host's display log
+    int errorsReported = 0; // the application errors the host was told of
     std::vector<std::string> sent; // the field names of every request that arrived
     long allocations = 0;
 };
@@ -37,16 +37,8 @@ std::string FlowReply(const Flow& flow);
 Outcome RunFlow(const Flow& flow, const Cut* cut, long failAt);
 
 // The undisturbed result, or a documented failure without any error report.
-bool Acceptable(const Flow& flow, const Outcome& got, const Outcome& expected);
+bool Acceptable(const Outcome& got, const Outcome& expected);
 std::string Describe(const Outcome& outcome);
-
-// The public name and password of LoginForExit.
-extern const char kExitPublicName[];
-extern const char kExitPassword[];
-// Logs in with a manager that a host's exit handler, registered before the
-// library was first used, releases only during exit: the login must still be
-// saved then. Ends the process.
-[[noreturn]] void LoginReleasedAtExit();
 
 // A later process: creates a customer manager and an identity without any
 // fault; the machine identifier, or empty when either fails.

@@ -122,7 +122,7 @@ void Run(const Flow& flow, const std::string& seed, const std::string& file, lon
         g_report->count = outcome.allocations;
         Keep(g_report->value, outcome.value);
         Keep(g_report->sent, outcome.sent.empty() ? "" : outcome.sent.front());
-        if (expected ? !Acceptable(flow, outcome, *expected) : !outcome.ok)
+        if (expected ? !Acceptable(outcome, *expected) : !outcome.ok)
             Note(WrongResult, Describe(outcome));
     }
     if (__lsan_do_recoverable_leak_check() != 0)
@@ -156,35 +156,12 @@ std::string TempFile(const std::string& what) {
     return std::string(tmp && *tmp ? tmp : "/tmp") + "/tarn-torture-" + std::to_string(getpid()) + what + ".db";
 }
 
-// A customer manager released from a host's exit handler, after the
-// library's own process-wide objects would have been destroyed, still saves
-// the login.
-int ExitCheck() {
-    Install();
-    if (!ShareReport())
-        return 2;
-    const std::string file = TempFile("-exit");
-    RemoveDatabase(file);
-    setenv("TARN_REGISTRY", file.c_str(), 1);
-    const int verdict = InChild([] { LoginReleasedAtExit(); });
-    std::string bytes;
-    const bool saved = tarntest::GetRegistryValue(tarntest::kUserLogKey, tarntest::kMostRecentlyUsed, bytes);
-    RemoveDatabase(file);
-    const std::string expected = std::string(kExitPublicName) + ";" + kExitPassword + std::string(1, '\0');
-    const bool passed = verdict == Passed && saved && bytes == expected;
-    std::printf("torture exit: %s (%s)\n", passed ? "the login was saved during exit" : "FAILED",
-                verdict != Passed ? g_report->detail : saved ? bytes.c_str() : "nothing saved");
-    return passed ? 0 : 1;
-}
-
 int Main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
     const Flow* flow = argc > 2 ? FindFlow(argv[2]) : nullptr;
     const long maxPoints = argc > 3 ? std::atol(argv[3]) : 0;
-    if (mode == "exit")
-        return ExitCheck();
     if ((mode != "alloc" && mode != "net") || !flow) {
-        std::fprintf(stderr, "usage: tarn_torture alloc|net FLOW [MAX_POINTS] | tarn_torture exit\n");
+        std::fprintf(stderr, "usage: tarn_torture alloc|net FLOW [MAX_POINTS]\n");
         return 2;
     }
     Install();

@@ -1,7 +1,7 @@
 #include "RecordCodec.h"
 
-#include "address/Records.h"
 #include "dead/Message.h"
+#include "dead/Records.h"
 #include "dead/Stream.h"
 #include "vcom/MemHolder.h"
 #include "vcom/Ref.h"
@@ -50,7 +50,7 @@ std::string WithStatus(std::string bytes, std::uint16_t status) {
 
 std::string EncodeEmpty(std::uint16_t kind, std::uint16_t status) {
     std::int32_t err = 0;
-    vcom::ref<IComponent> record(address::CreateRecord(kind, Dead::IMessage::Id, &err));
+    vcom::ref<IComponent> record(Dead::CreateRecord(kind, Dead::IMessage::Id, &err));
     if (!record)
         throw std::runtime_error("an empty reply record cannot be created (code " + std::to_string(err) + ")");
     return WithStatus(Encode(record.get()), status);
@@ -70,7 +70,7 @@ void RequireExactRecord(IComponent* record, const std::string& body) {
                          std::to_string(body.size()) + " bytes of the body hold");
 }
 
-AddressQuery ReadAddressQuery(address::IAddressRequestFields& fields) {
+AddressQuery ReadAddressQuery(Dead::IAddressRequestFields& fields) {
     AddressQuery query;
     bool hasProduct = false, hasCategory = false, hasServer = false;
     query.product = Field(fields.GetProduct(), &hasProduct);
@@ -82,7 +82,7 @@ AddressQuery ReadAddressQuery(address::IAddressRequestFields& fields) {
     return query;
 }
 
-TicketQuery ReadTicketQuery(address::ICustomerRequestFields& fields) {
+TicketQuery ReadTicketQuery(Dead::ICustomerRequestFields& fields) {
     TicketQuery query;
     query.contextId = Field(fields.GetContextId(), &query.hasContextId);
     query.product = Field(fields.GetProduct());
@@ -105,10 +105,10 @@ DecodedRequest DecodeRequestBody(const std::string& body) {
     RequireExactRecord(record.get(), body);
 
     DecodedRequest request;
-    if (auto fields = vcom::Query<address::IAddressRequestFields>(record.get(), &err)) {
+    if (auto fields = vcom::Query<Dead::IAddressRequestFields>(record.get(), &err)) {
         request.kind = DecodedRequest::Kind::Address;
         request.address = ReadAddressQuery(*fields);
-    } else if (auto customer = vcom::Query<address::ICustomerRequestFields>(record.get(), &err)) {
+    } else if (auto customer = vcom::Query<Dead::ICustomerRequestFields>(record.get(), &err)) {
         request.kind = DecodedRequest::Kind::Ticket;
         request.ticket = ReadTicketQuery(*customer);
     } else {
@@ -119,7 +119,7 @@ DecodedRequest DecodeRequestBody(const std::string& body) {
 
 std::string EncodeAddressReply(std::uint16_t status, const std::string& serverList) {
     if (status != 0)
-        return EncodeEmpty(address::AddressReplyKind, status);
+        return EncodeEmpty(Dead::AddressReplyKind, status);
     std::int32_t err = 0;
     vcom::ref<IComponent> record(Factory()->CreateAddressReply(Dead::IMessage::Id, &err, serverList.c_str()));
     if (!record)
@@ -129,7 +129,7 @@ std::string EncodeAddressReply(std::uint16_t status, const std::string& serverLi
 
 std::string EncodeTicketReply(std::uint16_t status, const std::string& key, const std::string& lifetime) {
     if (status != 0)
-        return EncodeEmpty(address::TicketReplyKind, status);
+        return EncodeEmpty(Dead::TicketReplyKind, status);
     std::int32_t err = 0;
     vcom::ref<IComponent> record(
         Factory()->CreateTicketReply(Dead::IMessage::Id, &err, key.c_str(), lifetime.c_str()));

@@ -8,6 +8,7 @@
 #include <random>
 
 #include "vcom/Codes.h"
+#include "vcom/ProcessWide.h"
 #include "xmlparser/DocumentBuilder.h"
 #include "xmlparser/FirstFailure.h"
 #include "xmlparser/ReadDocument.h"
@@ -77,10 +78,7 @@ private:
         std::mutex mutex;
         ParserHolder parser;
     };
-    static Kept& Slot() {
-        static Kept kept;
-        return kept;
-    }
+    static Kept& Slot() { return vcom::ProcessWide<Kept>(); }
 };
 
 // One expat parse. The handlers run inside expat's C code, so no exception

@@ -1,8 +1,8 @@
 // CustomerRequest (1, 3): a ticket request to the customer servlets
 // (contextid, product, public, password, eventname, machine, language).
-#include "address/RecordBase.h"
+#include "dead/RecordBase.h"
 
-namespace address {
+namespace Dead {
 
 namespace {
 
@@ -30,4 +30,4 @@ public:
 
 vcom::IComponent* NewCustomerRequest() { return NewRecord<CustomerRequest>(); }
 
-} // namespace address
+} // namespace Dead

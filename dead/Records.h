@@ -1,8 +1,8 @@
-// The service request and reply records: their internal
-// interfaces, and how the message factory (dead/MessageFactory.cpp) makes
-// them. Hosts never see these.
+// The four service records the message factory makes and decodes, and
+// their interfaces. The kind table (CreateRecord) lives here with the
+// records, so the codec needs no service folder. Hosts never see these.
 //
-// Every record answers 0 and -100 with Dead::IMessage (Write, Read), a
+// Every record answers 0 and -100 with IMessage (Write, Read), a
 // request also 200 (IRequestCounts) and its kind interface (2008 or 2010), a
 // reply also 201 (IReplyStatus) and its kind interface (2009 or 2011, both
 // also answered for 202).
@@ -12,14 +12,15 @@
 // twice); -4 when the field cannot be allocated; else 0.
 // Getters: a new copy (TarnClientLib_MemAlloc) of the value of the first field
 // of that name, or null when there is none or the copy fails.
-#ifndef TARN_ADDRESS_RECORDS_H
-#define TARN_ADDRESS_RECORDS_H
+#ifndef TARN_DEAD_RECORDS_H
+#define TARN_DEAD_RECORDS_H
 
 #include <cstdint>
+#include <string>
 
 #include <tarnclient/TarnClient.h>
 
-namespace address {
+namespace Dead {
 
 // Counting interface of a request.
 class IRequestCounts : public vcom::IComponent {
@@ -118,16 +119,33 @@ constexpr bool IsReplyKind(std::uint16_t minorId) {
     return minorId == AddressReplyKind || minorId == TicketReplyKind;
 }
 
-// The kind interface id of a record kind (2008, 2009, 2010, 2011); 0 for an
-// unknown kind.
-std::int32_t KindInterfaceId(std::uint16_t minorId);
-
 // A new, empty record of kind minorId (major id 1), through the creation
 // handshake: interface id of it with one reference for the
 // caller. Null with *err set: -4 when it cannot be allocated, -1 when minorId
 // is not a record kind or the record does not answer id. Throws nothing.
 vcom::IComponent* CreateRecord(std::uint16_t minorId, std::int32_t id, std::int32_t* err);
 
-} // namespace address
+// ---- How the library itself reads a decoded reply ----
+
+// The reply's status, read first, through interface 201, which every reply
+// kind answers. A status other than 0 is traced as refused, with the status
+// text of the record's kind where it has one. Throws the query's code (-1 at
+// least) when the record answers no 201.
+std::uint16_t ReadReplyStatus(vcom::IComponent& reply);
+
+// A field's value lent by the record, without the copy a getter makes for a
+// host: valid while the record lives and is not changed; null when the
+// record has no such field.
+const std::string* LendServerList(IAddressReplyFields& reply);
+const std::string* LendKey(ITicketReplyFields& reply);
+const std::string* LendLifetime(ITicketReplyFields& reply);
+
+// The message that describes a reply's status (0: 90; 9001: 88 for an
+// address reply; 2001 to 2009: 80 to 87 and 92 for a ticket reply; any other:
+// 89).
+unsigned AddressReplyStatusMessage(std::uint16_t status);
+unsigned TicketReplyStatusMessage(std::uint16_t status);
+
+} // namespace Dead
 
 #endif

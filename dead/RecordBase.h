@@ -1,24 +1,22 @@
 // What the four service records share: named fields, the lists,
 // the lock, Write and Read in wire order, field access and status texts. A
 // record class is then its field table and, for a reply, its status table.
-#ifndef TARN_ADDRESS_RECORDBASE_H
-#define TARN_ADDRESS_RECORDBASE_H
+#ifndef TARN_DEAD_RECORDBASE_H
+#define TARN_DEAD_RECORDBASE_H
 
 #include <cstdint>
 #include <new>
 #include <string>
 #include <vector>
 
-#include "address/Records.h"
 #include "dead/Message.h"
+#include "dead/Records.h"
 #include "vcom/Component.h"
 #include "vcom/CriticalSection.h"
 
 namespace Dead {
-class Stream;
-}
 
-namespace address {
+class Stream;
 
 // A name and a value; on the wire two strings, the name first.
 class NamedField {
@@ -27,8 +25,8 @@ public:
     NamedField(std::string name, std::string value) : m_name(std::move(name)), m_value(std::move(value)) {}
 
     // Each returns the buffer's status after both strings and resets it to 0.
-    std::int32_t Write(Dead::Stream& stream) const;
-    std::int32_t Read(Dead::Stream& stream);
+    std::int32_t Write(Stream& stream) const;
+    std::int32_t Read(Stream& stream);
 
     const std::string& Name() const { return m_name; }
     const std::string& Value() const { return m_value; }
@@ -66,12 +64,14 @@ public:
     RecordCore(const RecordCore&) = delete;
     RecordCore& operator=(const RecordCore&) = delete;
 
-    std::int32_t Write(Dead::Stream* stream);
-    std::int32_t Read(Dead::Stream* stream);
+    std::int32_t Write(Stream* stream);
+    std::int32_t Read(Stream* stream);
 
     // The kind's fields: the second list of a request, the list of a reply.
     std::int32_t Set(const char* name, const char* text);
     char* Get(const char* name);
+    // The value of the first field name of the kind's list, or null.
+    const std::string* Find(const char* name);
 
     std::int32_t Count(std::size_t list);
     std::uint16_t Status();
@@ -93,10 +93,10 @@ private:
 // A request record: IMessage (0, -100), IRequestCounts (200), Kind.
 template <class Self, class Kind>
 class RequestRecord
-    : public vcom::Component<Self, vcom::Iface<Dead::IMessage>, vcom::Iface<IRequestCounts>, vcom::Iface<Kind>> {
+    : public vcom::Component<Self, vcom::Iface<IMessage>, vcom::Iface<IRequestCounts>, vcom::Iface<Kind>> {
 public:
-    std::int32_t Write(Dead::Stream* stream) override { return m_core.Write(stream); }
-    std::int32_t Read(Dead::Stream* stream) override { return m_core.Read(stream); }
+    std::int32_t Write(Stream* stream) override { return m_core.Write(stream); }
+    std::int32_t Read(Stream* stream) override { return m_core.Read(stream); }
     std::int32_t GetFirstListCount() override { return m_core.Count(0); }
     std::int32_t GetSecondListCount() override { return m_core.Count(1); }
 
@@ -113,14 +113,17 @@ private:
 // A reply record: IMessage (0, -100), IReplyStatus (201), Kind (also 202).
 // Self provides `static unsigned StatusMessage(std::uint16_t status)`.
 template <class Self, class Kind>
-class ReplyRecord : public vcom::Component<Self, vcom::Iface<Dead::IMessage>, vcom::Iface<IReplyStatus>,
+class ReplyRecord : public vcom::Component<Self, vcom::Iface<IMessage>, vcom::Iface<IReplyStatus>,
                                            vcom::Iface<Kind, ReplyFieldsId>> {
 public:
-    std::int32_t Write(Dead::Stream* stream) override { return m_core.Write(stream); }
-    std::int32_t Read(Dead::Stream* stream) override { return m_core.Read(stream); }
+    std::int32_t Write(Stream* stream) override { return m_core.Write(stream); }
+    std::int32_t Read(Stream* stream) override { return m_core.Read(stream); }
     std::uint16_t GetStatus() override { return m_core.Status(); }
     std::int32_t GetFieldCount() override { return m_core.Count(0); }
     char* GetStatusText() override { return m_core.StatusText(&Self::StatusMessage); }
+
+    // For the library's own reads (Records.h): no copy.
+    const std::string* Lend(const char* name) { return m_core.Find(name); }
 
 protected:
     explicit ReplyRecord(std::uint16_t minorId) : m_core(RecordCore::Shape::Reply, minorId) {}
@@ -147,6 +150,6 @@ vcom::IComponent* NewAddressReply();
 vcom::IComponent* NewCustomerRequest();
 vcom::IComponent* NewTicketReply();
 
-} // namespace address
+} // namespace Dead
 
 #endif

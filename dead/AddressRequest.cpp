@@ -1,7 +1,7 @@
 // AddressRequest (1, 1): the selectors of an address query.
-#include "address/RecordBase.h"
+#include "dead/RecordBase.h"
 
-namespace address {
+namespace Dead {
 
 namespace {
 
@@ -27,4 +27,4 @@ public:
 
 vcom::IComponent* NewAddressRequest() { return NewRecord<AddressRequest>(); }
 
-} // namespace address
+} // namespace Dead

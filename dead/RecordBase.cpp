@@ -1,4 +1,4 @@
-#include "address/RecordBase.h"
+#include "dead/RecordBase.h"
 
 #include <cstring>
 #include <new>
@@ -8,23 +8,23 @@
 #include "vcom/Codes.h"
 #include "vcom/MemHolder.h"
 
-namespace address {
+namespace Dead {
 
 // ---- NamedField --------------------------------------------------------
 
-std::int32_t NamedField::Write(Dead::Stream& stream) const {
+std::int32_t NamedField::Write(Stream& stream) const {
     stream.WriteString(m_name);
     stream.WriteString(m_value);
-    Dead::Buffer& buffer = stream.GetBuffer();
+    Buffer& buffer = stream.GetBuffer();
     const std::int32_t status = buffer.Status();
     buffer.ResetStatus();
     return status;
 }
 
-std::int32_t NamedField::Read(Dead::Stream& stream) {
+std::int32_t NamedField::Read(Stream& stream) {
     stream.ReadString(m_name);
     stream.ReadString(m_value);
-    Dead::Buffer& buffer = stream.GetBuffer();
+    Buffer& buffer = stream.GetBuffer();
     const std::int32_t status = buffer.Status();
     buffer.ResetStatus();
     return status;
@@ -43,7 +43,7 @@ constexpr std::size_t kFieldsSetAtOnce = 4;
 
 // Puts the cursor and the content back where they were before a failed write
 // or read; the buffer's status is left to the caller.
-void Restore(Dead::Buffer& buffer, std::uint32_t position, std::uint32_t length) {
+void Restore(Buffer& buffer, std::uint32_t position, std::uint32_t length) {
     const std::int32_t status = buffer.Status();
     buffer.SetPosition(position);
     buffer.SetLength(length);
@@ -53,7 +53,7 @@ void Restore(Dead::Buffer& buffer, std::uint32_t position, std::uint32_t length)
 // A buffer failure as a record result: -4 when the area could not be
 // enlarged, -1 otherwise.
 std::int32_t WriteFailure(std::int32_t bufferStatus) {
-    return bufferStatus == Dead::BufferAllocFailed ? vcom::OutOfMemory : vcom::Failure;
+    return bufferStatus == BufferAllocFailed ? vcom::OutOfMemory : vcom::Failure;
 }
 
 } // namespace
@@ -66,17 +66,17 @@ std::int32_t WriteFailure(std::int32_t bufferStatus) {
 //   -4 when a growable buffer cannot be enlarged.
 // The buffer keeps the status of the first failure, so the caller can see it.
 // (A record that did not fit is reported here rather than sent truncated.)
-std::int32_t RecordCore::Write(Dead::Stream* stream) {
+std::int32_t RecordCore::Write(Stream* stream) {
     if (!stream)
         return vcom::InvalidArgument;
-    Dead::Buffer& buffer = stream->GetBuffer();
+    Buffer& buffer = stream->GetBuffer();
     const std::uint32_t position = buffer.Position();
     const std::uint32_t length = buffer.Length();
     vcom::ScopedLock guard(m_lock);
     try {
         stream->WriteUInt16(m_majorId);
         stream->WriteUInt16(m_minorId);
-        if (buffer.Status() != Dead::BufferOk) {
+        if (buffer.Status() != BufferOk) {
             Restore(buffer, position, length);
             return vcom::Failure;
         }
@@ -94,17 +94,17 @@ std::int32_t RecordCore::Write(Dead::Stream* stream) {
         for (std::size_t i = 0; i < ListCount(); ++i) {
             for (const NamedField& field : m_lists[i].fields) {
                 const std::int32_t status = field.Write(*stream);
-                if (failed == Dead::BufferOk)
+                if (failed == BufferOk)
                     failed = status;
             }
             const NamedField blank;
             for (std::uint32_t n = 0; n < m_lists[i].blank; ++n) {
                 const std::int32_t status = blank.Write(*stream);
-                if (failed == Dead::BufferOk)
+                if (failed == BufferOk)
                     failed = status;
             }
         }
-        if (failed != Dead::BufferOk) {
+        if (failed != BufferOk) {
             buffer.SetStatus(failed);
             Restore(buffer, position, length);
             return WriteFailure(failed);
@@ -127,10 +127,10 @@ std::int32_t RecordCore::Write(Dead::Stream* stream) {
 // fields that cannot be read are appended empty (counted, once no length fits). The result is 0, or -4 when
 // a field cannot be allocated (position restored, fields appended so far
 // stay).
-std::int32_t RecordCore::Read(Dead::Stream* stream) {
+std::int32_t RecordCore::Read(Stream* stream) {
     if (!stream)
         return vcom::InvalidArgument;
-    Dead::Buffer& buffer = stream->GetBuffer();
+    Buffer& buffer = stream->GetBuffer();
     const std::uint32_t position = buffer.Position();
     vcom::ScopedLock guard(m_lock);
     try {
@@ -184,19 +184,18 @@ std::int32_t RecordCore::Set(const char* name, const char* text) {
     }
 }
 
-char* RecordCore::Get(const char* name) {
-    try {
-        vcom::ScopedLock guard(m_lock);
-        const FieldList& list = KindList();
-        for (const NamedField& field : list.fields) {
-            if (field.Name() == name)
-                return vcom::CopyOut(field.Value());
-        }
-        if (list.blank > 0 && name && *name == '\0')
-            return vcom::CopyOut(std::string());
-    } catch (...) {
+const std::string* RecordCore::Find(const char* name) {
+    vcom::ScopedLock guard(m_lock);
+    for (const NamedField& field : KindList().fields) {
+        if (field.Name() == name)
+            return &field.Value();
     }
     return nullptr;
+}
+
+char* RecordCore::Get(const char* name) {
+    const std::string* value = Find(name);
+    return value ? vcom::CopyOut(*value) : nullptr;
 }
 
 std::int32_t RecordCore::Count(std::size_t list) {
@@ -217,4 +216,4 @@ char* RecordCore::StatusText(unsigned (*messageFor)(std::uint16_t status)) {
     }
 }
 
-} // namespace address
+} // namespace Dead
