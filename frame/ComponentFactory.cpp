@@ -2,6 +2,7 @@
 
 #include "address/Address.h"
 #include "customer/Customer.h"
+#include "messages/Trace.h"
 #include "platform/Unload.h"
 #include "vcom/Boundary.h"
 #include "vcom/Ref.h"
@@ -17,7 +18,12 @@ namespace {
 // being destroyed is never handed out (vcom/SharedInstance.h).
 vcom::SharedInstance<ComponentFactory>& Factories() { return vcom::SharedInstanceOf<ComponentFactory>(); }
 
-void OnUnload() { address::DestroyConfiguration(); }
+// The trace file is closed too, so that loading and unloading the library
+// again and again leaves no descriptor behind.
+void OnUnload() {
+    address::DestroyConfiguration();
+    tarnClientLib::CloseTrace();
+}
 const bool g_unloadHookSet = (platform::SetUnloadHook(&OnUnload), true);
 
 // The location every service component starts from.
