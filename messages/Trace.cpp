@@ -254,13 +254,6 @@ void SetTraceSink(TraceSink sink, void* context) {
     Publish(state);
 }
 
-void CloseTrace() {
-    TraceState& state = State();
-    vcom::ScopedLock guard(state.lock);
-    state.output.reset();
-    Publish(state);
-}
-
 void SetTraceDestination(const char* destination) {
     TraceState& state = State();
     vcom::ScopedLock guard(state.lock);

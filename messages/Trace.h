@@ -55,10 +55,6 @@ bool Tracing();
 using TraceSink = void (*)(void* context, const char* line);
 void SetTraceSink(TraceSink sink, void* context);
 
-// Closes the destination TARN_TRACE named (at unload). Lines traced later
-// go to the sink only.
-void CloseTrace();
-
 // Tests: from now on trace to destination ("stderr" or a file), or nowhere
 // for null, instead of what TARN_TRACE says.
 void SetTraceDestination(const char* destination);

@@ -100,7 +100,8 @@ TEST(Trace, SinkReceivesLinesUntilItIsRemoved) {
     struct Received {
         std::atomic<int> inside{0};
         std::atomic<bool> overlapped{false}, afterRemoval{false}, removed{false};
-        std::vector<std::string> lines;
+        std::atomic<std::size_t> count{0};
+        std::vector<std::string> lines; // read by the test only once no thread traces
     } received;
     const auto sink = [](void* context, const char* line) {
         auto& r = *static_cast<Received*>(context);
@@ -109,6 +110,7 @@ TEST(Trace, SinkReceivesLinesUntilItIsRemoved) {
         if (r.removed)
             r.afterRemoval = true;
         r.lines.emplace_back(line);
+        ++r.count;
         r.inside.fetch_sub(1);
     };
     tarnClientLib::SetTraceSink(sink, &received);
@@ -124,7 +126,7 @@ TEST(Trace, SinkReceivesLinesUntilItIsRemoved) {
             while (!stop)
                 Trace("busy\n");
         });
-    while (received.lines.size() < 200)
+    while (received.count < 200)
         std::this_thread::yield();
     tarnClientLib::SetTraceSink(nullptr, nullptr);
     received.removed = true;
