@@ -65,29 +65,4 @@ bool StatusAccepted(int status) {
     return std::find(std::begin(AcceptedStatuses), std::end(AcceptedStatuses), status) != std::end(AcceptedStatuses);
 }
 
-Reply ParseReply(const char* data, std::size_t size) {
-    Reply reply;
-    reply.header = ParseReplyHeader(data, size);
-    const ReplyHeader& header = reply.header;
-    if (header.length == 0)
-        return reply;
-    if (header.version == 0) {
-        reply.verdict = ReplyVerdict::NoVersion;
-        return reply;
-    }
-    if (!StatusAccepted(header.status)) {
-        reply.verdict = ReplyVerdict::StatusRefused;
-        return reply;
-    }
-    const std::size_t received = size - std::size_t(header.length);
-    if (header.contentLength != LengthNotDeclared && received < std::size_t(header.contentLength)) {
-        reply.verdict = ReplyVerdict::BodyShort;
-        return reply;
-    }
-    reply.verdict = ReplyVerdict::Whole;
-    reply.body = data + header.length;
-    reply.bodySize = header.contentLength == LengthNotDeclared ? received : std::size_t(header.contentLength);
-    return reply;
-}
-
 } // namespace http

@@ -1,7 +1,7 @@
 // Taking an HTTP reply apart, with no socket and no trace: bytes in, the
 // header's version, status and declared length out, and for a whole reply
-// the body that may be decoded. CHttp reads its replies through these; the
-// reply fuzz target calls ParseReply.
+// the body that may be decoded. CHttp reads its replies through these, and
+// so does the reply fuzz target.
 //
 // Tokens are matched case-sensitively and only inside the header (up to and
 // including its blank line), which must end within the first MaxHeaderBytes.
@@ -27,20 +27,6 @@ ReplyHeader ParseReplyHeader(const char* data, std::size_t size);
 
 // 200, 206 and 302; a 302 is read like a 200, not followed.
 bool StatusAccepted(int status);
-
-enum class ReplyVerdict { HeaderIncomplete, NoVersion, StatusRefused, BodyShort, Whole };
-
-struct Reply {
-    ReplyVerdict verdict = ReplyVerdict::HeaderIncomplete;
-    ReplyHeader header;
-    const char* body = nullptr; // inside data; only for Whole
-    std::size_t bodySize = 0;
-};
-
-// All the bytes of one reply as received until the server closed: Whole with
-// the body (cut to the declared length, or all that followed the header when
-// none is declared), or why there is no body to decode.
-Reply ParseReply(const char* data, std::size_t size);
 
 } // namespace http
 

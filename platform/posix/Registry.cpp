@@ -2,15 +2,14 @@
 // over the machine-wide one it only reads (platform/posix/RegistryFiles.h).
 #include "platform/Registry.h"
 
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
-#include <thread>
 
 #include <sqlite3.h>
 
+#include "platform/Wait.h"
 #include "platform/posix/RegistryFiles.h"
 
 namespace platform {
@@ -18,7 +17,10 @@ namespace platform {
 namespace {
 
 const char kHive[] = "HKEY_LOCAL_MACHINE";
-const int kBusyTimeoutMs = 5000;
+// Another process holding the database is waited for this long, a pause of
+// kBusyPauseMicros at a time, before the call fails busy.
+constexpr std::int64_t kBusyMicros = 5000000;
+constexpr std::int64_t kBusyPauseMicros = 1000;
 
 const char kSchema[] =
     "PRAGMA journal_mode=WAL;"
@@ -130,6 +132,16 @@ bool FullPath(const char* subKey, std::string& full) {
     }
 }
 
+// SQLite's busy handler: each wait for another process's lock is one pause
+// of the library's waiting place, within kBusyMicros of the first. SQLite
+// calls it on the thread running the statement, tries 0 for each new wait.
+int WaitWhileBusy(void*, int tries) {
+    thread_local Deadline busySince;
+    if (tries == 0)
+        busySince = Deadline::In(kBusyMicros);
+    return Pause(kBusyPauseMicros, {busySince, StopToken()}) == WaitEnd::BoundReached ? 1 : 0;
+}
+
 // Opens the file this process writes, which exists already; makes its
 // tables when they are not there yet.
 std::int32_t ConnectOwn(OpenKey& key) {
@@ -137,18 +149,16 @@ std::int32_t ConnectOwn(OpenKey& key) {
         sqlite3_open_v2(key.files.own.c_str(), &key.own.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, nullptr);
     if (opened != SQLITE_OK)
         return Failed(key.own.db ? sqlite3_extended_errcode(key.own.db) : opened);
-    sqlite3_busy_timeout(key.own.db, kBusyTimeoutMs);
+    sqlite3_busy_handler(key.own.db, &WaitWhileBusy, nullptr);
     // Processes that meet on a new database race to turn on WAL and make the
     // tables; SQLite reports the loser busy at once rather than waiting.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kBusyTimeoutMs);
-    for (;;) {
-        const int rc = sqlite3_exec(key.own.db, kSchema, nullptr, nullptr, nullptr);
-        if (rc == SQLITE_OK)
-            break;
-        if ((rc != SQLITE_BUSY && rc != SQLITE_LOCKED) || std::chrono::steady_clock::now() > deadline)
-            return Failed(rc);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    int rc = SQLITE_OK;
+    const WaitEnd made = RetryFor(kBusyMicros, kBusyPauseMicros, [&] {
+        rc = sqlite3_exec(key.own.db, kSchema, nullptr, nullptr, nullptr);
+        return rc != SQLITE_BUSY && rc != SQLITE_LOCKED;
+    });
+    if (made != WaitEnd::Ready || rc != SQLITE_OK)
+        return Failed(rc);
     if ((key.access & RegWrite) && sqlite3_db_readonly(key.own.db, "main") == 1)
         return RegAccessDenied;
     return RegOk;

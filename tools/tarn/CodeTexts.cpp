@@ -15,6 +15,7 @@ const char* ResultMeaning(std::int32_t code) {
     case vcom::OutOfMemory: return "out of memory";
     case vcom::InvalidArgument: return "invalid argument";
     case vcom::InvalidOutPointer: return "invalid out pointer";
+    case vcom::Cancelled: return "cancelled";
     default: return code > 0 ? "warning" : "unknown failure";
     }
 }

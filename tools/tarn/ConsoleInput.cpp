@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "Interrupt.h"
 #include "Terminal.h"
 
 namespace tarn {
@@ -19,6 +20,7 @@ void TrimLineEnd(std::string& line) {
 ConsoleInput::ConsoleInput() : m_terminal(InputIsTerminal()) {}
 
 bool ConsoleInput::Ask(const std::string& question, std::string& answer) {
+    const ReadingFromUser reading;
     std::cerr << question << std::flush;
     if (!std::getline(std::cin, answer)) {
         std::cerr << '\n';
@@ -31,6 +33,7 @@ bool ConsoleInput::Ask(const std::string& question, std::string& answer) {
 }
 
 bool ConsoleInput::AskSecret(const std::string& question, std::string& answer) {
+    const ReadingFromUser reading;
     std::cerr << question << std::flush;
     const bool read = m_terminal ? ReadLineWithoutEcho(answer) : static_cast<bool>(std::getline(std::cin, answer));
     if (!m_terminal || !read)

@@ -12,6 +12,8 @@ namespace {
 struct Undos {
     std::mutex lock;
     std::list<const std::function<void()>*> pending;
+    tarnclient::ICallControl* call = nullptr; // the call an interruption stops
+    int readers = 0;                          // ReadingFromUser guards alive
 };
 
 Undos& Registered() {
@@ -20,6 +22,7 @@ Undos& Registered() {
 }
 
 std::atomic<bool> g_watchClosed{false};
+std::atomic<int> g_interruptSignal{0};
 
 } // namespace
 
@@ -35,12 +38,45 @@ UndoOnInterrupt::~UndoOnInterrupt() {
     undos.pending.remove(&m_undo);
 }
 
-void OnInterrupt(int signal) {
+CancelOnInterrupt::CancelOnInterrupt(tarnclient::ICallControl& control) {
+    Undos& undos = Registered();
+    const std::lock_guard<std::mutex> guard(undos.lock);
+    undos.call = &control;
+}
+
+CancelOnInterrupt::~CancelOnInterrupt() {
+    Undos& undos = Registered();
+    const std::lock_guard<std::mutex> guard(undos.lock);
+    undos.call = nullptr;
+}
+
+ReadingFromUser::ReadingFromUser() {
+    Undos& undos = Registered();
+    const std::lock_guard<std::mutex> guard(undos.lock);
+    ++undos.readers;
+}
+
+ReadingFromUser::~ReadingFromUser() {
+    Undos& undos = Registered();
+    const std::lock_guard<std::mutex> guard(undos.lock);
+    --undos.readers;
+}
+
+int InterruptSignal() { return g_interruptSignal; }
+
+bool OnInterrupt(int signal) {
     if (g_watchClosed)
         EndAsInterrupted(signal);
     Undos& undos = Registered();
     // Held to the end: nothing is registered or undone by another thread meanwhile.
     undos.lock.lock();
+    // Cancel never waits on the network, so it is called under the lock.
+    int none = 0;
+    if (!g_watchClosed && undos.call && undos.readers == 0 && g_interruptSignal.compare_exchange_strong(none, signal)) {
+        undos.call->Cancel();
+        undos.lock.unlock();
+        return true;
+    }
     if (!g_watchClosed) {
         for (const std::function<void()>* undo : undos.pending)
             (*undo)();

@@ -5,11 +5,16 @@
 // with status 130).
 //
 // One thread receives every such signal and hands it to OnInterrupt, the one
-// place that decides what an interruption does.
+// place that decides what an interruption does. While tarn waits on a library
+// call, the first interruption stops that call (ICallControl::Cancel) and
+// tarn ends with status 130 once the call has returned; a second one, or one
+// that comes while tarn reads what the user types, ends tarn at once.
 #ifndef TARN_TOOLS_TARN_INTERRUPT_H
 #define TARN_TOOLS_TARN_INTERRUPT_H
 
 #include <functional>
+
+#include <tarnclient/TarnClient.h>
 
 namespace tarn {
 
@@ -36,9 +41,33 @@ private:
     std::function<void()> m_undo;
 };
 
-// The watching thread's work: puts back what is registered, newest first,
-// then ends the process. Never returns.
-[[noreturn]] void OnInterrupt(int signal);
+// While it lives, an interruption stops the call in flight on control
+// instead of ending tarn.
+class CancelOnInterrupt {
+public:
+    explicit CancelOnInterrupt(tarnclient::ICallControl& control);
+    ~CancelOnInterrupt();
+    CancelOnInterrupt(const CancelOnInterrupt&) = delete;
+    CancelOnInterrupt& operator=(const CancelOnInterrupt&) = delete;
+};
+
+// While it lives, tarn waits for the user's typing, which no call's
+// cancellation would end: an interruption ends tarn.
+class ReadingFromUser {
+public:
+    ReadingFromUser();
+    ~ReadingFromUser();
+    ReadingFromUser(const ReadingFromUser&) = delete;
+    ReadingFromUser& operator=(const ReadingFromUser&) = delete;
+};
+
+// The signal whose interruption stopped a call (0: none): tarn then ends
+// with EndAsInterrupted(signal) once it has said why.
+int InterruptSignal();
+
+// The watching thread's work: stops the registered call and returns true,
+// or puts back what is registered, newest first, and ends the process.
+bool OnInterrupt(int signal);
 // From the end of the watch on, an interruption only ends the process: what
 // was registered is gone, and so may be the registry itself once main
 // returns. Waits for an interruption being handled (which ends the process).

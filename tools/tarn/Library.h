@@ -1,6 +1,7 @@
 // The library as tarn uses it: the component factory and the components it
-// creates, each creation failure turned into one readable ToolError, and the
-// cause of a failed call as the library's trace names it.
+// creates (with tarn's deadline), each creation failure turned into one
+// readable ToolError, and the cause of a failed call as the component's
+// ICallControl reports it.
 #ifndef TARN_TOOLS_TARN_LIBRARY_H
 #define TARN_TOOLS_TARN_LIBRARY_H
 
@@ -10,7 +11,7 @@
 #include <tarnclient/TarnClient.h>
 
 #include "ToolError.h"
-#include "TraceCapture.h"
+#include "FailureLines.h"
 
 namespace tarn {
 
@@ -19,8 +20,9 @@ using tarnclient::Ref;
 class Library {
 public:
     // serverAddress: "HOST:PORT", or empty for the location the registry
-    // holds. trace must be set up before, and outlive, the library's use.
-    Library(std::string serverAddress, const TraceCapture& trace);
+    // holds. timeoutMs: each call's deadline, 0 for the library's own
+    // bounds. lines must outlive the library's use.
+    Library(std::string serverAddress, std::int32_t timeoutMs, FailureLines& lines);
 
     Ref<tarnclient::IAddressManager> AddressManager();
     Ref<tarnclient::ICustomerManager> CustomerManager();
@@ -32,20 +34,26 @@ public:
     // The server a request goes to, for the progress line.
     std::string Where();
 
-    // A failed call: text, then the failing step the trace names (or hint
-    // when it names none), with the status that step calls for.
-    ToolError Failure(const std::string& text, const std::string& hint = std::string()) const;
-    // Whether the trace names a failing step since tarn started.
-    bool HasFailureCause() const { return !m_trace.LastCause().text.empty(); }
+    // The control over component's calls (every service component has one).
+    static Ref<tarnclient::ICallControl> Control(vcom::IComponent& component);
+    // A failed call of component: text, then the cause its last failure
+    // names (or hint when it names none), with the status that kind calls for.
+    static ToolError Failure(const std::string& text, vcom::IComponent& component,
+                             const std::string& hint = std::string());
+    // Whether component's last call failed (a null that is not "nothing found").
+    static bool CallFailed(vcom::IComponent& component);
 
 private:
     // Null when no address was given, so the library reads the registry.
     const char* ServerAddress() const;
     // Throws a ToolError naming what could not be created, when result is null.
     void Require(const vcom::IComponent* result, const char* what, std::int32_t err, bool usesLocation) const;
+    // A new service component gets tarn's deadline.
+    void ApplyTimeout(vcom::IComponent& component) const;
 
     std::string m_serverAddress;
-    const TraceCapture& m_trace;
+    std::int32_t m_timeoutMs;
+    FailureLines& m_lines;
     Ref<tarnclient::IComponentFactory> m_factory;
     Ref<tarnclient::ICoreFactory> m_core;
 };

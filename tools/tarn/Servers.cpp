@@ -1,6 +1,7 @@
 #include <cstdint>
 
 #include "Commands.h"
+#include "Interrupt.h"
 #include "ServerTable.h"
 #include "ShownText.h"
 #include "ToolError.h"
@@ -31,12 +32,13 @@ ToolError NoneFound(const ServerQuery& query) {
 int ListServers(Library& library, const ServerQuery& query, const Output& output) {
     Ref<tarnclient::IAddressManager> manager = library.AddressManager();
     const Ref<IServerAddressList> list = [&] {
+        const CancelOnInterrupt cancel(*Library::Control(*manager));
         const WaitNotice notice(library.Where());
         return Ref<IServerAddressList>(manager->GetServerAddressEnum(
             query.product.c_str(), query.category.c_str(), query.name.c_str(), OrNull(query.att1)));
     }();
     if (!list)
-        throw library.Failure("server lookup failed (" + Describe(query) + ")");
+        throw Library::Failure("server lookup failed (" + Describe(query) + ")", *manager);
     ServerTable table;
     std::int32_t pos = list->Begin();
     while (Ref<IServerAddress> server{list->Next(&pos)})
@@ -55,15 +57,16 @@ int ListServers(Library& library, const ServerQuery& query, const Output& output
 int ShowServer(Library& library, const ServerQuery& query, const Output& output) {
     Ref<tarnclient::IAddressManager> manager = library.AddressManager();
     const Ref<IServerAddress> server = [&] {
+        const CancelOnInterrupt cancel(*Library::Control(*manager));
         const WaitNotice notice(library.Where());
         return Ref<IServerAddress>(manager->GetServerAddress(query.product.c_str(), query.category.c_str(),
                                                              query.name.c_str(), OrNull(query.att1)));
     }();
-    // A null without a failing step in the trace: nothing matched.
-    if (!server && !library.HasFailureCause())
+    // A null after a call that did not fail: nothing matched.
+    if (!server && !Library::CallFailed(*manager))
         throw NoneFound(query);
     if (!server)
-        throw library.Failure("server lookup failed (" + Describe(query) + ")");
+        throw Library::Failure("server lookup failed (" + Describe(query) + ")", *manager);
     ServerTable table;
     table.Add(*server.get());
     if (output.json)

@@ -5,6 +5,7 @@
 #include "CodeTexts.h"
 #include "Commands.h"
 #include "ConsoleLogin.h"
+#include "Interrupt.h"
 #include "LibText.h"
 #include "ShownText.h"
 #include "ToolError.h"
@@ -18,6 +19,7 @@ int ObtainTicket(Library& library, const TicketQuery& query, const Output& outpu
     ConsoleLogin login(input, query.attempts);
     char* ticket = nullptr;
     const std::int32_t result = [&] {
+        const CancelOnInterrupt cancel(*Library::Control(*manager));
         // The prompt shows its own questions; the notice only covers a context id's exchange.
         const WaitNotice notice(query.contextId.empty() ? std::string() : library.Where());
         return manager->GetTicket(query.product.c_str(), query.event.c_str(),
@@ -42,8 +44,8 @@ int ObtainTicket(Library& library, const TicketQuery& query, const Output& outpu
     }
     if (login.PendingError() != 0)
         throw ToolError(text + "the server refused it, " + AppErrorText(login.PendingError()), ExitRefused);
-    throw library.Failure(text + "the request failed, " + ResultText(result),
-                          result == vcom::Failure ? "is the server running and reachable?" : "");
+    throw Library::Failure(text + "the request failed, " + ResultText(result), *manager,
+                           result == vcom::Failure ? "is the server running and reachable?" : "");
 }
 
 } // namespace tarn

@@ -13,13 +13,15 @@
 #include "ServerOption.h"
 #include "ShownText.h"
 #include "ToolError.h"
-#include "TraceCapture.h"
+#include "FailureLines.h"
 
 namespace {
 
 using tarn::Library;
 
 constexpr int MaxAttempts = 100;
+// A deadline is given to the library in milliseconds, a 32-bit number.
+constexpr int MaxTimeoutSeconds = 2000000;
 
 void AddServerQuery(CLI::App& command, tarn::ServerQuery& query) {
     command.add_option("product", query.product, "Product name")->required();
@@ -53,8 +55,7 @@ std::string UsageText(const CLI::ParseError& e, const CLI::App& app) {
 int main(int argc, char** argv) {
     // Before any other thread starts.
     const tarn::InterruptWatch interrupts;
-    // Before the library's first trace, which is when it reads TARN_TRACE.
-    const tarn::TraceCapture trace;
+    tarn::FailureLines failureLines;
 
     CLI::App app{"tarn: looks up Tarn servers and obtains login tickets through the TarnClient library."};
     app.require_subcommand(1);
@@ -65,7 +66,13 @@ int main(int argc, char** argv) {
                "\nTARN_TRACE=stderr or TARN_TRACE=FILE writes the library's trace there.");
     std::string server;
     app.add_option("--server", server, "Address server as HOST:PORT (default: the registry value \"QAS Address\")")
-        ->check(CLI::Validator([](std::string& text) { return tarn::ServerAddressProblem(text); }, "HOST:PORT"));
+        ->type_name("HOST:PORT")
+        ->check(CLI::Validator([](std::string& text) { return tarn::ServerAddressProblem(text); }, ""));
+    int timeoutSeconds = 0;
+    app.add_option("--timeout", timeoutSeconds, "Give up a request after this many seconds (default: the library's "
+                                                "own bounds)")
+        ->type_name("SECONDS")
+        ->check(CLI::Range(1, MaxTimeoutSeconds));
     bool json = false;
     app.add_flag("--json", json, "Print the result as one JSON document");
 
@@ -119,12 +126,24 @@ int main(int argc, char** argv) {
         return tarn::ExitUsage;
     }
 
+    // An interruption that stopped a call ends tarn as the signal would,
+    // whatever the call made of it, once its cause is shown.
+    const auto endIfInterrupted = [] {
+        if (const int signal = tarn::InterruptSignal()) {
+            std::cout.flush();
+            std::cerr.flush();
+            tarn::EndAsInterrupted(signal);
+        }
+    };
     try {
-        Library library(server, trace);
-        return run(library, tarn::Output{std::cout, json});
+        Library library(server, timeoutSeconds * 1000, failureLines);
+        const int status = run(library, tarn::Output{std::cout, json});
+        endIfInterrupted();
+        return status;
     } catch (const tarn::ToolError& e) {
         std::cout.flush();
         std::cerr << "tarn: " << tarn::Shown(e.what()) << '\n';
+        endIfInterrupted();
         return e.Status();
     } catch (const std::exception& e) {
         std::cout.flush();

@@ -253,7 +253,10 @@ static class TarnClientTest
             string program = Path.Combine(folder, "TarnClientTest.exe");
             File.Copy(typeof(TarnClientTest).Assembly.Location, program);
             string library = Environment.GetEnvironmentVariable("TARNCLIENT_LIBRARY");
+            // The library finds its XML parser beside itself, as an application ships them.
             File.Copy(library, Path.Combine(folder, "libTarnClient.so.1"));
+            File.Copy(Path.Combine(Path.GetDirectoryName(library), "libXMLParser.so.1"),
+                      Path.Combine(folder, "libXMLParser.so.1"));
             Same(TarnClient.Version, Run("version", "TARNCLIENT_LIBRARY", null, program));
         }
         finally

@@ -33,10 +33,11 @@ InterruptWatch::InterruptWatch() {
     const sigset_t set = WatchedSet();
     pthread_sigmask(SIG_BLOCK, &set, nullptr);
     std::thread([set] {
-        int signal = 0;
-        while (sigwait(&set, &signal) != 0) {
+        for (;;) {
+            int signal = 0;
+            if (sigwait(&set, &signal) == 0)
+                OnInterrupt(signal);
         }
-        OnInterrupt(signal);
     }).detach();
 }
 

@@ -8,7 +8,8 @@ namespace tarn {
 
 namespace {
 
-// Windows runs it on a thread of its own for each event.
+// Windows runs it on a thread of its own for each event. A stopped call is
+// handled: the process goes on until main ends it.
 BOOL WINAPI OnConsoleEvent(DWORD event) {
     switch (event) {
     case CTRL_C_EVENT:
@@ -16,7 +17,7 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
     case CTRL_CLOSE_EVENT:
     case CTRL_LOGOFF_EVENT:
     case CTRL_SHUTDOWN_EVENT:
-        OnInterrupt(static_cast<int>(event));
+        return OnInterrupt(static_cast<int>(event)) ? TRUE : FALSE;
     default:
         return FALSE;
     }
