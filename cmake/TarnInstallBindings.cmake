@@ -1,13 +1,13 @@
 # Installation of the C interface's header and of the language bindings.
 #
-#   include/tarnclient/tarnclient.h     (component development, beside TarnClient.h)
+#   include/tarnclient/tarn.h     (component development, beside TarnClient.h)
 #   Linux:   lib/python3/dist-packages/tarnclient/   the Python package, where
 #            Debian's Python finds it for the prefix /usr (the .deb)
 #   Windows: bindings/csharp/TarnClient.cs, and bindings/python/ ready for
 #            `pip install bindings/python` (the SDK .zip)
 # The bindings are the component `bindings`.
 
-install(FILES ${PROJECT_SOURCE_DIR}/include/tarnclient/tarnclient.h
+install(FILES ${PROJECT_SOURCE_DIR}/include/tarnclient/tarn.h
         DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/tarnclient COMPONENT development)
 
 set(tarn_python_package ${PROJECT_SOURCE_DIR}/bindings/python)

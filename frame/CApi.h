@@ -1,4 +1,4 @@
-// The C interface (include/tarnclient/tarnclient.h): what its files share.
+// The C interface (include/tarnclient/tarn.h): what its files share.
 //
 // A thin layer over the components, reached through their public interfaces
 // from the factory like any host reaches them: every result is a component's
@@ -12,7 +12,7 @@
 #include <cstdint>
 
 #include <tarnclient/TarnClient.h>
-#include <tarnclient/tarnclient.h>
+#include <tarnclient/tarn.h>
 
 #include "vcom/Ref.h"
 

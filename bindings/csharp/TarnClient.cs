@@ -1,5 +1,5 @@
 // TarnClient for C#: where the Tarn platform's servers live, and login
-// tickets, through the TarnClient library's C interface (tarnclient.h).
+// tickets, through the TarnClient library's C interface (tarnclient/tarn.h).
 //
 // Add this one file to a project (C# 6 or later, the .NET Framework 4.5
 // library or later; tested with Mono 6.8):

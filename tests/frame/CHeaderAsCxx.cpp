@@ -1,4 +1,4 @@
 // The C interface's header, alone, as a C++ host includes it.
-#include <tarnclient/tarnclient.h>
+#include <tarnclient/tarn.h>
 
 static_assert(sizeof(tarn_login) == 124, "tarn_login crosses the library boundary");

@@ -1,4 +1,4 @@
-/* A C host of the library, through <tarnclient/tarnclient.h> only, against a
+/* A C host of the library, through <tarnclient/tarn.h> only, against a
  * tarn-devserver with its built-in data. Built as C99 with -pedantic, and
  * for Windows too, where it runs under Wine.
  *
@@ -17,7 +17,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include <tarnclient/tarnclient.h>
+#include <tarnclient/tarn.h>
 
 static int failures;
 static int checks;

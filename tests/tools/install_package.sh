@@ -59,7 +59,7 @@ esac
 
 step "installed files"
 version=$(sed -n 's/^Version: //p' "$prefix/lib/pkgconfig/tarnclient.pc")
-for f in include/tarnclient/TarnClient.h include/tarnclient/tarnclient.h \
+for f in include/tarnclient/TarnClient.h include/tarnclient/tarn.h \
          lib/python3/dist-packages/tarnclient/__init__.py lib/python3/dist-packages/tarnclient/_native.py bin/tarn bin/tarn-devserver lib/cmake/TarnClient/TarnClientConfig.cmake \
          share/man/man1/tarn.1.gz share/man/man1/tarn-devserver.1.gz \
          share/doc/tarnclient/README.md share/doc/tarnclient/LICENSE share/doc/tarnclient/tarn-devserver.md; do

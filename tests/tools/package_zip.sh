@@ -31,7 +31,7 @@ sdk=${roots[0]}
 
 step "contents"
 required=(bin/TarnClient.dll bin/XMLParser.dll bin/tarn.exe lib/libTarnClient.dll.a lib/TarnClient.lib lib/TarnClient.def
-          include/tarnclient/TarnClient.h include/tarnclient/tarnclient.h README.md LICENSE
+          include/tarnclient/TarnClient.h include/tarnclient/tarn.h README.md LICENSE
           bindings/csharp/TarnClient.cs bindings/python/pyproject.toml bindings/python/build_backend.py
           bindings/python/tarnclient/__init__.py bindings/python/tarnclient/_native.py
           bindings/python/tarnclient/py.typed

@@ -1,4 +1,4 @@
-"""The library's C interface (tarnclient.h) as ctypes sees it.
+"""The library's C interface (tarnclient/tarn.h) as ctypes sees it.
 
 The library is looked for, in this order: the file the environment variable
 TARNCLIENT_LIBRARY names; libTarnClient.so.1 (TarnClient.dll on Windows)
@@ -17,7 +17,7 @@ from typing import Optional
 
 LIBRARY_NAME = "TarnClient.dll" if sys.platform == "win32" else "libTarnClient.so.1"
 
-# Result codes and failure kinds of tarnclient.h that the binding acts on.
+# Result codes and failure kinds of tarnclient/tarn.h that the binding acts on.
 SUCCESS = 0
 FAILURE = -1
 INVALID_ARGUMENT = -5

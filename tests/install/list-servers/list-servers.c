@@ -1,6 +1,6 @@
 /* The README's C host: the servers of a product, or why there are none. */
 #include <stdio.h>
-#include <tarnclient/tarnclient.h>
+#include <tarnclient/tarn.h>
 
 int main(int argc, char** argv) {
     tarn_client* client;
