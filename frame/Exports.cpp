@@ -8,13 +8,13 @@
 
 extern "C" {
 
-TARN_EXPORT tarnclient::IComponentFactory* TarnClientLib_GetComponentFactory() {
+TARN_EXPORT tarnclient::IComponentFactory* TARNCLIENT_CDECL TarnClientLib_GetComponentFactory() {
     return frame::ComponentFactory::Get();
 }
 
 // The heap the library's own new uses; never throws.
-TARN_EXPORT void* TarnClientLib_MemAlloc(std::uint32_t size) { return ::operator new(size, std::nothrow); }
+TARN_EXPORT void* TARNCLIENT_CDECL TarnClientLib_MemAlloc(std::uint32_t size) { return ::operator new(size, std::nothrow); }
 
-TARN_EXPORT void TarnClientLib_MemFree(void* p) { ::operator delete(p); }
+TARN_EXPORT void TARNCLIENT_CDECL TarnClientLib_MemFree(void* p) { ::operator delete(p); }
 
 } // extern "C"
