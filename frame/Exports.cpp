@@ -13,7 +13,9 @@ TARN_EXPORT tarnclient::IComponentFactory* TARNCLIENT_CDECL TarnClientLib_GetCom
 }
 
 // The heap the library's own new uses; never throws.
-TARN_EXPORT void* TARNCLIENT_CDECL TarnClientLib_MemAlloc(std::uint32_t size) { return ::operator new(size, std::nothrow); }
+TARN_EXPORT void* TARNCLIENT_CDECL TarnClientLib_MemAlloc(std::uint32_t size) {
+    return ::operator new(size, std::nothrow);
+}
 
 TARN_EXPORT void TARNCLIENT_CDECL TarnClientLib_MemFree(void* p) { ::operator delete(p); }
 
