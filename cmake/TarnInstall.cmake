@@ -16,16 +16,26 @@
 #                the installed binaries, in a .debug folder beside them,
 #                where gdb looks for it by the binary's debug link
 # The packages hold what an install without --component gives.
+#
+# A Windows SDK holds both widths: each build installs its binaries into
+# bin/x86 or bin/x64 and its import libraries into lib/x86 or lib/x64 of the
+# same prefix, beside one header, one .def and one CMake package that picks
+# the width and import library of the host being built.
 
+if(WIN32)
+  set(CMAKE_INSTALL_BINDIR bin/${TARN_WINDOWS_ARCH})
+  set(CMAKE_INSTALL_LIBDIR lib/${TARN_WINDOWS_ARCH})
+endif()
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
-set(TARN_CMAKE_PACKAGE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/TarnClient)
 # Debian names the documentation folder after the package, in lower case; a
 # Windows SDK keeps README and licence at its top.
 if(WIN32)
+  set(TARN_CMAKE_PACKAGE_DIR lib/cmake/TarnClient)
   set(TARN_INSTALL_DOCDIR .)
 else()
+  set(TARN_CMAKE_PACKAGE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/TarnClient)
   set(TARN_INSTALL_DOCDIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/tarnclient)
 endif()
 
@@ -105,9 +115,10 @@ install(TARGETS TarnClient EXPORT TarnClientTargets
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development
         INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 if(WIN32)
-  # What a Visual Studio project links, and the exports it was made from.
-  install(FILES ${TARN_MSVC_IMPORT_LIBRARY} ${PROJECT_SOURCE_DIR}/frame/TarnClient.def
-          DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development)
+  # What a Visual Studio project links, and the exports it was made from
+  # (the same for both widths).
+  install(FILES ${TARN_MSVC_IMPORT_LIBRARY} DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development)
+  install(FILES ${PROJECT_SOURCE_DIR}/frame/TarnClient.def DESTINATION lib COMPONENT development)
 endif()
 # The client library loads it; hosts never link it themselves, so it has no
 # development symlink, and its import library stays out of every component.
@@ -159,9 +170,16 @@ if(NOT WIN32)
   endif()
 endif()
 
-install(EXPORT TarnClientTargets NAMESPACE TarnClient:: DESTINATION ${TARN_CMAKE_PACKAGE_DIR}
-        COMPONENT development)
-file(WRITE ${PROJECT_BINARY_DIR}/install/TarnClientConfig.cmake.in [=[
+if(WIN32)
+  # One package for both widths, which each build installs alike; it checks
+  # the width itself, so the version file does not.
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/TarnClientConfig-windows.cmake
+                 ${PROJECT_BINARY_DIR}/install/TarnClientConfig.cmake COPYONLY)
+  set(arch_independent ARCH_INDEPENDENT)
+else()
+  install(EXPORT TarnClientTargets NAMESPACE TarnClient:: DESTINATION ${TARN_CMAKE_PACKAGE_DIR}
+          COMPONENT development)
+  file(WRITE ${PROJECT_BINARY_DIR}/install/TarnClientConfig.cmake.in [=[
 # find_package(TarnClient) gives the imported target TarnClient::TarnClient:
 # the library and its one public header, <tarnclient/TarnClient.h>.
 @PACKAGE_INIT@
@@ -169,11 +187,13 @@ file(WRITE ${PROJECT_BINARY_DIR}/install/TarnClientConfig.cmake.in [=[
 include("${CMAKE_CURRENT_LIST_DIR}/TarnClientTargets.cmake")
 check_required_components(TarnClient)
 ]=])
-configure_package_config_file(${PROJECT_BINARY_DIR}/install/TarnClientConfig.cmake.in
-                              ${PROJECT_BINARY_DIR}/install/TarnClientConfig.cmake
-                              INSTALL_DESTINATION ${TARN_CMAKE_PACKAGE_DIR})
+  configure_package_config_file(${PROJECT_BINARY_DIR}/install/TarnClientConfig.cmake.in
+                                ${PROJECT_BINARY_DIR}/install/TarnClientConfig.cmake
+                                INSTALL_DESTINATION ${TARN_CMAKE_PACKAGE_DIR})
+  set(arch_independent "")
+endif()
 write_basic_package_version_file(${PROJECT_BINARY_DIR}/install/TarnClientConfigVersion.cmake
-                                 COMPATIBILITY SameMajorVersion)
+                                 COMPATIBILITY SameMajorVersion ${arch_independent})
 install(FILES ${PROJECT_BINARY_DIR}/install/TarnClientConfig.cmake
               ${PROJECT_BINARY_DIR}/install/TarnClientConfigVersion.cmake
         DESTINATION ${TARN_CMAKE_PACKAGE_DIR} COMPONENT development)

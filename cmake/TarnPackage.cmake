@@ -1,14 +1,16 @@
 # Packages, made by CPack from the install rules (cmake/TarnInstall.cmake):
 #
 #   Linux:   cpack --preset linux  ->  build/packages/tarnclient_<version>_amd64.deb
-#   Windows: cpack --preset mingw  ->  build/packages/TarnClient-<version>-win64.zip
+#   Windows: cpack --preset mingw  ->  build/packages/TarnClient-<version>-windows.zip
 #
-# (scripts/package builds both presets and runs both.) The .deb installs
+# (scripts/package builds the presets and runs both.) The .deb installs
 # under /usr: library, header, CMake and pkg-config files, tools, manual
 # pages and documentation. The .zip is the SDK a Visual Studio or MinGW
-# project unpacks: bin/ (DLLs, tarn.exe), lib/ (import libraries, .def),
-# include/, README and licence. Both hold what `cmake --install` gives
-# without --component: the debug component stays out.
+# project unpacks, for both widths: bin/x86 and bin/x64 (DLLs, tarn.exe),
+# lib/x86 and lib/x64 (import libraries), lib/ (.def, CMake package),
+# include/, README and licence. It is the install of both Windows builds,
+# mingw-x86 and mingw, whichever of them runs cpack. Both packages hold what
+# `cmake --install` gives without --component: the debug component stays out.
 
 set(CPACK_PACKAGE_NAME TarnClient)
 set(CPACK_PACKAGE_VENDOR "the TarnClient developers")
@@ -27,8 +29,14 @@ set(CPACK_VERBATIM_VARIABLES ON)
 
 if(WIN32)
   set(CPACK_GENERATOR ZIP)
-  set(CPACK_SYSTEM_NAME win64)
+  set(CPACK_SYSTEM_NAME windows)
   set(CPACK_ARCHIVE_COMPONENT_INSTALL OFF)
+  set(TARN_WINDOWS_SDK_BUILDS ${PROJECT_SOURCE_DIR}/build/mingw-x86 ${PROJECT_SOURCE_DIR}/build/mingw
+      CACHE STRING "The Windows build trees, one per width, whose installs make the SDK")
+  set(CPACK_INSTALL_CMAKE_PROJECTS "")
+  foreach(build ${TARN_WINDOWS_SDK_BUILDS})
+    list(APPEND CPACK_INSTALL_CMAKE_PROJECTS ${build} ${PROJECT_NAME} ALL /)
+  endforeach()
 else()
   set(CPACK_GENERATOR DEB)
   set(CPACK_DEB_COMPONENT_INSTALL OFF)

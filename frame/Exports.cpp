@@ -10,17 +10,20 @@
 
 extern "C" {
 
-TARN_EXPORT tarnclient::IComponentFactory* TarnClientLib_GetComponentFactory() {
+TARN_EXPORT tarnclient::IComponentFactory* TARNCLIENT_CDECL TarnClientLib_GetComponentFactory() {
     vcom::FreeProcessWideAtUnload();
     return frame::ComponentFactory::Get();
 }
 
 // The heap the library's own new uses; never throws.
-TARN_EXPORT void* TarnClientLib_MemAlloc(std::uint32_t size) { return ::operator new(size, std::nothrow); }
+TARN_EXPORT void* TARNCLIENT_CDECL TarnClientLib_MemAlloc(std::uint32_t size) {
+    return ::operator new(size, std::nothrow);
+}
 
-TARN_EXPORT void TarnClientLib_MemFree(void* p) { ::operator delete(p); }
+TARN_EXPORT void TARNCLIENT_CDECL TarnClientLib_MemFree(void* p) { ::operator delete(p); }
 
-TARN_EXPORT void TarnClientLib_SetTraceSink(void (*sink)(void* context, const char* line), void* context) {
+TARN_EXPORT void TARNCLIENT_CDECL TarnClientLib_SetTraceSink(void(TARNCLIENT_CDECL* sink)(void* context, const char* line),
+                                                       void* context) {
     tarnClientLib::SetTraceSink(sink, context);
 }
 

@@ -1,9 +1,11 @@
 // HKEY_LOCAL_MACHINE, as the library uses it.
 //
-// On Windows this is the real registry. A key opened for writing where
-// Windows denies it (a standard user) is the same path under
-// HKEY_CURRENT_USER instead, its values read from HKEY_LOCAL_MACHINE first
-// where they are there; a key opened for reading only is never redirected.
+// On Windows this is the real registry, in its 32-bit view for both widths
+// of the library, so that 32-bit and 64-bit hosts on one computer share its
+// values. A key opened for writing where Windows denies it (a standard user)
+// is the same path under HKEY_CURRENT_USER instead, its values read from
+// HKEY_LOCAL_MACHINE first where they are there; a key opened for reading
+// only is never redirected.
 //
 // Elsewhere it is an SQLite database with the same behaviour for the calls
 // below: the file TARN_REGISTRY names, else the user's own file

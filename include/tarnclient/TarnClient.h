@@ -8,9 +8,12 @@
 // TarnClientLib_MemFree(). No call throws; failures are the codes below.
 //
 // Compilers. This header alone gives every interface the virtual table the
-// library has: on Linux the Itanium layout (g++, clang), on Windows x86-64 the
-// Microsoft layout (Visual Studio, clang-cl, MinGW g++, clang for MinGW). It
-// needs no standard library header, so it also builds in a host without one.
+// library has: on Linux the Itanium layout (g++, clang), on Windows x86 and
+// x86-64 the Microsoft layout (Visual Studio, clang-cl, MinGW g++, clang for
+// MinGW). On x86 every interface operation is __thiscall, as those four
+// compile member functions (g++ -mrtd excepted), and the exports are
+// __cdecl whatever the host's options make the default. It needs no
+// standard library header, so it also builds in a host without one.
 #ifndef TARNCLIENT_TARNCLIENT_H
 #define TARNCLIENT_TARNCLIENT_H
 
@@ -368,15 +371,24 @@ private:
 
 } // namespace tarnclient
 
+// The exports' calling convention; it matters on x86 only, where a host may
+// make another one its default (/Gz, /Gr, /Gv).
+#if defined(_WIN32)
+#define TARNCLIENT_CDECL __cdecl
+#else
+#define TARNCLIENT_CDECL
+#endif
+
 extern "C" {
-tarnclient::IComponentFactory* TarnClientLib_GetComponentFactory();
-void* TarnClientLib_MemAlloc(vcom::uint32 size);
-void TarnClientLib_MemFree(void* p);
+tarnclient::IComponentFactory* TARNCLIENT_CDECL TarnClientLib_GetComponentFactory();
+void* TARNCLIENT_CDECL TarnClientLib_MemAlloc(vcom::uint32 size);
+void TARNCLIENT_CDECL TarnClientLib_MemFree(void* p);
 // Every trace line, as TARN_TRACE would write it but without its line end,
 // goes to sink(context, line) on the thread that traced, one line at a time;
 // null turns it off. May be set or changed at any time; once it returns, the
 // previous sink is not called again. The sink must not call the library.
-void TarnClientLib_SetTraceSink(void (*sink)(void* context, const char* line), void* context);
+void TARNCLIENT_CDECL TarnClientLib_SetTraceSink(void(TARNCLIENT_CDECL* sink)(void* context, const char* line),
+                                                 void* context);
 }
 
 #endif

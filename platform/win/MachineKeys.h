@@ -1,6 +1,7 @@
-// Opening keys under HKEY_LOCAL_MACHINE, where a standard user may read but
-// not write; the test seam of platform/Registry.h denies writes here as
-// Windows does for such a user. Private to platform/win.
+// Opening keys under HKEY_LOCAL_MACHINE, in its 32-bit view whatever the
+// width of the library, where a standard user may read but not write; the
+// test seam of platform/Registry.h denies writes here as Windows does for
+// such a user. Private to platform/win.
 #ifndef TARN_PLATFORM_WIN_MACHINEKEYS_H
 #define TARN_PLATFORM_WIN_MACHINEKEYS_H
 

@@ -1,17 +1,26 @@
 #!/usr/bin/env bash
-# Makes the Windows SDK .zip with CPack, unpacks it into a throw-away folder
-# and checks that it holds what a Visual Studio or MinGW project needs and
-# nothing else, that its binaries are stripped and need no MinGW run-time
-# DLL, that a MinGW host links against it, and that tarn.exe starts from it
-# under Wine.
+# Makes the Windows SDK .zip with CPack from both Windows builds, unpacks it
+# into a throw-away folder and checks that it holds what a Visual Studio or
+# MinGW project of either width needs and nothing else; that its binaries
+# are of their width, stripped, export the entry points and need no MinGW
+# run-time DLL; that a MinGW host of each width links against it; that its
+# CMake package gives each compiler and width its import library and refuses
+# a width the SDK lacks; and that tarn.exe of each width starts from it under
+# Wine.
 #
-#   package_zip.sh BUILD_DIR HOST_SOURCE CXX OBJDUMP WINE_RUN
+#   package_zip.sh BUILD_DIR HOST_SOURCE CHECK_EXPORTS WINE_RUN
 set -euo pipefail
 build=$1
 host_source=$2
-cxx=$3
-objdump=$4
-wine_run=$5
+check_exports=$3
+wine_run=$4
+
+widths=(x86 x64)
+declare -A format=([x86]=pei-i386 [x64]=pei-x86-64)
+declare -A mingw=([x86]=i686-w64-mingw32 [x64]=x86_64-w64-mingw32)
+declare -A msvc=([x86]=i686-pc-windows-msvc [x64]=x86_64-pc-windows-msvc)
+# This one reads the binaries of both widths.
+objdump=x86_64-w64-mingw32-objdump
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -30,51 +39,95 @@ roots=("$work"/sdk/*)
 sdk=${roots[0]}
 
 step "contents"
-required=(bin/TarnClient.dll bin/XMLParser.dll bin/tarn.exe lib/libTarnClient.dll.a lib/TarnClient.lib lib/TarnClient.def
-          include/tarnclient/TarnClient.h include/tarnclient/tarn.h README.md LICENSE
+required=(include/tarnclient/TarnClient.h include/tarnclient/tarn.h README.md LICENSE lib/TarnClient.def
+          lib/cmake/TarnClient/TarnClientConfig.cmake lib/cmake/TarnClient/TarnClientConfigVersion.cmake
           bindings/csharp/TarnClient.cs bindings/python/pyproject.toml bindings/python/build_backend.py
           bindings/python/tarnclient/__init__.py bindings/python/tarnclient/_native.py
-          bindings/python/tarnclient/py.typed
-          lib/cmake/TarnClient/TarnClientConfig.cmake lib/cmake/TarnClient/TarnClientConfigVersion.cmake
-          lib/cmake/TarnClient/TarnClientTargets.cmake lib/pkgconfig/tarnclient.pc)
+          bindings/python/tarnclient/py.typed)
+for w in "${widths[@]}"; do
+  required+=(bin/$w/TarnClient.dll bin/$w/XMLParser.dll bin/$w/tarn.exe
+             lib/$w/libTarnClient.dll.a lib/$w/TarnClient.lib lib/$w/pkgconfig/tarnclient.pc)
+done
 for f in "${required[@]}"; do
   [ -f "$sdk/$f" ] || die "$f is missing"
 done
-# The imported target's file is named after the build type.
-unexpected=$(cd "$sdk" && find . -type f -printf '%P\n' | grep -vxF -f <(printf '%s\n' "${required[@]}") \
-             | grep -vx 'lib/cmake/TarnClient/TarnClientTargets-[a-z]*\.cmake' || true)
+unexpected=$(cd "$sdk" && find . -type f -printf '%P\n' | grep -vxF -f <(printf '%s\n' "${required[@]}") || true)
 [ -z "$unexpected" ] || die "files that do not belong in the SDK: $unexpected"
 
 step "binaries"
-for file in "$sdk"/bin/*; do
-  imports=$("$objdump" -p "$file" | sed -n 's/^\tDLL Name: //p')
-  for runtime in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
-    grep -qix "$runtime" <<<"$imports" && die "$file needs $runtime"
+for w in "${widths[@]}"; do
+  for file in "$sdk"/bin/$w/*; do
+    "$objdump" -f "$file" | grep -q "file format ${format[$w]}\$" || die "$file is not ${format[$w]}"
+    imports=$("$objdump" -p "$file" | sed -n 's/^\tDLL Name: //p')
+    for runtime in libstdc++-6.dll libgcc_s_seh-1.dll libgcc_s_dw2-1.dll libgcc_s_sjlj-1.dll libwinpthread-1.dll; do
+      grep -qix "$runtime" <<<"$imports" && die "$file needs $runtime"
+    done
+    "$objdump" -h "$file" | grep -q '\.debug_info' && die "$file is not stripped"
   done
-  "$objdump" -h "$file" | grep -q '\.debug_info' && die "$file is not stripped"
+  bash "$check_exports" dll "$sdk/bin/$w/TarnClient.dll" "$sdk/lib/TarnClient.def" >/dev/null ||
+    die "bin/$w/TarnClient.dll exports"
 done
-if [ -f "$sdk/lib/TarnClient.def" ]; then
-  for name in TarnClientLib_GetComponentFactory TarnClientLib_MemAlloc TarnClientLib_MemFree; do
-    grep -q "$name" "$sdk/lib/TarnClient.def" || die "TarnClient.def lacks $name"
-  done
-fi
 
-step "a MinGW host linked against the SDK"
-for import in "$sdk"/lib/libTarnClient.dll.a "$sdk"/lib/TarnClient.lib; do
-  [ -f "$import" ] || continue
-  "$cxx" -std=c++11 -Wall -Wextra -I"$sdk/include" "$host_source" "$import" -static-libgcc -static-libstdc++ \
-    -o "$work/list-servers.exe" || die "linking against $(basename "$import")"
-  "$cxx" -x c -std=c99 -Wall -Wextra -pedantic -Werror -I"$sdk/include" "$(dirname "$host_source")/list-servers.c" \
-    -x none "$import" -o "$work/list-servers-c.exe" || die "linking the C host against $(basename "$import")"
+step "a MinGW host of each width linked against the SDK"
+for w in "${widths[@]}"; do
+  for import in "$sdk"/lib/$w/libTarnClient.dll.a "$sdk"/lib/$w/TarnClient.lib; do
+    "${mingw[$w]}-g++-posix" -std=c++11 -Wall -Wextra -I"$sdk/include" "$host_source" "$import" \
+      -static-libgcc -static-libstdc++ -o "$work/list-servers.exe" || die "linking against lib/$w/$(basename "$import")"
+    "${mingw[$w]}-gcc-posix" -std=c99 -Wall -Wextra -pedantic -Werror -I"$sdk/include" \
+      "$(dirname "$host_source")/list-servers.c" "$import" -o "$work/list-servers-c.exe" ||
+      die "linking the C host against lib/$w/$(basename "$import")"
+  done
 done
 
 step "pip install bindings/python from the SDK"
-/usr/bin/python3 -m pip install --no-index --quiet --target "$work/site" "$sdk/bindings/python" \
-  || die "pip install of the SDK's Python package"
+/usr/bin/python3 -m pip install --no-index --quiet --target "$work/site" "$sdk/bindings/python" ||
+  die "pip install of the SDK's Python package"
 [ -f "$work/site/tarnclient/__init__.py" ] || die "pip installed no tarnclient package"
 
-step "tarn.exe from the SDK under Wine"
-(cd "$work" && "$wine_run" "$sdk/bin/tarn.exe" --version) >"$work/tarn.out" 2>&1 || { cat "$work/tarn.out"; die "tarn.exe --version"; }
-grep -q "^tarn [0-9]" "$work/tarn.out" || { cat "$work/tarn.out"; die "tarn.exe printed no version"; }
+step "the CMake package"
+cat >"$work/CMakeLists.txt" <<'CMAKE'
+cmake_minimum_required(VERSION 3.16)
+project(sdk_host LANGUAGES CXX)
+find_package(TarnClient 1 REQUIRED)
+get_target_property(implib TarnClient::TarnClient IMPORTED_IMPLIB)
+get_target_property(dll TarnClient::TarnClient IMPORTED_LOCATION)
+message(STATUS "uses ${implib} ${dll}")
+CMAKE
+# configure NAME SDK CMAKE-ARGS...: sets $out to what CMake said.
+configure() {
+  local name=$1 prefix=$2
+  shift 2
+  out=$(cmake -S "$work" -B "$work/$name" -G Ninja -DTarnClient_DIR="$prefix/lib/cmake/TarnClient" "$@" 2>&1)
+}
+# clang named clang-cl takes Visual Studio's command line.
+ln -s "$(command -v clang)" "$work/clang-cl"
+for w in "${widths[@]}"; do
+  configure mingw-$w "$sdk" -DCMAKE_SYSTEM_NAME=Windows -DCMAKE_CXX_COMPILER="${mingw[$w]}-g++-posix" ||
+    { echo "$out"; die "MinGW $w: find_package"; }
+  grep -qF "uses $sdk/lib/$w/libTarnClient.dll.a $sdk/bin/$w/TarnClient.dll" <<<"$out" ||
+    { echo "$out"; die "MinGW $w: not the $w MinGW import library"; }
+  # clang-cl stands for Visual Studio; nothing is linked, so no Windows SDK is needed.
+  configure clang-cl-$w "$sdk" -DCMAKE_SYSTEM_NAME=Windows -DCMAKE_CXX_COMPILER="$work/clang-cl" \
+    -DCMAKE_CXX_COMPILER_TARGET="${msvc[$w]}" -DCMAKE_LINKER=lld-link -DCMAKE_AR="$(command -v llvm-lib)" \
+    -DCMAKE_MT="$(command -v llvm-mt)" -DCMAKE_TRY_COMPILE_TARGET_TYPE=STATIC_LIBRARY ||
+    { echo "$out"; die "clang-cl $w: find_package"; }
+  grep -qF "uses $sdk/lib/$w/TarnClient.lib $sdk/bin/$w/TarnClient.dll" <<<"$out" ||
+    { echo "$out"; die "clang-cl $w: not the $w Visual Studio import library"; }
+done
+# An SDK of one width refuses the other and says why.
+cp -r "$sdk" "$work/x64-only"
+rm -r "$work/x64-only/bin/x86" "$work/x64-only/lib/x86"
+configure refused "$work/x64-only" -DCMAKE_SYSTEM_NAME=Windows -DCMAKE_CXX_COMPILER="${mingw[x86]}-g++-posix" &&
+  die "an SDK without x86 served an x86 build"
+# (CMake wraps the reason's lines.)
+tr -s ' \n' '  ' <<<"$out" | grep -q "has no x86 library, which a 32-bit build needs" ||
+  { echo "$out"; die "no reason given"; }
+
+step "tarn.exe of each width from the SDK under Wine"
+for w in "${widths[@]}"; do
+  (cd "$work" && "$wine_run" "$sdk/bin/$w/tarn.exe" --version) >"$work/tarn.out" 2>&1 ||
+    { cat "$work/tarn.out"; die "$w tarn.exe --version"; }
+  grep -q "^tarn [0-9]" "$work/tarn.out" || { cat "$work/tarn.out"; die "$w tarn.exe printed no version"; }
+done
 
 echo "package_zip: ok"

@@ -110,8 +110,9 @@ expect_err_has() { printf '%s\n' "$err" | grep -qF -- "$1" || fail "stderr lacks
 expect_err_lacks() { ! printf '%s\n' "$err" | grep -qF -- "$1" || fail "stderr shows: $1"; }
 
 if [ "$mode" = wine ]; then
-  # Wine's registry outlives every run in the prefix; tarn.exe starts from none.
-  "${tarn[0]}" reg delete 'HKLM\Software\Orvane' /f >/dev/null 2>&1
+  # Wine's registry outlives every run in the prefix; tarn.exe starts from
+  # none (the library's machine keys are in the 32-bit view).
+  "${tarn[0]}" reg delete 'HKLM\Software\Orvane' /f /reg:32 >/dev/null 2>&1
   "${tarn[0]}" reg delete 'HKCU\Software\Orvane' /f >/dev/null 2>&1
 fi
 

@@ -4,9 +4,14 @@
 // MinGW g++, each linked through an import library, so both compilers are held
 // to the one table the DLL has.
 //
-//   windows-host.exe HOST:PORT     (a tarn-devserver with its built-in data)
+//   windows-host.exe [--configured] HOST:PORT
 //
-// One line per check; the exit code is the number of failed checks.
+// HOST:PORT is a tarn-devserver with its built-in data. With --configured the
+// host gives the library no address, as most hosts do: the library must find
+// HOST:PORT as "QAS Address" in the registry.
+//
+// One line per check, and one naming the machine identifier; the exit code
+// is the number of failed checks.
 #include <tarnclient/TarnClient.h>
 
 using namespace tarnclient;
@@ -137,6 +142,7 @@ private:
     }
 };
 
+// server: the address given to the library, null for the configured one.
 void Lookups(Report& r, ICoreFactory* core, const char* server) {
     int32 err = 99;
     auto manager = Ref<IAddressManager>::Adopt(core->CreateAddressManager(IAddressManager::Id, &err, server));
@@ -147,7 +153,7 @@ void Lookups(Report& r, ICoreFactory* core, const char* server) {
     Ref<IServerAddress> first(manager->GetServerAddress("TARNQUEST", "game", "any", nullptr));
     r.Check(first && TakeSame(first->GetName(), "alpha") && first->GetUc() == 12 && first->GetPort() == 7001,
             "GetServerAddress: the first server of the category");
-    r.Check(first.detach()->Release() == 0, "a looked-up server's last Release gives 0");
+    r.Check(first && first.detach()->Release() == 0, "a looked-up server's last Release gives 0");
 
     Ref<IServerAddressList> list(manager->GetServerAddressEnum("TARNQUEST", "game", "any", nullptr));
     r.Check(list && list->Count() == 3 && !list->IsEmpty() && list->Begin() == 0 && list->End() == 3,
@@ -175,7 +181,8 @@ void Lookups(Report& r, ICoreFactory* core, const char* server) {
     r.Check(manager.detach()->Release() == 0, "the address manager's last Release gives 0");
 }
 
-void Records(Report& r, ICoreFactory* core, const char* server) {
+// address: where the server location must say the server is.
+void Records(Report& r, ICoreFactory* core, const char* server, const char* address) {
     int32 err = 99;
     auto record = Ref<IServerAddress>::Adopt(
         core->CreateServerAddress(IServerAddress::Id, "alpha", "10.1.2.3:4567", &err, 9));
@@ -188,17 +195,21 @@ void Records(Report& r, ICoreFactory* core, const char* server) {
     }
 
     auto location = Ref<IServerLocation>::Adopt(core->GetConfiguration(IServerLocation::Id, &err, server));
-    r.Check(location && TakeSame(location->GetAddress(), server) && TakeSame(location->GetHost(), "127.0.0.1"),
+    r.Check(location && TakeSame(location->GetAddress(), address) && TakeSame(location->GetHost(), "127.0.0.1"),
             "GetConfiguration: the server location");
 
     auto identity = Ref<IMachineIdentity>::Adopt(core->CreateMachineIdentity(IMachineIdentity::Id, &err));
     char* id = identity ? identity->GetMachineId() : nullptr;
     r.Check(Length(id) == 38 && id[0] == '{' && id[37] == '}' && id[9] == '-', "GetMachineId: a braced GUID");
+    // Hosts of both widths on one computer must print the same line.
+    Write("machine id ");
+    Write(id ? id : "(none)");
+    Write("\n");
     TarnClientLib_MemFree(id);
     r.Check(identity && identity.detach()->Release() == 0, "the machine identity's last Release gives 0");
 }
 
-void Tickets(Report& r, IComponentFactory* factory, const char* server) {
+void Tickets(Report& r, IComponentFactory* factory, const char* server, const char* address) {
     int32 err = 99;
     auto manager = Ref<ICustomerManager>::Adopt(factory->CreateCustomerManager(ICustomerManager::Id, &err, server));
     r.Check(manager && err == vcom::Success, "CreateCustomerManager");
@@ -207,7 +218,7 @@ void Tickets(Report& r, IComponentFactory* factory, const char* server) {
     Ref<ICustomerAccount> account = manager.As<ICustomerAccount>(&err);
     r.Check(account && account->Reserved4(1, 2, 3) == vcom::NotImplemented, "ICustomerAccount of the same object");
     Ref<IServerLocation> location = manager.As<IServerLocation>(&err);
-    r.Check(location && TakeSame(location->GetAddress(), server), "the customer manager's IServerLocation");
+    r.Check(location && TakeSame(location->GetAddress(), address), "the customer manager's IServerLocation");
 
     ScriptedLogin login;
     char* ticket = nullptr;
@@ -243,7 +254,8 @@ void Tickets(Report& r, IComponentFactory* factory, const char* server) {
             "Release through any interface counts for the object; the last gives 0");
 }
 
-unsigned int Run(const char* server) {
+unsigned int Run(const char* address, bool configured) {
+    const char* server = configured ? nullptr : address;
     Report r;
     Ref<IComponentFactory> factory(TarnClientLib_GetComponentFactory());
     r.Check(factory && factory->Supports(0) && factory->Supports(ICoreFactory::Id) &&
@@ -260,25 +272,31 @@ unsigned int Run(const char* server) {
 
     if (core) {
         Lookups(r, core.get(), server);
-        Records(r, core.get(), server);
-        Tickets(r, factory.get(), server);
+        Records(r, core.get(), server, address);
+        Tickets(r, factory.get(), server, address);
         r.Check(core.detach()->Release() == 1, "Release of the core factory");
     }
     r.Check(factory.detach()->Release() == 0, "the factory's last Release gives 0");
     return r.Finish();
 }
 
-// The last word of the command line.
-const char* LastArgument(char* line) {
-    const char* last = line;
+// The last two words of the command line, in place (the program's path may
+// hold spaces).
+void LastTwoWords(char* line, const char** before, const char** last) {
+    *before = *last = line;
     for (char* p = line; *p; ++p)
         if (*p == ' ' && p[1] && p[1] != ' ') {
             *p = '\0';
-            last = p + 1;
+            *before = *last;
+            *last = p + 1;
         }
-    return last;
 }
 
 } // namespace
 
-extern "C" void HostEntry() { ExitProcess(Run(LastArgument(GetCommandLineA()))); }
+extern "C" void HostEntry() {
+    const char* option = nullptr;
+    const char* address = nullptr;
+    LastTwoWords(GetCommandLineA(), &option, &address);
+    ExitProcess(Run(address, Same(option, "--configured")));
+}

@@ -1,16 +1,25 @@
 #!/usr/bin/env bash
-# The tables the public header gives each compiler, as clang lays them out:
-# the Microsoft ABI (Visual Studio, clang-cl), clang for MinGW (the Itanium
-# ABI on Windows, as MinGW g++) and Linux. For every interface, and for a
-# host's callback derived from the header's base:
+# The tables the public header gives each compiler for one Windows width, as
+# clang lays them out: the Microsoft ABI (Visual Studio, clang-cl), clang for
+# MinGW (the Itanium ABI on Windows, as MinGW g++) and Linux. For every
+# interface, and for a host's callback derived from the header's base:
 #   - Microsoft and MinGW agree entry by entry;
 #   - entry 3 is the const QueryInterface and entry 6 the one destructor entry;
 #   - Linux has the same entries with its two destructor entries at 6 and 7.
+# On x86, for both Windows compilers, even with __stdcall as the default (as
+# Visual Studio's /Gz or clang's -mrtd make it): every operation, called or
+# overridden, is __thiscall and the exports are __cdecl.
 #
-#   check_layouts.sh CLANG++ INCLUDE-DIR
+#   check_layouts.sh CLANG++ INCLUDE-DIR x64|x86
 set -u
 clang=$1
 include=$2
+width=$3
+case $width in
+  x64) cpu=x86_64 ;;
+  x86) cpu=i686 ;;
+  *) echo "unknown width $width" >&2; exit 2 ;;
+esac
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -28,6 +37,8 @@ void Probe(IServerLocation* a, IServerAddress* b, IServerAddressList* c, IAddres
     a->GetPort(); b->GetUc(); c->Next(nullptr); d->GetServerAddress(nullptr, nullptr, nullptr, nullptr);
     e->GetMachineId(); f->Reserved4(0, 0, 0); g->GetTicket(nullptr, nullptr, nullptr, nullptr, 0, &display, nullptr);
     h->CreateCustomerManager(0, nullptr, nullptr); i->GetConfiguration(0, nullptr, nullptr);
+    TarnClientLib_MemFree(TarnClientLib_MemAlloc(sizeof(LoginPrompt)));
+    TarnClientLib_GetComponentFactory();
 }
 CPP
 
@@ -45,12 +56,29 @@ layout() { # target
     END { for (c in seen) print c seen[c] }' | sort -u
 }
 
-layout x86_64-pc-windows-msvc >"$work/msvc"
-layout x86_64-w64-mingw32 >"$work/mingw"
+layout $cpu-pc-windows-msvc >"$work/msvc"
+layout $cpu-w64-mingw32 >"$work/mingw"
 layout x86_64-linux-gnu >"$work/linux"
 
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# The calling conventions, from the code clang makes of the probe.
+if [ $width = x86 ]; then
+  for target in $cpu-pc-windows-msvc $cpu-w64-mingw32; do
+    "$clang" --target=$target -fno-rtti -fno-exceptions -ffreestanding -nostdinc -I"$include" \
+      -Xclang -fdefault-calling-conv=stdcall -S -emit-llvm -o "$work/probe.ll" "$work/probe.cpp" ||
+      { fail "$target: the probe does not compile"; continue; }
+    # Virtual calls (through a loaded pointer) and members the host defines
+    # (?Name@Class@@... or _ZN...: not the probe itself).
+    members=$(grep -E '^define .*(@"\?[^@]+@[^@]|@_ZN)|call .* %[0-9]+\(' "$work/probe.ll")
+    [ "$(grep -c . <<<"$members")" -ge 20 ] || fail "$target: too few operations found"
+    grep -v x86_thiscallcc <<<"$members" | sed "s/^/FAIL: $target: not __thiscall: /" | grep . && fail "$target"
+    exports=$(grep -E '^declare .*TarnClientLib_' "$work/probe.ll")
+    [ "$(grep -c . <<<"$exports")" -eq 3 ] || fail "$target: expected 3 exports, got: $exports"
+    grep 'x86_' <<<"$exports" | sed "s/^/FAIL: $target: not __cdecl: /" | grep . && fail "$target"
+  done
+fi
 classes=$(cut -d' ' -f1 "$work/msvc")
 # the root, ten interfaces, the base and a callback derived from it
 [ "$(echo "$classes" | wc -l)" -eq 13 ] || fail "expected 13 tables, got: $classes"

@@ -1,0 +1,4 @@
+# Cross build for Windows x86 (32-bit) with MinGW-w64.
+set(CMAKE_SYSTEM_PROCESSOR x86)
+set(TOOLCHAIN_PREFIX i686-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)
