@@ -5,10 +5,13 @@
 // to the one table the DLL has.
 //
 //   windows-host.exe [--configured] HOST:PORT
+//   windows-host.exe --stop HOST:PORT
 //
 // HOST:PORT is a tarn-devserver with its built-in data. With --configured the
 // host gives the library no address, as most hosts do: the library must find
-// HOST:PORT as "QAS Address" in the registry.
+// HOST:PORT as "QAS Address" in the registry. With --stop it is a server that
+// never answers, and the host stops its calls from a second thread, bounds
+// them with a deadline, reads why they failed and watches the trace sink.
 //
 // One line per check, and one naming the machine identifier; the exit code
 // is the number of failed checks.
@@ -23,6 +26,12 @@ __declspec(dllimport) int __stdcall WriteFile(void* file, const void* data, unsi
                                               void* overlapped);
 __declspec(dllimport) char* __stdcall GetCommandLineA();
 __declspec(dllimport) void __stdcall ExitProcess(unsigned int code);
+__declspec(dllimport) void* __stdcall CreateThread(void* security, decltype(sizeof 0) stack,
+                                                   unsigned long(__stdcall* start)(void*), void* parameter,
+                                                   unsigned long flags, unsigned long* id);
+__declspec(dllimport) unsigned long __stdcall WaitForSingleObject(void* handle, unsigned long ms);
+__declspec(dllimport) int __stdcall CloseHandle(void* handle);
+__declspec(dllimport) void __stdcall Sleep(unsigned long ms);
 
 // What the compilers may call without a run-time. volatile keeps either
 // compiler from turning the loops back into calls to themselves.
@@ -254,6 +263,109 @@ void Tickets(Report& r, IComponentFactory* factory, const char* server, const ch
             "Release through any interface counts for the object; the last gives 0");
 }
 
+// Counts the trace lines that say a lookup began; the library calls it on
+// the thread that traced.
+void __cdecl CountLookups(void* context, const char* line) {
+    const char* const wanted = "Enter Function: AddressManager::GetServerAddressEnum";
+    for (const char* at = line; *at; ++at) {
+        int i = 0;
+        while (wanted[i] && at[i] == wanted[i])
+            ++i;
+        if (!wanted[i]) {
+            ++*static_cast<volatile int*>(context);
+            return;
+        }
+    }
+}
+
+// One call on a thread of its own, as a launcher keeps its window alive.
+struct Worker {
+    IAddressManager* lookups = nullptr;
+    ICustomerManager* tickets = nullptr;
+    DisplayCallback* display = nullptr;
+    volatile int32 result = 99; // 1: a list came back, 0: null; or GetTicket's result
+
+    static unsigned long __stdcall Run(void* self) {
+        Worker& w = *static_cast<Worker*>(self);
+        if (w.lookups) {
+            IServerAddressList* list = w.lookups->GetServerAddressEnum("TARNQUEST", "game", "any", nullptr);
+            w.result = list ? 1 : 0;
+            if (list)
+                list->Release();
+        } else {
+            char* ticket = nullptr;
+            w.result = w.tickets->GetTicket("TARNQUEST", "launch", "ctx-alice-1", nullptr, 0, w.display, &ticket);
+            TarnClientLib_MemFree(ticket);
+        }
+        return 0;
+    }
+
+    // Starts the call, cancels it through control once it is in flight, and
+    // waits for it to return: false when it did not within 10 s.
+    bool CancelledFromHere(ICallControl* control) {
+        void* thread = CreateThread(nullptr, 0, &Worker::Run, this, 0, nullptr);
+        if (!thread)
+            return false;
+        // 1 until the worker's call has begun.
+        for (int tries = 0; tries < 500 && control->Cancel() != 0; ++tries)
+            Sleep(10);
+        const bool ended = WaitForSingleObject(thread, 10000) == 0;
+        CloseHandle(thread);
+        return ended;
+    }
+};
+
+bool LastFailureIs(ICallControl* control, int32 kind, const char* start) {
+    int32 got = -1;
+    char* cause = control->GetLastFailure(&got);
+    bool starts = cause != nullptr;
+    for (int i = 0; starts && start[i]; ++i)
+        starts = cause[i] == start[i];
+    TarnClientLib_MemFree(cause);
+    return got == kind && starts;
+}
+
+// Against a server that never answers.
+unsigned int RunStops(const char* server) {
+    Report r;
+    Ref<IComponentFactory> factory(TarnClientLib_GetComponentFactory());
+    int32 err = 99;
+    Ref<ICoreFactory> core = factory.As<ICoreFactory>(&err);
+    auto lookups = Ref<IAddressManager>::Adopt(core->CreateAddressManager(IAddressManager::Id, &err, server));
+    Ref<ICallControl> control = lookups.As<ICallControl>(&err);
+    r.Check(control && err == vcom::Success, "the address manager answers ICallControl");
+    if (!control)
+        return r.Finish();
+    r.Check(control->Cancel() == 1, "Cancel with no call in flight: 1");
+
+    volatile int lookupLines = 0;
+    TarnClientLib_SetTraceSink(&CountLookups, const_cast<int*>(&lookupLines));
+    Worker lookup;
+    lookup.lookups = lookups.get();
+    r.Check(lookup.CancelledFromHere(control.get()) && lookup.result == 0,
+            "a lookup cancelled from another thread returns null");
+    r.Check(LastFailureIs(control.get(), CallCancelled, "cancelled while "), "GetLastFailure: cancelled");
+    r.Check(lookupLines == 1, "the trace sink received the lookup's lines");
+    TarnClientLib_SetTraceSink(nullptr, nullptr);
+
+    r.Check(control->SetDeadline(-1) == vcom::InvalidArgument && control->SetDeadline(300) == vcom::Success,
+            "SetDeadline: -5 for a negative time, 0 otherwise");
+    Ref<IServerAddressList> none(lookups->GetServerAddressEnum("TARNQUEST", "game", "any", nullptr));
+    r.Check(!none && LastFailureIs(control.get(), CallPastDeadline, "past the deadline while "),
+            "a lookup past its deadline: null, and GetLastFailure says so");
+    r.Check(lookupLines == 1, "a removed sink receives nothing more");
+
+    auto tickets = Ref<ICustomerManager>::Adopt(factory->CreateCustomerManager(ICustomerManager::Id, &err, server));
+    Ref<ICallControl> ticketControl = tickets.As<ICallControl>(&err);
+    ScriptedLogin display;
+    Worker ticket;
+    ticket.tickets = tickets.get();
+    ticket.display = &display;
+    r.Check(ticketControl && ticket.CancelledFromHere(ticketControl.get()) && ticket.result == vcom::Cancelled,
+            "a ticket cancelled from another thread: vcom::Cancelled");
+    return r.Finish();
+}
+
 unsigned int Run(const char* address, bool configured) {
     const char* server = configured ? nullptr : address;
     Report r;
@@ -298,5 +410,5 @@ extern "C" void HostEntry() {
     const char* option = nullptr;
     const char* address = nullptr;
     LastTwoWords(GetCommandLineA(), &option, &address);
-    ExitProcess(Run(address, Same(option, "--configured")));
+    ExitProcess(Same(option, "--stop") ? RunStops(address) : Run(address, Same(option, "--configured")));
 }

@@ -4,6 +4,8 @@
 #
 #   run_windows_host.sh DEVSERVER WINE-RUN HOST.EXE
 #       the host is given the server's address
+#   run_windows_host.sh DEVSERVER WINE-RUN --stop HOST.EXE
+#       the server never answers, and the host stops its calls (--stop)
 #   run_windows_host.sh DEVSERVER WINE-RUN --configured HOST.EXE...
 #       as an installer of the platform does, the address is "QAS Address"
 #       in the 32-bit view of HKEY_LOCAL_MACHINE; each host (of either width,
@@ -17,10 +19,11 @@ devserver=$1
 wine_run=$2
 shift 2
 configured=false
-if [ "${1:-}" = --configured ]; then
-  configured=true
-  shift
-fi
+stop=false
+case "${1:-}" in
+  --configured) configured=true; shift ;;
+  --stop) stop=true; shift ;;
+esac
 
 if [ ! -x "$devserver" ]; then
   echo "SKIPPED: no native tarn-devserver at $devserver; build the linux preset first"
@@ -43,7 +46,9 @@ trap cleanup EXIT
 # The server's first line is the address it listens on; a busy machine may
 # take a while to start it, so wait for that line rather than for a time.
 mkfifo "$work/address"
-TARN_REGISTRY=$work/registry.db "$devserver" --listen 127.0.0.1:0 >"$work/address" 2>"$work/server.log" &
+faults=()
+$stop && faults=(--fault hang)
+TARN_REGISTRY=$work/registry.db "$devserver" --listen 127.0.0.1:0 "${faults[@]}" >"$work/address" 2>"$work/server.log" &
 server=$!
 exec {fifo}<"$work/address"
 address=""
@@ -54,6 +59,10 @@ if [ -z "$address" ]; then
   exit 1
 fi
 
+if $stop; then
+  "$wine_run" "$@" --stop "$address"
+  exit
+fi
 if ! $configured; then
   "$wine_run" "$@" "$address"
   exit
