@@ -51,15 +51,20 @@ void Open(TraceState& state, const char* destination) {
     Publish(state);
 }
 
+// Opens what TARN_TRACE names, once; call under the lock.
+void ReadDestinationOnce(TraceState& state) {
+    if (g_outputs.load() & DestinationRead)
+        return;
+    std::string destination;
+    const bool set = platform::EnvironmentValue(DestinationVariable, destination) && !destination.empty();
+    Open(state, set ? destination.c_str() : nullptr);
+}
+
 // The first trace call reads the environment.
 unsigned ReadDestination() {
     TraceState& state = State();
     vcom::ScopedLock guard(state.lock);
-    if (!(g_outputs.load() & DestinationRead)) {
-        std::string destination;
-        const bool set = platform::EnvironmentValue(DestinationVariable, destination) && !destination.empty();
-        Open(state, set ? destination.c_str() : nullptr);
-    }
+    ReadDestinationOnce(state);
     return g_outputs.load();
 }
 
@@ -244,11 +249,7 @@ void SetTraceSink(TraceSink sink, void* context) {
     TraceState& state = State();
     vcom::ScopedLock guard(state.lock);
     // The destination is read first, so that setting a sink does not hide it.
-    if (!(g_outputs.load() & DestinationRead)) {
-        std::string destination;
-        const bool set = platform::EnvironmentValue(DestinationVariable, destination) && !destination.empty();
-        Open(state, set ? destination.c_str() : nullptr);
-    }
+    ReadDestinationOnce(state);
     state.sink = sink;
     state.context = sink ? context : nullptr;
     Publish(state);
