@@ -216,3 +216,4 @@ install(FILES ${PROJECT_BINARY_DIR}/install/tarnclient.pc DESTINATION ${CMAKE_IN
         COMPONENT development)
 
 include(${CMAKE_CURRENT_LIST_DIR}/TarnInstallBindings.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/TarnReference.cmake)
