@@ -376,8 +376,8 @@ public:
     /// - otherwise the login loop of IDisplayCallback, with `callback`.
     ///
     /// `eventName` and `callback` are required on every route, `product`
-    /// unless a context id is given (null or empty: vcom::InvalidArgument,
-    /// nothing sent). `language` may be null or empty (not sent). `ticket`
+    /// unless a context id is given and the store is not asked (null or
+    /// empty: vcom::InvalidArgument, nothing sent). `language` may be null or empty (not sent). `ticket`
     /// must not be null (vcom::InvalidOutPointer); `*ticket` is set to null
     /// first.
     ///

@@ -227,8 +227,8 @@ void TARN_CDECL tarn_servers_free(tarn_servers* servers);
  *     prompts again.
  * event_name and prompt are required on every route (the library needs the
  * prompt even when the stored ticket or the context id will do), product
- * unless a context id is given (NULL or "": TARN_INVALID_ARGUMENT, nothing
- * sent); language and report may be NULL (no report: go on after every
+ * unless a context id is given and use_stored is 0 (NULL or "":
+ * TARN_INVALID_ARGUMENT, nothing sent); language and report may be NULL (no report: go on after every
  * error). context is passed to the callbacks unchanged. ticket must not be
  * NULL (TARN_INVALID_OUT_POINTER).
  * 0: *ticket is a new text, freed with tarn_free. 1: no stored ticket. A
