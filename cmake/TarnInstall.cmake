@@ -4,8 +4,9 @@
 #
 # gives include/tarnclient/TarnClient.h, the TarnClient and XMLParser
 # libraries, tarn and tarn-devserver with their manual pages, the README,
-# the licence, the samples and the HTML reference, a CMake package (find_package(TarnClient) ->
-# TarnClient::TarnClient) and a pkg-config file (tarnclient.pc).
+# the licence, the samples and the HTML reference, a CMake package
+# (find_package(TarnClient) -> TarnClient::TarnClient) and a pkg-config file
+# (tarnclient.pc).
 #
 # Components (cmake --install ... --component NAME):
 #   runtime      the shared libraries (the versioned files), README, licence
