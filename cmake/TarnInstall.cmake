@@ -3,14 +3,15 @@
 #   cmake --install build/linux --prefix /opt/tarn
 #
 # gives include/tarnclient/TarnClient.h, the TarnClient and XMLParser
-# libraries, tarn and tarn-devserver with their manual pages, the README and
-# the licence, a CMake package (find_package(TarnClient) ->
-# TarnClient::TarnClient) and a pkg-config file (tarnclient.pc).
+# libraries, tarn and tarn-devserver with their manual pages, the README,
+# the licence, the samples and the HTML reference, a CMake package
+# (find_package(TarnClient) -> TarnClient::TarnClient) and a pkg-config file
+# (tarnclient.pc).
 #
 # Components (cmake --install ... --component NAME):
 #   runtime      the shared libraries (the versioned files), README, licence
-#   development  header, development symlink or import library, CMake and
-#                pkg-config files
+#   development  headers, development symlink or import library, CMake and
+#                pkg-config files, samples, HTML reference
 #   tools        tarn, tarn-devserver, their manual pages
 #   debug        installed only when named: the debug information split off
 #                the installed binaries, in a .debug folder beside them,
@@ -133,8 +134,19 @@ else()
   tarn_install_stripped(TarnClient ${CMAKE_INSTALL_LIBDIR} runtime)
   tarn_install_stripped(XMLParser ${CMAKE_INSTALL_LIBDIR} runtime)
 endif()
-install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE
-        DESTINATION ${TARN_INSTALL_DOCDIR} COMPONENT runtime)
+# The SDK has a README of its own, for a host developer who holds only the
+# zip; the .deb the repository's. The samples both show come along (Debian's
+# place for them is examples/ in the documentation folder).
+if(WIN32)
+  install(FILES ${PROJECT_SOURCE_DIR}/sdk/README.md ${PROJECT_SOURCE_DIR}/LICENSE
+          DESTINATION ${TARN_INSTALL_DOCDIR} COMPONENT runtime)
+  set(tarn_samples_dir samples)
+else()
+  install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE
+          DESTINATION ${TARN_INSTALL_DOCDIR} COMPONENT runtime)
+  set(tarn_samples_dir ${TARN_INSTALL_DOCDIR}/examples)
+endif()
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/samples/ DESTINATION ${tarn_samples_dir} COMPONENT development)
 
 foreach(tool tarn tarn-devserver)
   if(TARGET ${tool})
@@ -216,3 +228,4 @@ install(FILES ${PROJECT_BINARY_DIR}/install/tarnclient.pc DESTINATION ${CMAKE_IN
         COMPONENT development)
 
 include(${CMAKE_CURRENT_LIST_DIR}/TarnInstallBindings.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/TarnReference.cmake)

@@ -8,7 +8,8 @@
 # pages and documentation. The .zip is the SDK a Visual Studio or MinGW
 # project unpacks, for both widths: bin/x86 and bin/x64 (DLLs, tarn.exe),
 # lib/x86 and lib/x64 (import libraries), lib/ (.def, CMake package),
-# include/, README and licence. It is the install of both Windows builds,
+# include/, html/ (the reference), samples/, its own README (sdk/README.md)
+# and licence. It is the install of both Windows builds,
 # mingw-x86 and mingw, whichever of them runs cpack. Both packages hold what
 # `cmake --install` gives without --component: the debug component stays out.
 

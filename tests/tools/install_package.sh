@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Installs the build into a throw-away prefix, builds the separate host
-# project of tests/install against it twice (CMake package, pkg-config), and
-# runs both hosts, the C host, the installed Python package and the installed
-# tarn against the installed tarn-devserver.
+# Installs the build into a throw-away prefix and, from what it installed,
+# builds the samples (the host project in the documentation's examples/, with
+# its CMake package; the C sample with pkg-config) and the usage examples of
+# the installed headers; runs the samples, the installed Python package and
+# the installed tarn against the installed tarn-devserver.
 #
-#   install_package.sh BUILD_DIR HOST_PROJECT_DIR [install|deb]
+#   install_package.sh BUILD_DIR [install|deb]
 #
 # install: `cmake --install`, then its debug component.
 # deb:     the .deb that CPack makes, unpacked with dpkg-deb -x; the
@@ -12,8 +13,7 @@
 #          instead of a run-time path.
 set -euo pipefail
 build=$1
-project=$2
-source=${3:-install}
+source=${2:-install}
 
 work=$(mktemp -d)
 server_pid=""
@@ -59,7 +59,8 @@ esac
 
 step "installed files"
 version=$(sed -n 's/^Version: //p' "$prefix/lib/pkgconfig/tarnclient.pc")
-for f in include/tarnclient/TarnClient.h include/tarnclient/tarn.h \
+for f in include/tarnclient/TarnClient.h include/tarnclient/tarn.h share/doc/tarnclient/html/index.html \
+         share/doc/tarnclient/examples/CMakeLists.txt share/doc/tarnclient/examples/list-servers.cpp \
          lib/python3/dist-packages/tarnclient/__init__.py lib/python3/dist-packages/tarnclient/_native.py bin/tarn bin/tarn-devserver lib/cmake/TarnClient/TarnClientConfig.cmake \
          share/man/man1/tarn.1.gz share/man/man1/tarn-devserver.1.gz \
          share/doc/tarnclient/README.md share/doc/tarnclient/LICENSE share/doc/tarnclient/tarn-devserver.md; do
@@ -97,11 +98,11 @@ if command -v groff >/dev/null; then
   done
 fi
 
-step "find_package(TarnClient)"
-cmake -S "$project" -B "$work/host" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" >"$work/host-config.log" 2>&1 \
-  || { cat "$work/host-config.log"; die "configuring the host project"; }
-cmake --build "$work/host" >"$work/host-build.log" 2>&1 || { cat "$work/host-build.log"; die "building the host project"; }
-grep -q "warning" "$work/host-build.log" && { cat "$work/host-build.log"; die "warnings building the host"; }
+project=$prefix/share/doc/tarnclient/examples
+step "the samples, with find_package(TarnClient)"
+cmake -S "$project" -B "$work/host" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_CXX_FLAGS=-Werror \
+  -DCMAKE_C_FLAGS=-Werror >"$work/host-config.log" 2>&1 || { cat "$work/host-config.log"; die "configuring the samples"; }
+cmake --build "$work/host" >"$work/host-build.log" 2>&1 || { cat "$work/host-build.log"; die "building the samples"; }
 
 step "pkg-config tarnclient"
 PKG_CONFIG_PATH=$prefix/lib/pkgconfig
@@ -111,11 +112,25 @@ libdir=$(pkg-config --variable=libdir tarnclient)
 runpath=(-Wl,-rpath,"$libdir")
 [ "$source" == deb ] && runpath=()
 # shellcheck disable=SC2046
-c++ -std=c++11 -Wall -Wextra "$project/list-servers.cpp" -o "$work/list-servers-pc" \
-  $(pkg-config --cflags --libs tarnclient) "${runpath[@]}"
-# shellcheck disable=SC2046
 cc -std=c99 -Wall -Wextra -pedantic -Werror "$project/list-servers.c" -o "$work/list-servers-c" \
   $(pkg-config --cflags --libs tarnclient) "${runpath[@]}"
+
+# Each \code block of the C++ header is statements: one function each, with
+# a manager and a list to work on.
+if [ "$source" == deb ]; then
+  step "the headers' usage examples"
+  awk '
+    BEGIN { print "#include <cstdio>\n#include <cstring>\n#include <tarnclient/TarnClient.h>\n#include <tarnclient/tarn.h>"
+            print "using namespace tarnclient;\nRef<IAddressManager> manager;\nRef<IServerAddressList> list;" }
+    /^\/\/\/ *\\code/ { n++; print "void example" n "() {"; inside = 1; next }
+    /^\/\/\/ *\\endcode/ { print "}"; inside = 0; next }
+    inside { sub(/^\/\/\/ ?/, ""); print }
+    END { if (n < 4) { print "#error only " n " examples found" } }
+  ' "$prefix/include/tarnclient/TarnClient.h" >"$work/examples.cpp"
+  # shellcheck disable=SC2046
+  c++ -std=c++11 -Wall -Wextra -Werror -Wno-unused-variable -c "$work/examples.cpp" -o "$work/examples.o" \
+    $(pkg-config --cflags tarnclient) || die "the header's usage examples do not compile"
+fi
 
 step "the installed tarn-devserver"
 mkfifo "$work/server.fifo"
@@ -128,16 +143,18 @@ expected="alpha 127.0.0.1:7001 uc=12
 beta 127.0.0.1:7002 uc=40
 gamma 127.0.0.1:7003 uc=7
 3 servers"
-for host in "$work/host/list-servers" "$work/list-servers-pc"; do
-  step "$host"
-  if [ "$source" == deb ] && [ "$host" == "$work/list-servers-pc" ]; then
-    out=$(LD_LIBRARY_PATH=$libdir "$host" TARNQUEST game "$address") || die "$host failed"
-  else
-    out=$("$host" TARNQUEST game "$address") || die "$host failed"
-  fi
-  [ "$out" == "$expected" ] || die "$host printed:
+step "the samples"
+out=$("$work/host/list-servers" TARNQUEST game "$address") || die "list-servers failed"
+[ "$out" == "$expected" ] || die "list-servers printed:
 $out"
-done
+out=$("$work/host/stop-lookup" "$address") || die "stop-lookup failed"
+[ "$out" == "3 servers" ] || die "stop-lookup printed: $out"
+out=$(printf 'alice\nnotherpassword\n\nwonderland1\n' | "$work/host/login" TARNQUEST launch "$address") ||
+  die "login failed: $out"
+# (The prompts end without a line end, as the typed answer ends them on a terminal.)
+grep -qF "refused: the password is wrong (2006)" <<<"$out" && grep -qE 'ticket: [0-9A-F]{32}$' <<<"$out" ||
+  die "login printed:
+$out"
 
 step "the C host"
 out=$(LD_LIBRARY_PATH=$libdir "$work/list-servers-c" "$address") || die "the C host failed"

@@ -3,17 +3,17 @@
 # into a throw-away folder and checks that it holds what a Visual Studio or
 # MinGW project of either width needs and nothing else; that its binaries
 # are of their width, stripped, export the entry points and need no MinGW
-# run-time DLL; that a MinGW host of each width links against it; that its
-# CMake package gives each compiler and width its import library and refuses
-# a width the SDK lacks; and that tarn.exe of each width starts from it under
-# Wine.
+# run-time DLL; that its samples build with MinGW for each width through its
+# CMake package, and its C sample links against either import library; that
+# the CMake package gives each compiler and width its import library and
+# refuses a width the SDK lacks; and that tarn.exe of each width starts from
+# it under Wine.
 #
-#   package_zip.sh BUILD_DIR HOST_SOURCE CHECK_EXPORTS WINE_RUN
+#   package_zip.sh BUILD_DIR CHECK_EXPORTS WINE_RUN
 set -euo pipefail
 build=$1
-host_source=$2
-check_exports=$3
-wine_run=$4
+check_exports=$2
+wine_run=$3
 
 widths=(x86 x64)
 declare -A format=([x86]=pei-i386 [x64]=pei-x86-64)
@@ -43,7 +43,9 @@ required=(include/tarnclient/TarnClient.h include/tarnclient/tarn.h README.md LI
           lib/cmake/TarnClient/TarnClientConfig.cmake lib/cmake/TarnClient/TarnClientConfigVersion.cmake
           bindings/csharp/TarnClient.cs bindings/python/pyproject.toml bindings/python/build_backend.py
           bindings/python/tarnclient/__init__.py bindings/python/tarnclient/_native.py
-          bindings/python/tarnclient/py.typed)
+          bindings/python/tarnclient/py.typed html/index.html)
+samples=(CMakeLists.txt list-servers.cpp login.cpp stop-lookup.cpp list-servers.c ListServers.cs list_servers.py)
+required+=("${samples[@]/#/samples/}")
 for w in "${widths[@]}"; do
   required+=(bin/$w/TarnClient.dll bin/$w/XMLParser.dll bin/$w/tarn.exe
              lib/$w/libTarnClient.dll.a lib/$w/TarnClient.lib lib/$w/pkgconfig/tarnclient.pc)
@@ -51,7 +53,8 @@ done
 for f in "${required[@]}"; do
   [ -f "$sdk/$f" ] || die "$f is missing"
 done
-unexpected=$(cd "$sdk" && find . -type f -printf '%P\n' | grep -vxF -f <(printf '%s\n' "${required[@]}") || true)
+unexpected=$(cd "$sdk" && find . -type f -printf '%P\n' | grep -v '^html/' |
+             grep -vxF -f <(printf '%s\n' "${required[@]}") || true)
 [ -z "$unexpected" ] || die "files that do not belong in the SDK: $unexpected"
 
 step "binaries"
@@ -68,15 +71,21 @@ for w in "${widths[@]}"; do
     die "bin/$w/TarnClient.dll exports"
 done
 
-step "a MinGW host of each width linked against the SDK"
+step "the SDK's README is its own"
+grep -q "^# TarnClient SDK" "$sdk/README.md" || die "README.md is not the SDK's README"
+
+step "the samples, built with MinGW for each width"
 for w in "${widths[@]}"; do
-  for import in "$sdk"/lib/$w/libTarnClient.dll.a "$sdk"/lib/$w/TarnClient.lib; do
-    "${mingw[$w]}-g++-posix" -std=c++11 -Wall -Wextra -I"$sdk/include" "$host_source" "$import" \
-      -static-libgcc -static-libstdc++ -o "$work/list-servers.exe" || die "linking against lib/$w/$(basename "$import")"
-    "${mingw[$w]}-gcc-posix" -std=c99 -Wall -Wextra -pedantic -Werror -I"$sdk/include" \
-      "$(dirname "$host_source")/list-servers.c" "$import" -o "$work/list-servers-c.exe" ||
-      die "linking the C host against lib/$w/$(basename "$import")"
+  cmake -S "$sdk/samples" -B "$work/samples-$w" -G Ninja -DCMAKE_PREFIX_PATH="$sdk" -DCMAKE_SYSTEM_NAME=Windows \
+    -DCMAKE_C_COMPILER="${mingw[$w]}-gcc-posix" -DCMAKE_CXX_COMPILER="${mingw[$w]}-g++-posix" \
+    -DCMAKE_C_FLAGS=-Werror -DCMAKE_CXX_FLAGS=-Werror >"$work/samples.log" 2>&1 &&
+    cmake --build "$work/samples-$w" >>"$work/samples.log" 2>&1 || { cat "$work/samples.log"; die "$w samples"; }
+  for dll in TarnClient.dll XMLParser.dll; do
+    cmp -s "$work/samples-$w/$dll" "$sdk/bin/$w/$dll" || die "the $w samples' build did not copy $dll beside them"
   done
+  # The Visual Studio import library serves MinGW's linker too.
+  "${mingw[$w]}-gcc-posix" -std=c99 -Wall -Wextra -pedantic -Werror -I"$sdk/include" "$sdk/samples/list-servers.c" \
+    "$sdk/lib/$w/TarnClient.lib" -o "$work/list-servers-c.exe" || die "linking the C sample against lib/$w/TarnClient.lib"
 done
 
 step "pip install bindings/python from the SDK"

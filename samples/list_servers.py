@@ -1,4 +1,4 @@
-"""The README's Python host: the servers of a product, and a ticket."""
+"""The servers of a product, and a ticket: the Python binding."""
 import sys
 
 import tarnclient

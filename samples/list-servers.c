@@ -1,4 +1,4 @@
-/* The README's C host: the servers of a product, or why there are none. */
+/* The servers of a product, or why there are none: the C interface. */
 #include <stdio.h>
 #include <tarnclient/tarn.h>
 

@@ -1,4 +1,4 @@
-// The README's C# host: the servers of a product, and a ticket.
+// The servers of a product, and a ticket: the C# binding.
 using System;
 using Tarn;
 
