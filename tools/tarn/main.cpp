@@ -23,6 +23,20 @@ constexpr int MaxAttempts = 100;
 // A deadline is given to the library in milliseconds, a 32-bit number.
 constexpr int MaxTimeoutSeconds = 2000000;
 
+// Whole numbers from 1 to most, in tarn's own words (CLI11's would name
+// its types in --help).
+CLI::Validator NumberFrom1To(int most) {
+    return CLI::Validator(
+        [most](std::string& text) {
+            const bool digits = !text.empty() && text.size() <= 9 &&
+                                text.find_first_not_of("0123456789") == std::string::npos;
+            return digits && std::stoi(text) >= 1 && std::stoi(text) <= most
+                       ? std::string()
+                       : "\"" + text + "\" is not a number from 1 to " + std::to_string(most);
+        },
+        "");
+}
+
 void AddServerQuery(CLI::App& command, tarn::ServerQuery& query) {
     command.add_option("product", query.product, "Product name")->required();
     command.add_option("category", query.category, "Service category")->required();
@@ -72,7 +86,7 @@ int main(int argc, char** argv) {
     app.add_option("--timeout", timeoutSeconds, "Give up a request after this many seconds (default: the library's "
                                                 "own bounds)")
         ->type_name("SECONDS")
-        ->check(CLI::Range(1, MaxTimeoutSeconds));
+        ->check(NumberFrom1To(MaxTimeoutSeconds));
     bool json = false;
     app.add_flag("--json", json, "Print the result as one JSON document");
 
@@ -97,14 +111,7 @@ int main(int argc, char** argv) {
     tickets->add_option("--language", ticket.language, "Language sent with the request");
     tickets->add_option("--attempts", ticket.attempts, "Login prompts at most (1 to 100)")
         ->capture_default_str()
-        ->check(CLI::Validator(
-            [](std::string& text) {
-                return text.find_first_not_of("0123456789") == std::string::npos && !text.empty() &&
-                               text.size() <= 3 && std::stoi(text) >= 1 && std::stoi(text) <= MaxAttempts
-                           ? std::string()
-                           : "\"" + text + "\" is not a number from 1 to " + std::to_string(MaxAttempts);
-            },
-            "1-100"));
+        ->check(NumberFrom1To(MaxAttempts));
     tickets->callback([&] { run = [&](Library& lib, const tarn::Output& out) { return tarn::ObtainTicket(lib, ticket, out); }; });
 
     CLI::App* machine = app.add_subcommand("machine-id", "Show this computer's identifier");
