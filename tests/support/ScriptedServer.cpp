@@ -46,7 +46,6 @@ Step ReadRequest() { return {.kind = Step::Kind::ReadRequest}; }
 Step Send(std::string bytes) { return {.kind = Step::Kind::Send, .bytes = std::move(bytes)}; }
 Step Pause(int ms) { return {.kind = Step::Kind::Pause, .ms = ms}; }
 Step Close() { return {.kind = Step::Kind::Close}; }
-Step Reset() { return {.kind = Step::Kind::Reset}; }
 Step Silent() { return {.kind = Step::Kind::Silent}; }
 Step Run(std::function<void()> action) { return {.kind = Step::Kind::Run, .action = std::move(action)}; }
 
@@ -171,9 +170,6 @@ void ScriptedServer::State::Play(Connection& connection) {
             break;
         case Step::Kind::Close:
             EndGracefully(connection);
-            return;
-        case Step::Kind::Reset:
-            loopback::Abort(connection.socket);
             return;
         case Step::Kind::Silent:
             while (ReceiveSome(connection)) {

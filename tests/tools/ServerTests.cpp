@@ -1,7 +1,7 @@
 // The development server's request handling: in process, which method and
-// path the handler serves and that a fault rule acts before the body is read;
-// over a socket, what a broken or hostile client sends gets an HTTP error
-// status and the server keeps answering. What the services answer (each
+// path the handler serves; over a socket, what a broken or hostile client
+// sends gets an HTTP error status and the server keeps answering. (The fault
+// rules as they act: the black-box test's.) What the services answer (each
 // status, the server selection, the escaped list, the ticket key) is the
 // black-box test's (tarn_blackbox.sh).
 #include <gtest/gtest.h>
@@ -62,7 +62,6 @@ protected:
     Outgoing Handle(const char* method, const std::string& path, const std::string& body) const {
         return RequestHandler(data).Handle({method, path, body});
     }
-    Outgoing Post(const std::string& path, const std::string& body) const { return Handle("POST", path, body); }
     ServiceData data;
 };
 
@@ -89,17 +88,6 @@ TEST_F(Handler, ServesPostOnTheAddressPathAndEachServlet) {
     EXPECT_EQ(Handle("PUT", "/addrsrv", "").logText, "PUT /addrsrv -> 405 method not allowed");
 }
 
-TEST_F(Handler, TransportFaultsActEvenOnABadBody) {
-    data.faults = {ParseFaultRule("/addrsrv=close"), ParseFaultRule("/getTicket=hang")};
-    EXPECT_EQ(Post("/addrsrv", "junk").action, Outgoing::Action::Close);
-    EXPECT_EQ(Post("/getTicket", "").action, Outgoing::Action::Hang);
-    data.faults = {ParseFaultRule("http:502"), ParseFaultRule("delay:30")};
-    const Outgoing out = Post("/addrsrv", AddressRequestBody("TARNQUEST", "game", "any"));
-    EXPECT_EQ(out.delayMs, 30);
-    EXPECT_EQ(out.logText,
-              "POST /addrsrv product=TARNQUEST category=game server=any -> 502 (fault delay 30 ms + http 502)");
-}
-
 class RunningServer : public testing::Test {
 protected:
     RunningServer() : server(LoadServiceData(DefaultDataJson()), log) {
@@ -118,9 +106,7 @@ protected:
         ASSERT_EQ(StatusOf(reply), 200);
         const std::size_t end = reply.find("\r\n\r\n");
         const std::string header = reply.substr(0, end + 4), body = reply.substr(end + 4);
-        tarntest::ReplyRecord record;
-        EXPECT_TRUE(tarntest::ParseReplyRecord(body, record));
-        EXPECT_EQ(record.status, 0);
+        EXPECT_EQ(body.substr(0, 6), tarntest::ReplyRecordBytes(2, 0, {}).substr(0, 6)) << "an address reply, status 0";
         EXPECT_NE(header.find("\r\nContent-length: " + std::to_string(body.size()) + "\r\n"), std::string::npos);
         EXPECT_EQ(header.find("Content-Length"), std::string::npos) << header;
         EXPECT_NE(header.find("\r\nConnection: close\r\n"), std::string::npos) << header;

@@ -1,22 +1,24 @@
-// Runs one end-to-end flow once to count its allocations, then once per
-// failure point with that allocation failing (mode "alloc"), or once per byte
-// offset of the server's reply with the connection closed or reset there
-// (mode "net"). Every run is a process of its own, forked from this one
-// before it touched the library, with a fresh copy of the registry file.
+// Runs one end-to-end flow, as a host runs it through the public interfaces
+// against a scripted loopback server, once to count its allocations, then
+// once per failure point with that allocation failing. Every run is a
+// process of its own, forked from this one before it touched the library,
+// with a fresh copy of the registry file.
 //
-//   tarn_torture alloc|net FLOW [MAX_POINTS]
+//   tarn_torture FLOW [MAX_POINTS]
 //
 // A run passes when the flow gives the undisturbed result or a documented
-// failure code, the host is told of no application error that the server did
-// not send, nothing leaks, and a new process afterwards finds a usable
-// registry with the same machine identifier as before (or the one the run
-// created). The last line sums up; the exit status is 0 only when every run
-// passed.
+// failure code, the host is told of no application error (the server sends
+// none), every request that reaches the server is the undisturbed one,
+// nothing leaks, and a new process afterwards finds a usable registry with
+// the same machine identifier as before (or the one the run created). The
+// last line sums up; the exit status is 0 only when every run passed.
+// (A reply cut at any byte: the transport tests and the reply fuzz target.)
 #include <sanitizer/lsan_interface.h>
 #include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -27,14 +29,123 @@
 #include <tarnclient/TarnClient.h>
 
 #include "platform/Wait.h"
+#include "tests/customer/CustomerHost.h"
 #include "tests/support/RegistryValues.h"
+#include "tests/support/ScriptedServer.h"
+#include "tests/support/ServiceRecordBytes.h"
 #include "tests/torture/FailingAllocator.h"
-#include "tests/torture/Flows.h"
 
 namespace torture {
 namespace {
 
-using tarntest::kConfigKey;
+using namespace tarnclient;
+
+// What the host got: a value as text, or a failure code (0: a bare null).
+struct Outcome {
+    bool ok = false;
+    std::string value;
+    std::int32_t code = 0;
+};
+
+Outcome Failed(std::int32_t code) {
+    Paused harness;
+    return {.code = code};
+}
+Outcome Succeeded(std::string value) {
+    Paused harness;
+    return {.ok = true, .value = std::move(value)};
+}
+std::string Take(char* text) {
+    Paused harness;
+    return tarntest::Take(text);
+}
+
+// The host's display, recording without disturbing the count.
+class Display : public customertest::ScriptedDisplay {
+public:
+    std::int32_t PromptLogin(LoginPrompt* prompt) override {
+        Paused harness;
+        return ScriptedDisplay::PromptLogin(prompt);
+    }
+    std::int32_t ReportError(std::int32_t code, std::int32_t zero) override {
+        Paused harness;
+        return ScriptedDisplay::ReportError(code, zero);
+    }
+};
+
+Outcome LookupThree(const std::string& address, Display&) {
+    std::int32_t err = 0;
+    Ref<ICoreFactory> core = tarntest::Core(&err);
+    auto manager =
+        Ref<IAddressManager>::Adopt(core ? core->CreateAddressManager(IAddressManager::Id, &err, address.c_str()) : nullptr);
+    if (!manager)
+        return Failed(err);
+    Ref<IServerAddressList> list(manager->GetServerAddressEnum("TARNQUEST", "game", "any", nullptr));
+    if (!list)
+        return Failed(0);
+    std::string all;
+    std::int32_t position = list->Begin();
+    while (Ref<IServerAddress> server{list->Next(&position)}) {
+        // A getter that cannot copy its text answers null, as documented.
+        char* name = server->GetName();
+        char* at = server->GetAddress();
+        if (!name || !at) {
+            TarnClientLib_MemFree(name);
+            TarnClientLib_MemFree(at);
+            return Failed(0);
+        }
+        const std::int32_t uc = server->GetUc();
+        Paused harness;
+        all += Take(name) + " " + Take(at) + " " + std::to_string(uc) + "; ";
+    }
+    return Succeeded(std::move(all));
+}
+
+Outcome Ticket(const std::string& address, Display& display, const char* contextId) {
+    std::int32_t err = 0;
+    Ref<ICustomerManager> manager = customertest::NewCustomerManager(address, &err);
+    if (!manager)
+        return Failed(err);
+    char* ticket = nullptr;
+    const std::int32_t result = manager->GetTicket("game", "Finals", contextId, nullptr, 0, &display, &ticket);
+    const std::string text = Take(ticket);
+    return result == 0 ? Succeeded(text) : Failed(result);
+}
+
+Outcome ContextTicket(const std::string& address, Display& display) { return Ticket(address, display, "ctx-7"); }
+
+Outcome Login(const std::string& address, Display& display) {
+    {
+        Paused harness;
+        display.Then(customertest::ScriptedDisplay::Login("alice", "pw;1"));
+    }
+    return Ticket(address, display, nullptr);
+}
+
+Outcome NewCustomerManager(const std::string& address, Display&) {
+    std::int32_t err = 0;
+    return customertest::NewCustomerManager(address, &err) ? Succeeded("created") : Failed(err);
+}
+
+const std::string kTicket =
+    tarntest::HttpReply(200, tarntest::TicketReplyBytes(0, {{"key", "TICKET-42"}, {"lifetime", "3600"}}));
+
+const struct Flow {
+    const char* name;
+    bool seeded;       // starts from a registry with an identity and servlet names
+    std::string reply; // what the server answers
+    Outcome (*run)(const std::string& address, Display& display);
+} kFlows[] = {
+    {.name = "lookup-three", .seeded = true,
+     .reply = tarntest::HttpReply(200, tarntest::ReplyRecordBytes(2, 0, {{"serverlist",
+         R"(<servers><server name="east-1" address="10.0.0.5:7000" uc="12"/>)"
+         R"(<server name="west-2" address="192.168.1.20:80" uc="-3"/><server name="north" address=":9" uc="0"/></servers>)"}})),
+     .run = LookupThree},
+    {.name = "context-ticket", .seeded = true, .reply = kTicket, .run = ContextTicket},
+    {.name = "login", .seeded = true, .reply = kTicket, .run = Login},
+    // From an empty registry: the servlet names and a new machine identifier are made.
+    {.name = "customer-manager", .seeded = false, .reply = "", .run = NewCustomerManager},
+};
 
 enum Verdict : int { Passed = 0, WrongResult, Leaked, BrokenRegistry, Crashed, VerdictCount };
 const char* const kVerdictNames[] = {"passed", "wrong results", "leaks", "broken registries", "crashes"};
@@ -45,7 +156,8 @@ struct Report {
     int verdict;
     char machineId[64];
     char value[512];
-    char sent[256];
+    std::size_t sentSize; // the first request body that arrived, if any
+    char sent[512];
     char detail[512];
 };
 Report* g_report = nullptr;
@@ -66,7 +178,7 @@ void Note(int verdict, const std::string& detail) {
 std::string StoredMachineId() {
     std::string bytes;
     try {
-        if (!tarntest::GetRegistryValue(kConfigKey, "Machine ID", bytes))
+        if (!tarntest::GetRegistryValue(tarntest::kConfigKey, "Machine ID", bytes))
             return "";
     } catch (const std::exception&) {
         return "";
@@ -110,20 +222,45 @@ int InChild(Body&& body) {
     return g_report->verdict;
 }
 
-// One run of flow against a copy of seed; fault is an allocation number
-// (alloc) or a reply cut (net). Without expected, any failure is wrong.
-void Run(const Flow& flow, const std::string& seed, const std::string& file, long failAt, const Cut* cut,
-         const Outcome* expected) {
-    CopyFile(seed, file);
+// The undisturbed result, or a documented failure without any error report:
+// a bare null, -1, -4, or a login the host gave up (its own answer 2); and
+// every request that arrived is the undisturbed one, whole.
+bool Acceptable(const Outcome& got, int errorsReported, const tarntest::ScriptedServer& server, const Report& expected) {
+    for (const std::string& request : server.Requests()) {
+        const std::string body = tarntest::RequestBody(request);
+        if (!body.empty() && body != std::string(expected.sent, expected.sentSize))
+            return false;
+    }
+    if (errorsReported != 0)
+        return false;
+    if (got.ok)
+        return got.value == expected.value;
+    return got.code == 0 || got.code == vcom::Failure || got.code == vcom::OutOfMemory || got.code == 2;
+}
+
+// One run of flow against a copy of start, the failAt-th allocation failing
+// (none for 0). Without expected, only the undisturbed result passes.
+void Run(const Flow& flow, const std::string& start, const std::string& file, long failAt, const Report* expected) {
+    CopyFile(start, file);
     setenv("TARN_REGISTRY", file.c_str(), 1);
     const std::string before = StoredMachineId();
     {
-        Outcome outcome = RunFlow(flow, cut, failAt);
-        g_report->count = outcome.allocations;
+        tarntest::ScriptedServer server;
+        server.Script(tarntest::Answer(flow.reply));
+        Display display;
+        Arm(failAt);
+        const Outcome outcome = flow.run(server.Address(), display);
+        g_report->count = Disarm();
+        int errorsReported = 0;
+        for (const customertest::DisplayCall& call : display.calls)
+            errorsReported += call.error != 0;
         Keep(g_report->value, outcome.value);
-        Keep(g_report->sent, outcome.sent.empty() ? "" : outcome.sent.front());
-        if (expected ? !Acceptable(outcome, *expected) : !outcome.ok)
-            Note(WrongResult, Describe(outcome));
+        const std::string sent = server.Requests().empty() ? "" : tarntest::RequestBody(server.Requests().front());
+        g_report->sentSize = std::min(sent.size(), sizeof g_report->sent);
+        std::memcpy(g_report->sent, sent.data(), g_report->sentSize);
+        if (expected ? !Acceptable(outcome, errorsReported, server, *expected) : !outcome.ok)
+            Note(WrongResult, (outcome.ok ? "value \"" + outcome.value + "\"" : "code " + std::to_string(outcome.code)) +
+                                  ", " + std::to_string(errorsReported) + " errors reported");
     }
     if (__lsan_do_recoverable_leak_check() != 0)
         Note(Leaked, "leak reported above");
@@ -131,6 +268,16 @@ void Run(const Flow& flow, const std::string& seed, const std::string& file, lon
     if (!before.empty() && after != before)
         Note(BrokenRegistry, "machine identifier changed from " + before + " to " + after);
     Keep(g_report->machineId, after);
+}
+
+// A later process: creates a customer manager and an identity without any
+// fault; the machine identifier, or empty when either fails.
+std::string SecondRun() {
+    std::int32_t err = 0;
+    if (!customertest::NewCustomerManager("127.0.0.1:1", &err))
+        return "";
+    const std::string id = customertest::MachineId(&err);
+    return id == "<null>" ? "" : id;
 }
 
 // A new process on the registry a run left behind.
@@ -143,13 +290,6 @@ void CheckRegistry(const std::string& file, const std::string& machineId) {
         Note(BrokenRegistry, "a new process reads machine identifier " + found + ", not " + machineId);
 }
 
-// The report shared with every child; false when it cannot be made.
-bool ShareReport() {
-    void* shared = mmap(nullptr, sizeof(Report), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
-    g_report = shared == MAP_FAILED ? nullptr : static_cast<Report*>(shared);
-    return g_report != nullptr;
-}
-
 // A file name of this run's own in the temporary folder.
 std::string TempFile(const std::string& what) {
     const char* tmp = std::getenv("TMPDIR");
@@ -157,19 +297,24 @@ std::string TempFile(const std::string& what) {
 }
 
 int Main(int argc, char** argv) {
-    const std::string mode = argc > 1 ? argv[1] : "";
-    const Flow* flow = argc > 2 ? FindFlow(argv[2]) : nullptr;
-    const long maxPoints = argc > 3 ? std::atol(argv[3]) : 0;
-    if ((mode != "alloc" && mode != "net") || !flow) {
-        std::fprintf(stderr, "usage: tarn_torture alloc|net FLOW [MAX_POINTS]\n");
+    const Flow* flow = nullptr;
+    for (const Flow& candidate : kFlows)
+        if (argc > 1 && std::string(argv[1]) == candidate.name)
+            flow = &candidate;
+    const long maxPoints = argc > 2 ? std::atol(argv[2]) : 0;
+    if (!flow) {
+        std::fprintf(stderr, "usage: tarn_torture FLOW [MAX_POINTS]\n");
         return 2;
     }
     Install();
     // Short enough that a point which reaches a wait stays cheap, long enough
     // that an undisturbed exchange on a busy machine never reaches one.
     platform::SetTimeScalePpm(10000);
-    if (!ShareReport())
+    void* shared = mmap(nullptr, 2 * sizeof(Report), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    if (shared == MAP_FAILED)
         return 2;
+    g_report = static_cast<Report*>(shared);
+    Report& expected = g_report[1];
     const std::string empty = TempFile("-empty"), seed = TempFile("-seed"), file = TempFile("");
     if (InChild([&] {
             CopyFile(empty, seed);
@@ -180,24 +325,15 @@ int Main(int argc, char** argv) {
         return 2;
     }
     const std::string seededId = g_report->machineId;
-    const std::string& start = Seeded(*flow) ? seed : empty;
+    const std::string& start = flow->seeded ? seed : empty;
 
     // The undisturbed run: its result, and how many allocations it makes.
-    if (InChild([&] { Run(*flow, start, file, 0, nullptr, nullptr); }) != Passed) {
-        std::fprintf(stderr, "%s: the undisturbed run fails: %s\n", argv[2], g_report->detail);
+    if (InChild([&] { Run(*flow, start, file, 0, nullptr); }) != Passed) {
+        std::fprintf(stderr, "%s: the undisturbed run fails: %s\n", flow->name, g_report->detail);
         return 1;
     }
-    Outcome expected;
-    expected.ok = true;
-    expected.value = g_report->value;
-    if (*g_report->sent)
-        expected.sent.push_back(g_report->sent);
-    const long allocations = g_report->count;
-
-    // Point i fails allocation i + 1, or cuts the reply at byte i % size
-    // (closed in the first half, reset in the second).
-    const std::size_t replySize = FlowReply(*flow).size();
-    const std::size_t total = mode == "alloc" ? std::size_t(allocations) : 2 * replySize;
+    expected = *g_report;
+    const std::size_t total = std::size_t(expected.count);
     // Sampled evenly when there are more points than the run may take.
     const std::size_t stride = maxPoints > 0 && total > std::size_t(maxPoints) ? (total + maxPoints - 1) / maxPoints : 1;
 
@@ -206,28 +342,22 @@ int Main(int argc, char** argv) {
     // TORTURE_ONLY=i tries the i-th point alone (0-based), to look at one failure.
     const char* only = std::getenv("TORTURE_ONLY");
     for (std::size_t i = only ? std::size_t(std::atol(only)) : 0; i < total; i += only ? total : stride) {
-        const long failAt = mode == "alloc" ? long(i) + 1 : 0;
-        const Cut net{replySize ? i % replySize : 0, i >= replySize};
-        const Cut* cut = mode == "net" ? &net : nullptr;
-        int verdict = InChild([&] { Run(*flow, start, file, failAt, cut, &expected); });
-        if (verdict == Passed && mode == "alloc") {
+        int verdict = InChild([&] { Run(*flow, start, file, long(i) + 1, &expected); });
+        if (verdict == Passed) {
             const std::string after = g_report->machineId;
-            verdict = InChild([&] { CheckRegistry(file, after.empty() && Seeded(*flow) ? seededId : after); });
+            verdict = InChild([&] { CheckRegistry(file, after.empty() && flow->seeded ? seededId : after); });
         }
         ++tried;
         ++found[verdict];
         if (verdict != Passed)
-            std::printf("%s %s at %s: %s: %s\n", mode.c_str(), argv[2],
-                        cut ? (std::to_string(cut->offset) + (cut->reset ? " (reset)" : " (close)")).c_str()
-                            : ("allocation " + std::to_string(failAt)).c_str(),
-                        kVerdictNames[verdict], g_report->detail);
+            std::printf("%s at allocation %zu: %s: %s\n", flow->name, i + 1, kVerdictNames[verdict], g_report->detail);
     }
     for (const std::string& name : {empty, seed, file})
         RemoveDatabase(name);
-    std::printf("torture %s %s: %ld allocations undisturbed, %ld of %zu points tried (every %zu.); "
+    std::printf("torture %s: %ld allocations undisturbed, %ld of %zu points tried (every %zu.); "
                 "%ld crashes, %ld leaks, %ld wrong results, %ld broken registries\n",
-                mode.c_str(), argv[2], allocations, tried, total, stride, found[Crashed], found[Leaked],
-                found[WrongResult], found[BrokenRegistry]);
+                flow->name, expected.count, tried, total, stride, found[Crashed], found[Leaked], found[WrongResult],
+                found[BrokenRegistry]);
     return tried == found[Passed] ? 0 : 1;
 }
 
