@@ -124,6 +124,7 @@ void PrintTo(const Listed& s, std::ostream* out) {
 }
 
 TEST_F(AddressLookup, ListsTheServersInReplyOrderEachOutlivingTheList) {
+    const std::string kLong(70000, 'n');
     const struct {
         std::string xml;
         std::vector<Listed> servers;
@@ -148,6 +149,9 @@ TEST_F(AddressLookup, ListsTheServersInReplyOrderEachOutlivingTheList) {
                      {.name = "c", .address = "a:b:c", .host = "a", .port = 0, .uc = 4},
                      {.name = "d", .address = "h:-12", .host = "h", .port = -12, .uc = 2147483647},
                      {.name = "e", .address = "host:+8x9", .host = "host", .port = 8, .uc = -2147483647 - 1}}},
+        // A list longer than a 16-bit length could say.
+        {.xml = "<l><s name=\"" + kLong + "\" address=\"h:1\" uc=\"1\"/></l>",
+         .servers = {{.name = kLong, .address = "h:1", .host = "h", .port = 1, .uc = 1}}},
     };
     std::vector<Ref<IServerAddressList>> lists;
     for (const auto& row : rows) {
