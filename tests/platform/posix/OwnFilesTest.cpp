@@ -213,8 +213,8 @@ TEST(OwnFiles, RegistryIsUsedOnlyWhenItIsTheUsersAlone) {
     }
 }
 
-// (The test's own file stands in for the installer's, so the test's user
-// counts as root here.)
+// The installer's machine-wide file, under the user's own. (The test's own
+// file stands in for it, so the test's user counts as root here.)
 TEST(OwnFiles, MachineWideFileIsReadOnlyWhileOnlyRootCanChangeIt) {
     const struct {
         const char* what;
@@ -247,6 +247,14 @@ TEST(OwnFiles, MachineWideFileIsReadOnlyWhileOnlyRootCanChangeIt) {
         EXPECT_EQ(c.read ? kOld : "<result 2>", Read());
         EXPECT_EQ(c.read, g_reported.find("registry: " + file + " is not read: ") == std::string::npos)
             << g_reported;
+        // Reading made no file of the user's; a write makes one, whose values come first from then on.
+        EXPECT_FALSE(std::filesystem::exists(scratch / "state"));
+        if (c.read) {
+            const std::string installed = FileText(file);
+            EXPECT_EQ(RegOk, Write(kNew));
+            EXPECT_EQ(kNew, Read());
+            EXPECT_EQ(installed, FileText(file));
+        }
     }
 }
 
