@@ -1,11 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <filesystem>
-#include <fstream>
-#include <random>
 #include <regex>
 #include <set>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -13,6 +11,7 @@
 #include "messages/FailureRecord.h"
 #include "messages/SecretText.h"
 #include "messages/Trace.h"
+#include "tests/support/Files.h"
 
 using tarnClientLib::SecretText;
 using tarnClientLib::Trace;
@@ -25,19 +24,11 @@ const std::regex kLine(R"(^(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z) \[(\d+)\] (.
 // Traces into a fresh file for one test, and back to nowhere after it.
 class TraceFile {
 public:
-    TraceFile()
-        : m_path(std::filesystem::temp_directory_path() /
-                 ("tarn-trace-" + std::to_string(std::random_device{}()) + ".log")) {
-        tarnClientLib::SetTraceDestination(m_path.string().c_str());
-    }
-    ~TraceFile() {
-        tarnClientLib::SetTraceDestination(nullptr);
-        std::error_code ignored;
-        std::filesystem::remove(m_path, ignored);
-    }
+    TraceFile() { tarnClientLib::SetTraceDestination(m_path.c_str()); }
+    ~TraceFile() { tarnClientLib::SetTraceDestination(nullptr); }
 
     std::vector<std::string> Lines() const {
-        std::ifstream in(m_path, std::ios::binary);
+        std::istringstream in(tarntest::FileText(m_path));
         std::vector<std::string> lines;
         for (std::string line; std::getline(in, line);)
             lines.push_back(line);
@@ -55,7 +46,8 @@ public:
     }
 
 private:
-    std::filesystem::path m_path;
+    const tarntest::ScratchFolder m_folder;
+    const std::string m_path = m_folder / "trace.log";
 };
 
 } // namespace

@@ -9,7 +9,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include <sys/stat.h>
@@ -17,9 +16,10 @@
 
 #include "platform/Registry.h"
 #include "platform/TraceOutput.h"
-#include "tests/support/TestEnvironment.h"
+#include "tests/support/Files.h"
 
 using namespace platform;
+using tarntest::FileText;
 
 namespace {
 
@@ -54,25 +54,13 @@ std::string Read() {
     return read == RegOk ? std::string(data) : "<result " + std::to_string(read) + ">";
 }
 
-// The text of a regular file; empty for anything else (reading a pipe would wait).
-std::string FileText(const std::string& path) {
-    if (!std::filesystem::is_regular_file(path))
-        return std::string();
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // What the registry reported, one line each, "failed: " marking a refusal.
 std::string g_reported;
 
-// A folder of the test's own, removed with everything in it; meanwhile the
-// registry's reports are kept.
-class Scratch {
+// A scratch folder; meanwhile the registry's reports are kept.
+class Scratch : public tarntest::ScratchFolder {
 public:
-    Scratch() : m_path(tarntest::RegistryPath() + ".own") {
-        std::filesystem::create_directory(m_path);
+    Scratch() {
         g_reported.clear();
         SetRegistryReport([](const char* line, bool failed) {
             g_reported.append(failed ? "failed: " : "").append(line).append(1, '\n');
@@ -82,12 +70,7 @@ public:
         SetRegistryReport(nullptr);
         SetMachineRegistryFile(nullptr);
         unsetenv("XDG_STATE_HOME");
-        std::filesystem::remove_all(m_path);
     }
-    std::string operator/(const std::string& name) const { return m_path + "/" + name; }
-
-private:
-    std::string m_path;
 };
 
 // What a row does to the file or folder it names before the library uses it.

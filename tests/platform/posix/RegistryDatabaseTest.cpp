@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "platform/Registry.h"
+#include "tests/support/Files.h"
 #include "tests/support/TestEnvironment.h"
 
 using namespace platform;
@@ -62,30 +63,20 @@ TEST(RegistryDatabase, HoldsWalAndFullKeyPaths) {
               Rows("SELECT path FROM reg_keys"));
 }
 
-// A scratch folder beside the test's registry, removed with everything in it.
-class Scratch {
-public:
-    Scratch() : m_path(tarntest::RegistryPath() + ".d") { std::filesystem::create_directory(m_path); }
-    ~Scratch() { std::filesystem::remove_all(m_path); }
-    const std::string& path() const { return m_path; }
-    // Every file and folder under the scratch folder, with its mode; SQLite's
-    // own -wal and -shm files come and go.
-    std::set<std::string> Listing() const {
-        std::set<std::string> found;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(m_path)) {
-            const std::string name = entry.path().string();
-            if (name.find("-wal") != std::string::npos || name.find("-shm") != std::string::npos)
-                continue;
-            char mode[8];
-            std::snprintf(mode, sizeof mode, " %04o", static_cast<unsigned>(entry.status().permissions()));
-            found.insert(name.substr(m_path.size()) + mode);
-        }
-        return found;
+// Every file and folder under folder, with its mode; SQLite's own -wal and
+// -shm files come and go.
+std::set<std::string> Listing(const std::string& folder) {
+    std::set<std::string> found;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        const std::string name = entry.path().string();
+        if (name.find("-wal") != std::string::npos || name.find("-shm") != std::string::npos)
+            continue;
+        char mode[8];
+        std::snprintf(mode, sizeof mode, " %04o", static_cast<unsigned>(entry.status().permissions()));
+        found.insert(name.substr(folder.size()) + mode);
     }
-
-private:
-    std::string m_path;
-};
+    return found;
+}
 
 // Where the file goes and with which modes. (That a lookup makes nothing is
 // the machine-wide file's test.)
@@ -106,7 +97,7 @@ TEST(RegistryDatabase, OwnFileFollowsTheEnvironmentWithPrivateModesWhateverTheUm
          .umask = 0, .made = {"/lib 0755", "/lib/tarn 0755", "/lib/tarn/reg.db 0600"}},
     };
     for (const auto& c : cases) {
-        Scratch scratch;
+        const tarntest::ScratchFolder scratch;
         for (const auto& [name, value] : {std::pair<const char*, std::string>{"TARN_REGISTRY", c.tarnRegistry},
                                           {"XDG_STATE_HOME", c.xdgStateHome}, {"HOME", c.home}}) {
             if (value.empty())
@@ -117,7 +108,7 @@ TEST(RegistryDatabase, OwnFileFollowsTheEnvironmentWithPrivateModesWhateverTheUm
         const mode_t before = umask(c.umask);
         WriteConfig();
         umask(before);
-        EXPECT_EQ(c.made, scratch.Listing()) << c.what;
+        EXPECT_EQ(c.made, Listing(scratch.path())) << c.what;
     }
 }
 
