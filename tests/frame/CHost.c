@@ -1,14 +1,14 @@
-/* A C host of the library, through <tarnclient/tarn.h> only, against a
- * tarn-devserver with its built-in data. Built as C99 with -pedantic, and
- * for Windows too, where it runs under Wine.
- *
- *   c_host services   the server answers
- *   c_host hang       the server never answers (tarn-devserver --fault hang)
- *
- * The server's HOST:PORT comes in TARN_TEST_SERVER
- * (tests/support/with_devserver.sh). The server location is the process's
- * first, so each server needs a process of its own. One line per failed
- * check; the exit status is the number of failed checks. */
+// A C host of the library, through <tarnclient/tarn.h> only, against a
+// tarn-devserver with its built-in data. Built as C99 with -pedantic, and
+// for Windows too, where it runs under Wine.
+//
+//   c_host services   the server answers
+//   c_host hang       the server never answers (tarn-devserver --fault hang)
+//
+// The server's HOST:PORT comes in TARN_TEST_SERVER
+// (tests/support/with_devserver.sh). The server location is the process's
+// first, so each server needs a process of its own. One line per failed
+// check; the exit status is the number of failed checks.
 #define _POSIX_C_SOURCE 200809L
 
 #include <pthread.h>
@@ -36,18 +36,18 @@ static int same(const char* a, const char* b) { return a && b && strcmp(a, b) ==
 
 static int starts_with(const char* text, const char* start) { return strncmp(text, start, strlen(start)) == 0; }
 
-/* 32 hexadecimal digits, as the development server makes them. */
+// 32 hexadecimal digits, as the development server makes them.
 static int is_ticket(const char* text) {
     return text && strlen(text) == 32 && strspn(text, "0123456789ABCDEFabcdef") == 32;
 }
 
-/* ---- the trace sink: counts lines of interest, from any thread ---- */
+// ---- the trace sink: counts lines of interest, from any thread ----
 
 struct trace_lines {
     pthread_mutex_t lock;
-    int lookups;       /* "Enter Function: AddressManager::GetServerAddressEnum" */
-    int failed_lines;  /* "failed: " */
-    int password_seen; /* a password in a line: must never happen */
+    int lookups;       // "Enter Function: AddressManager::GetServerAddressEnum"
+    int failed_lines;  // "failed: "
+    int password_seen; // a password in a line: must never happen
 };
 
 static void TARN_CDECL on_trace_line(void* context, const char* line) {
@@ -59,7 +59,7 @@ static void TARN_CDECL on_trace_line(void* context, const char* line) {
     pthread_mutex_unlock(&lines->lock);
 }
 
-/* ---- the failure of a client's last call ---- */
+// ---- the failure of a client's last call ----
 
 struct failure {
     int32_t kind;
@@ -74,15 +74,15 @@ static struct failure last_failure(tarn_client* client) {
     return failure;
 }
 
-/* ---- a host's login display ---- */
+// ---- a host's login display ----
 
 struct login_script {
-    const char* names[3];     /* what each prompt answers; NULL: give up with 3 */
+    const char* names[3];     // what each prompt answers; NULL: give up with 3
     const char* passwords[3];
     int prompts;
     int reports;
     int32_t last_report;
-    char proposed[3][40];     /* the public name each prompt proposed */
+    char proposed[3][40];     // the public name each prompt proposed
 };
 
 static void set_text(char field[40], const char* text) {
@@ -115,7 +115,7 @@ static int32_t TARN_CDECL never_prompted(void* context, tarn_login* login) {
     return 5;
 }
 
-/* ---- against a server that answers ---- */
+// ---- against a server that answers ----
 
 struct lookup_row {
     const char* what;
@@ -124,8 +124,8 @@ struct lookup_row {
     const char* name;
     const char* att1;
     int32_t code;
-    const char* names; /* the servers' names in order, joined by ' ' */
-    int32_t kind;      /* of the last failure */
+    const char* names; // the servers' names in order, joined by ' '
+    int32_t kind;      // of the last failure
 };
 
 static void check_lookups(tarn_client* client) {
@@ -144,7 +144,7 @@ static void check_lookups(tarn_client* client) {
     size_t r;
     for (r = 0; r < sizeof rows / sizeof rows[0]; ++r) {
         const struct lookup_row* row = &rows[r];
-        tarn_servers* servers = (tarn_servers*)&servers; /* must be overwritten */
+        tarn_servers* servers = (tarn_servers*)&servers; // must be overwritten
         char names[128] = "";
         int32_t i;
         const int32_t code = tarn_servers_find(client, row->product, row->category, row->name, row->att1, &servers);
@@ -167,8 +167,8 @@ static void check_lookups(tarn_client* client) {
     }
 }
 
-/* What a list gives outside itself, and without a list. (What it gives
- * inside: the bindings' server records.) */
+// What a list gives outside itself, and without a list. (What it gives
+// inside: the bindings' server records.)
 static void check_list_bounds(tarn_client* client) {
     tarn_servers* servers = NULL;
     CHECK(tarn_servers_find(client, "TARNQUEST", "game", "alpha", NULL, &servers) == 0);
@@ -182,7 +182,7 @@ static void check_list_bounds(tarn_client* client) {
     CHECK(tarn_servers_find(client, "TARNQUEST", "game", "any", NULL, NULL) == TARN_INVALID_OUT_POINTER);
 }
 
-/* The cause of a refused lookup, whole and cut to a caller's small buffer. */
+// The cause of a refused lookup, whole and cut to a caller's small buffer.
 static void check_failure_text(tarn_client* client) {
     tarn_servers* servers = NULL;
     char small[4];
@@ -204,7 +204,7 @@ static void check_login(tarn_client* client) {
     struct login_script script = {.names = {"alice", "alice"}, .passwords = {"wrongpass1", "wonderland1"}};
     struct login_script giving_up = {.names = {NULL}};
     char* ticket = NULL;
-    /* A wrong password is reported, and the prompt comes again proposing the name entered. */
+    // A wrong password is reported, and the prompt comes again proposing the name entered.
     CHECK(tarn_ticket_get(client, "TARNQUEST", "launch", NULL, NULL, 0, scripted_prompt, counting_report, &script,
                           &ticket) == 0);
     CHECK(is_ticket(ticket));
@@ -213,14 +213,14 @@ static void check_login(tarn_client* client) {
     CHECK(last_failure(client).kind == TARN_FAILED_NONE);
     tarn_free(ticket);
 
-    /* A prompt that gives up ends the call with its own value. */
+    // A prompt that gives up ends the call with its own value.
     ticket = (char*)&ticket;
     CHECK(tarn_ticket_get(client, "TARNQUEST", "launch", NULL, NULL, 0, scripted_prompt, NULL, &giving_up, &ticket) ==
           3);
     CHECK(ticket == NULL);
 }
 
-/* (The store: the bindings' stored tickets.) */
+// (The store: the bindings' stored tickets.)
 static void check_context_ticket(tarn_client* client) {
     struct login_script script = {.names = {NULL}};
     char* ticket = NULL;
@@ -229,13 +229,13 @@ static void check_context_ticket(tarn_client* client) {
     CHECK(is_ticket(ticket));
     tarn_free(ticket);
 
-    /* Refused: reported, then a failure with the server's answer as its cause. */
+    // Refused: reported, then a failure with the server's answer as its cause.
     CHECK(tarn_ticket_get(client, "TARNQUEST", "launch", "ctx-expired", NULL, 0, never_prompted, counting_report,
                           &script, &ticket) == TARN_FAILURE);
     CHECK(script.reports == 1 && script.last_report == TARN_APP_AUTHORIZATION_FAILED);
     CHECK(last_failure(client).kind == TARN_FAILED_REFUSED);
 
-    /* The prompt is required; so is the place for the ticket. */
+    // The prompt is required; so is the place for the ticket.
     CHECK(tarn_ticket_get(client, "TARNQUEST", "launch", "ctx-alice-1", NULL, 0, NULL, NULL, NULL, &ticket) ==
           TARN_INVALID_ARGUMENT);
     CHECK(tarn_ticket_get(client, "TARNQUEST", "launch", "ctx-alice-1", NULL, 0, never_prompted, NULL, NULL, NULL) ==
@@ -280,7 +280,7 @@ static void run_services(const char* address) {
     CHECK(tarn_client_set_deadline(client, 0) == 0);
     CHECK(tarn_client_cancel(NULL) == TARN_INVALID_ARGUMENT);
 
-    /* 5 table rows, one lookup of alpha, one without a category. */
+    // 5 table rows, one lookup of alpha, one without a category.
     pthread_mutex_lock(&lines.lock);
     lookups_seen = lines.lookups;
     printf("trace: %d lookups, %d failed: lines\n", lookups_seen, lines.failed_lines);
@@ -301,7 +301,7 @@ static void run_services(const char* address) {
     pthread_mutex_destroy(&lines.lock);
 }
 
-/* ---- against a server that never answers ---- */
+// ---- against a server that never answers ----
 
 struct lookup_call {
     tarn_client* client;
@@ -338,7 +338,7 @@ static void run_hang(const char* address) {
     if (!client)
         return;
 
-    /* A lookup waiting for the reply, cancelled from this thread. */
+    // A lookup waiting for the reply, cancelled from this thread.
     lookup.client = client;
     lookup.code = 1;
     pthread_create(&thread, NULL, find_servers, &lookup);
@@ -350,7 +350,7 @@ static void run_hang(const char* address) {
     CHECK(lookup.code == TARN_CANCELLED && lookup.servers == NULL);
     CHECK(failure.kind == TARN_FAILED_CANCELLED && starts_with(failure.cause, "cancelled while "));
 
-    /* The same for a ticket. */
+    // The same for a ticket.
     ticket.client = client;
     ticket.ticket = NULL;
     pthread_create(&thread, NULL, get_ticket_by_context, &ticket);
@@ -360,7 +360,7 @@ static void run_hang(const char* address) {
     CHECK(ticket.code == TARN_CANCELLED && ticket.ticket == NULL);
     CHECK(last_failure(client).kind == TARN_FAILED_CANCELLED);
 
-    /* A deadline bounds both. */
+    // A deadline bounds both.
     CHECK(tarn_client_set_deadline(client, 200) == 0);
     find_servers(&lookup);
     failure = last_failure(client);
