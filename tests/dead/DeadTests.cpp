@@ -1,6 +1,7 @@
 // Binary messages: the typed big-endian encoding, the four service records
-// and the message factory (status texts, envelopes and decoding of short or
-// hostile input). The bytes the library sends are the route tests' (against
+// and the message factory (envelopes and decoding of short or hostile
+// input). The text a status is shown with is the host call control table's
+// (9001) and the bindings' (2009), read back as a host reads it. The bytes the library sends are the route tests' (against
 // records built apart from the library), the replies it reads every route
 // test's, the replies the development server writes the black-box run's.
 // Crashes and leaks on arbitrary input are the fuzz target's and the torture
@@ -22,7 +23,6 @@
 #include "dead/MessageFactory.h"
 #include "dead/Records.h"
 #include "dead/Stream.h"
-#include "messages/ResourceString.h"
 #include "tests/support/HostCalls.h"
 #include "tests/support/ServiceRecordBytes.h"
 #include "vcom/Ref.h"
@@ -93,31 +93,6 @@ TEST(Records, GettersTakeTheFirstFieldOfExactlyTheirName) {
         Decode(false, EncodeRequest(3, {{"product", "first"}}, {{"language", "second"}}), &err).get());
     EXPECT_EQ(q->GetProduct(), nullptr);
     EXPECT_EQ(Take(q->GetLanguage()), "second");
-}
-
-// The text each status is shown with (the texts themselves are the string
-// table's test).
-TEST(Records, StatusTexts) {
-    const unsigned unknown = 89;
-    const struct {
-        std::uint16_t minor, status;
-        unsigned message;
-    } cases[] = {
-        {.minor = 2, .status = 0, .message = 90},       {.minor = 2, .status = 9001, .message = 88},
-        {.minor = 2, .status = 2005, .message = unknown}, {.minor = 2, .status = 9002, .message = unknown},
-        {.minor = 4, .status = 0, .message = 90},       {.minor = 4, .status = 2000, .message = unknown},
-        {.minor = 4, .status = 2001, .message = 80},    {.minor = 4, .status = 2008, .message = 87},
-        {.minor = 4, .status = 2009, .message = 92},    {.minor = 4, .status = 2010, .message = unknown},
-        {.minor = 4, .status = 9001, .message = unknown}, {.minor = 4, .status = 65535, .message = unknown},
-    };
-    for (const auto& c : cases) {
-        std::int32_t err = 99;
-        auto r = Decode(true, EncodeReply(c.minor, c.status, {}), &err);
-        ASSERT_TRUE(r);
-        char* text = c.minor == 2 ? As<IAddressReplyFields>(r.get())->GetStatusText()
-                                  : As<ITicketReplyFields>(r.get())->GetStatusText();
-        EXPECT_EQ(Take(text), tarnClientLib::MessageText(c.message)) << c.minor << "/" << c.status;
-    }
 }
 
 // ---- the factory ----

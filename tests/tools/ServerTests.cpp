@@ -1,7 +1,7 @@
-// The development server's request handling: in process, which method and
-// path the handler serves; over a socket, what a broken or hostile client
-// sends gets an HTTP error status and the server keeps answering. (The fault
-// rules as they act: the black-box test's.) What the services answer (each
+// The development server over a socket: what a broken or hostile client
+// sends gets an HTTP error status and the server keeps answering, its
+// replies framed as the library reads them. (The paths it serves and the
+// fault rules as they act: the black-box test's.) What the services answer (each
 // status, the server selection, the escaped list, the ticket key) is the
 // black-box test's (tarn_blackbox.sh).
 #include <gtest/gtest.h>
@@ -14,7 +14,6 @@
 #include "DataLoader.h"
 #include "DefaultData.h"
 #include "DevServer.h"
-#include "RequestHandler.h"
 #include "tests/support/LoopbackSocket.h"
 #include "tests/support/ServiceRecordBytes.h"
 
@@ -55,38 +54,6 @@ std::string PostRequest(const std::string& path, const std::string& body) {
 int StatusOf(const std::string& reply) { return reply.rfind("HTTP/1.1 ", 0) == 0 ? std::atoi(reply.c_str() + 9) : 0; }
 
 std::string Bytes(std::initializer_list<int> values) { return std::string(values.begin(), values.end()); }
-
-class Handler : public testing::Test {
-protected:
-    Handler() : data(LoadServiceData(DefaultDataJson())) {}
-    Outgoing Handle(const char* method, const std::string& path, const std::string& body) const {
-        return RequestHandler(data).Handle({method, path, body});
-    }
-    ServiceData data;
-};
-
-TEST_F(Handler, ServesPostOnTheAddressPathAndEachServlet) {
-    data.servlets = {"ticket2"};
-    const std::string query = AddressRequestBody("TARNQUEST", "game", "any");
-    const std::string login = tarntest::RequestRecordBytes(
-        3, {}, {{"product", "TARNQUEST"}, {"public", "alice"}, {"password", "wonderland1"}, {"eventname", "launch"}});
-    const struct {
-        const char* method;
-        const char* path;
-        const std::string& body;
-        int status;
-    } cases[] = {
-        {.method = "POST", .path = "/addrsrv", .body = query, .status = 200},
-        {.method = "POST", .path = "/ticket2", .body = login, .status = 200},
-        {.method = "POST", .path = "/getTicket", .body = query, .status = 404},
-        {.method = "POST", .path = "/addrsrv/", .body = query, .status = 404},
-        {.method = "GET", .path = "/elsewhere", .body = query, .status = 404},
-        {.method = "GET", .path = "/addrsrv", .body = query, .status = 405},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(Handle(c.method, c.path, c.body).httpStatus, c.status) << c.method << " " << c.path;
-    EXPECT_EQ(Handle("PUT", "/addrsrv", "").logText, "PUT /addrsrv -> 405 method not allowed");
-}
 
 class RunningServer : public testing::Test {
 protected:
