@@ -109,6 +109,19 @@ TEST_F(ExchangeLimitsTest, StopEndsTheCallInEveryStage) {
     }
 }
 
+// A stop that came before the call began (Cancel racing the call's start)
+// ends it at its first step: nothing reaches the server.
+TEST_F(ExchangeLimitsTest, StopBeforeTheFirstStepConnectsNowhere) {
+    ScriptedServer server;
+    platform::StopSource stop;
+    const platform::StopToken token(stop);
+    stop.Stop();
+    const Outcome stopped = Exchange(server.Port(), {platform::Deadline(), token});
+    EXPECT_EQ(stopped.failure, tarnclient::CallCancelled);
+    EXPECT_EQ(stopped.cause, "cancelled while connecting to 127.0.0.1:" + std::to_string(server.Port()));
+    EXPECT_EQ(server.Connections(), 0u);
+}
+
 TEST_F(ExchangeLimitsTest, DeadlineEndsTheCallInEveryStage) {
     for (const StageRow& row : kStages) {
         SCOPED_TRACE(row.waiting);
