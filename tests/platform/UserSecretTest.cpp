@@ -25,9 +25,9 @@ TEST(UserSecret, StoredBytesThatDoNotUnprotectReadAsNone) {
         std::uint32_t type;
         std::string raw;
     } stored[] = {
-        {"plain text", tarntest::kRegSz, kPlain},
-        {"foreign binary", tarntest::kRegBinary, "\x01\x00\x00\x00garbage"s},
-        {"empty", tarntest::kRegBinary, ""},
+        {.what = "plain text", .type = tarntest::kRegSz, .raw = kPlain},
+        {.what = "foreign binary", .type = tarntest::kRegBinary, .raw = "\x01\x00\x00\x00garbage"s},
+        {.what = "empty", .type = tarntest::kRegBinary, .raw = ""},
     };
     for (const auto& value : stored) {
         tarntest::SetUserRegistryValue(kKey, kName, value.type, value.raw);

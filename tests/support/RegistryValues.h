@@ -11,7 +11,6 @@ namespace tarntest {
 
 constexpr std::uint32_t kRegSz = 1;
 constexpr std::uint32_t kRegBinary = 3;
-constexpr std::uint32_t kRegDword = 4;
 
 // Where the library keeps its settings, and the remembered login.
 constexpr char kConfigKey[] = "Software\\Orvane\\Tarn\\Config";

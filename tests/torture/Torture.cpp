@@ -43,7 +43,7 @@ using namespace tarnclient;
 // What the host got: a value as text, or a failure code (0: a bare null).
 struct Outcome {
     bool ok = false;
-    std::string value;
+    std::string value{};
     std::int32_t code = 0;
 };
 
