@@ -10,8 +10,9 @@
 // failure code, the host is told of no application error (the server sends
 // none), every request that reaches the server is the undisturbed one,
 // nothing leaks, and a new process afterwards finds a usable registry with
-// the same machine identifier as before (or the one the run created). The
-// last line sums up; the exit status is 0 only when every run passed.
+// the same machine identifier as before (or the one the run created). A run
+// that fails says why; the last line sums up, and the exit status is 0 only
+// when every run passed.
 // (A reply cut at any byte: the transport tests and the reply fuzz target.)
 #include <sanitizer/lsan_interface.h>
 #include <sys/mman.h>
@@ -23,13 +24,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
-#include <fstream>
+#include <filesystem>
 #include <string>
 
 #include <tarnclient/TarnClient.h>
 
 #include "platform/Wait.h"
 #include "tests/customer/CustomerHost.h"
+#include "tests/support/Files.h"
 #include "tests/support/RegistryValues.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/ServiceRecordBytes.h"
@@ -147,31 +149,44 @@ const struct Flow {
     {.name = "customer-manager", .seeded = false, .reply = "", .run = NewCustomerManager},
 };
 
-enum Verdict : int { Passed = 0, WrongResult, Leaked, BrokenRegistry, Crashed, VerdictCount };
-const char* const kVerdictNames[] = {"passed", "wrong results", "leaks", "broken registries", "crashes"};
-
-// What a run tells the driver, in memory shared across fork.
-struct Report {
-    long count;
-    int verdict;
-    char machineId[64];
+// What the undisturbed run found, shared across fork with the runs after it.
+struct Shared {
+    long allocations;
     char value[512];
-    std::size_t sentSize; // the first request body that arrived, if any
+    std::size_t sentSize; // the body of the request that reached the server, if one did
     char sent[512];
-    char detail[512];
+    char machineId[64];     // the seeded registry's
+    char lastMachineId[64]; // the last run's, or empty
 };
-Report* g_report = nullptr;
+Shared* g_shared = nullptr;
 
 template <std::size_t N>
 void Keep(char (&to)[N], const std::string& text) {
     std::snprintf(to, N, "%s", text.c_str());
 }
 
-void Note(int verdict, const std::string& detail) {
-    if (g_report->verdict == Passed) {
-        g_report->verdict = verdict;
-        Keep(g_report->detail, detail);
+// Ends a run that found a fault, saying which.
+[[noreturn]] void Fault(const std::string& what) {
+    std::printf("  %s\n", what.c_str());
+    std::fflush(nullptr);
+    _exit(1);
+}
+
+// Runs body in a process of its own; true when it ended with status 0.
+template <class Body>
+bool InChild(Body&& body) {
+    std::fflush(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        body();
+        std::fflush(nullptr);
+        _exit(0);
     }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (!WIFEXITED(status))
+        std::printf("  the process ended with signal %d\n", WTERMSIG(status));
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 // Empty when there is none, or no registry yet.
@@ -186,61 +201,17 @@ std::string StoredMachineId() {
     return bytes.substr(0, bytes.find('\0'));
 }
 
-void RemoveDatabase(const std::string& file) {
-    for (const char* suffix : {"", "-wal", "-shm", "-journal"})
-        std::remove((file + suffix).c_str());
-}
-
+// A fresh copy of the registry file from (none where there is none).
 void CopyFile(const std::string& from, const std::string& to) {
-    RemoveDatabase(to);
-    // No file to copy: a machine that never used the registry.
-    std::ifstream in(from, std::ios::binary);
-    if (!in)
-        return;
-    std::ofstream out(to, std::ios::binary);
-    out << in.rdbuf();
-}
-
-// Runs body in a child process; Crashed when it dies of a signal.
-template <class Body>
-int InChild(Body&& body) {
-    g_report->verdict = Passed;
-    g_report->detail[0] = '\0';
-    std::fflush(nullptr);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        body();
-        std::fflush(nullptr);
-        _exit(0);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::snprintf(g_report->detail, sizeof g_report->detail, "process ended with status %d", status);
-        return Crashed;
-    }
-    return g_report->verdict;
-}
-
-// The undisturbed result, or a documented failure without any error report:
-// a bare null, -1, -4, or a login the host gave up (its own answer 2); and
-// every request that arrived is the undisturbed one, whole.
-bool Acceptable(const Outcome& got, int errorsReported, const tarntest::ScriptedServer& server, const Report& expected) {
-    for (const std::string& request : server.Requests()) {
-        const std::string body = tarntest::RequestBody(request);
-        if (!body.empty() && body != std::string(expected.sent, expected.sentSize))
-            return false;
-    }
-    if (errorsReported != 0)
-        return false;
-    if (got.ok)
-        return got.value == expected.value;
-    return got.code == 0 || got.code == vcom::Failure || got.code == vcom::OutOfMemory || got.code == 2;
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+        std::filesystem::remove(to + suffix);
+    if (std::filesystem::exists(from))
+        std::filesystem::copy_file(from, to);
 }
 
 // One run of flow against a copy of start, the failAt-th allocation failing
-// (none for 0). Without expected, only the undisturbed result passes.
-void Run(const Flow& flow, const std::string& start, const std::string& file, long failAt, const Report* expected) {
+// (none for 0, the undisturbed run, which records what it got).
+void Run(const Flow& flow, const std::string& start, const std::string& file, long failAt) {
     CopyFile(start, file);
     setenv("TARN_REGISTRY", file.c_str(), 1);
     const std::string before = StoredMachineId();
@@ -249,25 +220,37 @@ void Run(const Flow& flow, const std::string& start, const std::string& file, lo
         server.Script(tarntest::Answer(flow.reply));
         Display display;
         Arm(failAt);
-        const Outcome outcome = flow.run(server.Address(), display);
-        g_report->count = Disarm();
-        int errorsReported = 0;
+        const Outcome got = flow.run(server.Address(), display);
+        const long allocations = Disarm();
+        const std::vector<std::string> requests = server.Requests();
+        if (failAt == 0) {
+            if (!got.ok)
+                Fault("the undisturbed run fails with code " + std::to_string(got.code));
+            g_shared->allocations = allocations;
+            Keep(g_shared->value, got.value);
+            const std::string sent = requests.empty() ? "" : tarntest::RequestBody(requests.front());
+            g_shared->sentSize = std::min(sent.size(), sizeof g_shared->sent);
+            std::memcpy(g_shared->sent, sent.data(), g_shared->sentSize);
+        }
+        // The undisturbed result, or a bare null, -1, -4, or a login the host gave up (its own answer 2).
+        if (got.ok ? got.value != g_shared->value
+                   : got.code != 0 && got.code != vcom::Failure && got.code != vcom::OutOfMemory && got.code != 2)
+            Fault(got.ok ? "the value \"" + got.value + "\"" : "the code " + std::to_string(got.code));
         for (const customertest::DisplayCall& call : display.calls)
-            errorsReported += call.error != 0;
-        Keep(g_report->value, outcome.value);
-        const std::string sent = server.Requests().empty() ? "" : tarntest::RequestBody(server.Requests().front());
-        g_report->sentSize = std::min(sent.size(), sizeof g_report->sent);
-        std::memcpy(g_report->sent, sent.data(), g_report->sentSize);
-        if (expected ? !Acceptable(outcome, errorsReported, server, *expected) : !outcome.ok)
-            Note(WrongResult, (outcome.ok ? "value \"" + outcome.value + "\"" : "code " + std::to_string(outcome.code)) +
-                                  ", " + std::to_string(errorsReported) + " errors reported");
+            if (call.error != 0)
+                Fault("the host was told of error " + std::to_string(call.error) + ", which the server never sent");
+        // A request goes out whole, as undisturbed, or not at all.
+        for (const std::string& request : requests)
+            if (!tarntest::RequestBody(request).empty() &&
+                tarntest::RequestBody(request) != std::string(g_shared->sent, g_shared->sentSize))
+                Fault("a request other than the undisturbed one");
     }
     if (__lsan_do_recoverable_leak_check() != 0)
-        Note(Leaked, "leak reported above");
+        Fault("a leak, reported above");
     const std::string after = StoredMachineId();
     if (!before.empty() && after != before)
-        Note(BrokenRegistry, "machine identifier changed from " + before + " to " + after);
-    Keep(g_report->machineId, after);
+        Fault("the machine identifier changed from " + before + " to " + after);
+    Keep(g_shared->lastMachineId, after);
 }
 
 // A later process: creates a customer manager and an identity without any
@@ -278,22 +261,6 @@ std::string SecondRun() {
         return "";
     const std::string id = customertest::MachineId(&err);
     return id == "<null>" ? "" : id;
-}
-
-// A new process on the registry a run left behind.
-void CheckRegistry(const std::string& file, const std::string& machineId) {
-    setenv("TARN_REGISTRY", file.c_str(), 1);
-    const std::string found = SecondRun();
-    if (found.empty())
-        Note(BrokenRegistry, "a new process cannot create a customer manager and identity");
-    else if (!machineId.empty() && found != machineId)
-        Note(BrokenRegistry, "a new process reads machine identifier " + found + ", not " + machineId);
-}
-
-// A file name of this run's own in the temporary folder.
-std::string TempFile(const std::string& what) {
-    const char* tmp = std::getenv("TMPDIR");
-    return std::string(tmp && *tmp ? tmp : "/tmp") + "/tarn-torture-" + std::to_string(getpid()) + what + ".db";
 }
 
 int Main(int argc, char** argv) {
@@ -310,55 +277,44 @@ int Main(int argc, char** argv) {
     // Short enough that a point which reaches a wait stays cheap, long enough
     // that an undisturbed exchange on a busy machine never reaches one.
     platform::SetTimeScalePpm(10000);
-    void* shared = mmap(nullptr, 2 * sizeof(Report), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    void* shared = mmap(nullptr, sizeof(Shared), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
     if (shared == MAP_FAILED)
         return 2;
-    g_report = static_cast<Report*>(shared);
-    Report& expected = g_report[1];
-    const std::string empty = TempFile("-empty"), seed = TempFile("-seed"), file = TempFile("");
-    if (InChild([&] {
-            CopyFile(empty, seed);
+    g_shared = static_cast<Shared*>(shared);
+    const tarntest::ScratchFolder folder;
+    const std::string empty = folder / "empty.db", seed = folder / "seed.db", file = folder / "run.db";
+    if (!InChild([&] {
             setenv("TARN_REGISTRY", seed.c_str(), 1);
-            Keep(g_report->machineId, SecondRun());
-        }) != Passed || !*g_report->machineId) {
+            Keep(g_shared->machineId, SecondRun());
+        }) || !*g_shared->machineId) {
         std::fprintf(stderr, "cannot prepare a registry\n");
         return 2;
     }
-    const std::string seededId = g_report->machineId;
     const std::string& start = flow->seeded ? seed : empty;
-
-    // The undisturbed run: its result, and how many allocations it makes.
-    if (InChild([&] { Run(*flow, start, file, 0, nullptr); }) != Passed) {
-        std::fprintf(stderr, "%s: the undisturbed run fails: %s\n", flow->name, g_report->detail);
+    if (!InChild([&] { Run(*flow, start, file, 0); }))
         return 1;
-    }
-    expected = *g_report;
-    const std::size_t total = std::size_t(expected.count);
+    const std::size_t total = std::size_t(g_shared->allocations);
     // Sampled evenly when there are more points than the run may take.
     const std::size_t stride = maxPoints > 0 && total > std::size_t(maxPoints) ? (total + maxPoints - 1) / maxPoints : 1;
-
-    long tried = 0;
-    long found[VerdictCount] = {};
-    // TORTURE_ONLY=i tries the i-th point alone (0-based), to look at one failure.
-    const char* only = std::getenv("TORTURE_ONLY");
-    for (std::size_t i = only ? std::size_t(std::atol(only)) : 0; i < total; i += only ? total : stride) {
-        int verdict = InChild([&] { Run(*flow, start, file, long(i) + 1, &expected); });
-        if (verdict == Passed) {
-            const std::string after = g_report->machineId;
-            verdict = InChild([&] { CheckRegistry(file, after.empty() && flow->seeded ? seededId : after); });
+    long tried = 0, failed = 0;
+    for (std::size_t i = 0; i < total; i += stride, ++tried) {
+        bool passed = InChild([&] { Run(*flow, start, file, long(i) + 1); });
+        // A new process finds a usable registry with the identifier the run left (the seeded one if it left none).
+        const std::string left = *g_shared->lastMachineId || !flow->seeded ? g_shared->lastMachineId : g_shared->machineId;
+        passed = passed && InChild([&] {
+                     setenv("TARN_REGISTRY", file.c_str(), 1);
+                     const std::string found = SecondRun();
+                     if (found.empty() || (!left.empty() && found != left))
+                         Fault("a new process finds the registry unusable or another identifier: \"" + found + "\"");
+                 });
+        if (!passed) {
+            ++failed;
+            std::printf("%s: the fault above, with allocation %zu failing\n", flow->name, i + 1);
         }
-        ++tried;
-        ++found[verdict];
-        if (verdict != Passed)
-            std::printf("%s at allocation %zu: %s: %s\n", flow->name, i + 1, kVerdictNames[verdict], g_report->detail);
     }
-    for (const std::string& name : {empty, seed, file})
-        RemoveDatabase(name);
-    std::printf("torture %s: %ld allocations undisturbed, %ld of %zu points tried (every %zu.); "
-                "%ld crashes, %ld leaks, %ld wrong results, %ld broken registries\n",
-                flow->name, expected.count, tried, total, stride, found[Crashed], found[Leaked], found[WrongResult],
-                found[BrokenRegistry]);
-    return tried == found[Passed] ? 0 : 1;
+    std::printf("torture %s: %ld allocations undisturbed, %ld of %zu points tried (every %zu.), %ld failed\n",
+                flow->name, g_shared->allocations, tried, total, stride, failed);
+    return failed == 0 ? 0 : 1;
 }
 
 } // namespace
