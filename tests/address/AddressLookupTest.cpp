@@ -226,19 +226,6 @@ TEST_F(AddressLookup, HostilePositionsReadNothing) {
     }
 }
 
-// The name "all" is the black-box test's.
-TEST_F(AddressLookup, MissingSelectorsSendNothing) {
-    const struct {
-        const char *product = "p", *category = "c", *name = "s";
-    } cases[] = {{.name = ""}, {.product = nullptr}, {.product = ""}, {.category = nullptr}, {.category = ""}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(m_manager->GetServerAddress(c.product, c.category, c.name, "a"), nullptr);
-        EXPECT_FALSE(Enum(c.product, c.category, c.name, nullptr));
-    }
-    EXPECT_FALSE(Enum("p", "c", nullptr, nullptr));
-    EXPECT_EQ(ConnectionsMade(), 0u);
-}
-
 TEST_F(AddressLookup, TheManagerIsItsOwnLocationAndTheFactoryRefusesOtherIdsAndBadRecords) {
     std::int32_t err = 99;
     // How the text splits into host and port is the configuration's test.
