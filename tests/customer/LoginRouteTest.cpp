@@ -1,7 +1,7 @@
 // The login route: the host's prompt, what it proposes, when it comes back,
 // and the login remembered for later prompts and in "Most Recently Used".
-// How a stored value splits into the proposal is the settings fuzz target's;
-// that a new process proposes it, the black-box test's.
+// That a new process proposes it is the black-box test's ("the remembered
+// name is proposed").
 #include "tests/customer/CustomerHost.h"
 
 namespace customertest {
