@@ -25,7 +25,7 @@ TEST_F(CustomerTest, ContextRouteSendsExactlyItsFieldsAndDeliversTheKey) {
     const RecordFields bare = {{"contextid", "ctx-9"}, {"eventname", "Finals"}, {"machine", kMachine}};
     const RecordFields full = {{"contextid", "ctx-9"}, {"product", "GAME-1X`{"}, {"eventname", "Finals"},
                                {"machine", kMachine}, {"language", "en"}};
-    EXPECT_EQ(SentAll(), (std::vector<RecordFields>{full, bare, bare}));
+    EXPECT_EQ(SentAll(), TicketRequests({full, bare, bare}));
     EXPECT_TRUE(display.calls.empty());
 }
 

@@ -33,23 +33,17 @@ constexpr char kMachine[] = "{MACHINE-OF-THE-CUSTOMER-TESTS}";
 
 // Null (and a code) wherever the library gives nothing, so the torture runs
 // can use them too.
-
-template <class I = vcom::IComponent>
-Ref<I> NewCustomerManager(const std::string& address, std::int32_t* err, std::int32_t id = I::Id) {
+inline Ref<tarnclient::ICustomerManager> NewCustomerManager(const std::string& address, std::int32_t* err) {
     Ref<tarnclient::IComponentFactory> factory(TarnClientLib_GetComponentFactory());
-    return Ref<I>::Adopt(factory ? factory->CreateCustomerManager(id, err, address.c_str()) : nullptr);
+    return Ref<tarnclient::ICustomerManager>::Adopt(
+        factory ? factory->CreateCustomerManager(tarnclient::ICustomerManager::Id, err, address.c_str()) : nullptr);
 }
 
-inline Ref<tarnclient::IMachineIdentity> NewIdentity(std::int32_t* err) {
+inline std::string MachineId(std::int32_t* err = nullptr) {
     Ref<tarnclient::ICoreFactory> core = Core(err);
-    return Ref<tarnclient::IMachineIdentity>::Adopt(
+    auto identity = Ref<tarnclient::IMachineIdentity>::Adopt(
         core ? core->CreateMachineIdentity(tarnclient::IMachineIdentity::Id, err) : nullptr);
-}
-
-inline std::string MachineId() {
-    std::int32_t err = 99;
-    Ref<tarnclient::IMachineIdentity> identity = NewIdentity(&err);
-    return identity ? Take(identity->GetMachineId()) : "<none>";
+    return identity ? Take(identity->GetMachineId()) : "<null>";
 }
 
 // One call of the library into the host's display.
@@ -88,9 +82,7 @@ public:
         const char* password = nullptr;
         const char* contextId = nullptr;
     };
-    static Answer Login(const char* name, const char* password) {
-        return {.publicName = name, .password = password};
-    }
+    static Answer Login(const char* name, const char* password) { return {.publicName = name, .password = password}; }
 
     void Then(Answer answer) { m_answers.push_back(answer); }
 
@@ -141,14 +133,12 @@ inline std::vector<tarntest::Step> StatusAnswer(std::uint16_t status) {
 // "POST /getTicket HTTP/1.1" of a recorded request.
 inline std::string RequestLine(const std::string& request) { return request.substr(0, request.find("\r\n")); }
 
-// The fields of a recorded ticket request, both lists, in wire order. (That
-// it is a customer record the development server checks in the black-box
-// run.)
-inline RecordFields SentFields(const std::string& request) {
-    tarntest::RequestRecord record;
-    EXPECT_TRUE(tarntest::ParseRequestRecord(tarntest::RequestBody(request), record));
-    record.first.insert(record.first.end(), record.second.begin(), record.second.end());
-    return record.first;
+// The bodies of ticket requests with these fields, in wire order.
+inline std::vector<std::string> TicketRequests(const std::vector<RecordFields>& each) {
+    std::vector<std::string> bodies;
+    for (const RecordFields& fields : each)
+        bodies.push_back(tarntest::TicketRequestBytes(fields));
+    return bodies;
 }
 
 // Each test runs in a process of its own (ctest), with a fresh registry
@@ -159,7 +149,7 @@ protected:
 
     Ref<tarnclient::ICustomerManager> Manager() {
         std::int32_t err = 99;
-        Ref<tarnclient::ICustomerManager> made = NewCustomerManager<tarnclient::ICustomerManager>(server.Address(), &err);
+        Ref<tarnclient::ICustomerManager> made = NewCustomerManager(server.Address(), &err);
         EXPECT_EQ(err, vcom::Success);
         return made;
     }
@@ -171,11 +161,11 @@ protected:
         ticket = Take(out);
         return result;
     }
-    // The fields of every request the servlet received, in order.
-    std::vector<RecordFields> SentAll() {
-        std::vector<RecordFields> all;
+    // The body of every request the servlet received, in order.
+    std::vector<std::string> SentAll() {
+        std::vector<std::string> all;
         for (const std::string& request : server.Requests())
-            all.push_back(SentFields(request));
+            all.push_back(tarntest::RequestBody(request));
         return all;
     }
 

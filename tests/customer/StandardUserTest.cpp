@@ -2,6 +2,8 @@
 // identity still come, keeping what the machine lacks, and the login, in the
 // user's own store. What the machine holds is read as for anyone (the
 // customer settings test), since nothing is written then.
+#include <regex>
+
 #include "platform/UserSecret.h"
 #include "tests/customer/CustomerHost.h"
 #include "tests/support/TestEnvironment.h"
@@ -27,7 +29,9 @@ protected:
 
 TEST_F(StandardUserTest, WhatTheMachineLacksIsKeptForTheUserAndTheLoginProposedAgain) {
     const std::string id = MachineId();
-    ASSERT_EQ(id.size(), 38u) << id;
+    // A random (version 4, RFC 4122 variant) GUID, braced and in upper case.
+    EXPECT_TRUE(std::regex_match(id, std::regex("\\{[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}\\}")))
+        << id;
     server.Script(TicketAnswer("KEY"));
     display.Then(ScriptedDisplay::Login("alice", "wonderland1"));
     std::string ticket;
@@ -39,7 +43,9 @@ TEST_F(StandardUserTest, WhatTheMachineLacksIsKeptForTheUserAndTheLoginProposedA
                                         {.key = kUserLogKey, .name = kMostRecentlyUsed}};
     const std::vector<Value> user = {{.key = kConfigKey, .name = "Machine ID", .bytes = id + '\0'},
                                      {.key = kServletKey, .name = "Register Customer", .bytes = "registerCust\0"s},
-                                     {.key = kServletKey, .name = "Get Ticket", .bytes = "getTicket\0"s}};
+                                     {.key = kServletKey, .name = "Update Customer", .bytes = "updateCust\0"s},
+                                     {.key = kServletKey, .name = "Get Ticket", .bytes = "getTicket\0"s},
+                                     {.key = kServletKey, .name = "Email Customer", .bytes = "emailCust\0"s}};
     for (const auto& [values, read] : {std::make_pair(&machine, &tarntest::GetRegistryValue),
                                        std::make_pair(&user, &tarntest::GetUserRegistryValue)}) {
         for (const Value& value : *values) {

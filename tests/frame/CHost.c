@@ -1,14 +1,14 @@
-/* A C host of the library, through <tarnclient/tarn.h> only, against a
- * tarn-devserver with its built-in data. Built as C99 with -pedantic, and
- * for Windows too, where it runs under Wine.
- *
- *   c_host services   the server answers
- *   c_host hang       the server never answers (tarn-devserver --fault hang)
- *
- * The server's HOST:PORT comes in TARN_TEST_SERVER
- * (tests/support/with_devserver.sh). The server location is the process's
- * first, so each server needs a process of its own. One line per failed
- * check; the exit status is the number of failed checks. */
+// A C host of the library, through <tarnclient/tarn.h> only, against a
+// tarn-devserver with its built-in data. Built as C99 with -pedantic, and
+// for Windows too, where it runs under Wine.
+//
+//   c_host services   the server answers
+//   c_host hang       the server never answers (tarn-devserver --fault hang)
+//
+// The server's HOST:PORT comes in TARN_TEST_SERVER
+// (tests/support/with_devserver.sh). The server location is the process's
+// first, so each server needs a process of its own. One line per failed
+// check; the exit status is the number of failed checks.
 #define _POSIX_C_SOURCE 200809L
 
 #include <pthread.h>
@@ -36,18 +36,18 @@ static int same(const char* a, const char* b) { return a && b && strcmp(a, b) ==
 
 static int starts_with(const char* text, const char* start) { return strncmp(text, start, strlen(start)) == 0; }
 
-/* 32 hexadecimal digits, as the development server makes them. */
+// 32 hexadecimal digits, as the development server makes them.
 static int is_ticket(const char* text) {
     return text && strlen(text) == 32 && strspn(text, "0123456789ABCDEFabcdef") == 32;
 }
 
-/* ---- the trace sink: counts lines of interest, from any thread ---- */
+// ---- the trace sink: counts lines of interest, from any thread ----
 
 struct trace_lines {
     pthread_mutex_t lock;
-    int lookups;       /* "Enter Function: AddressManager::GetServerAddressEnum" */
-    int failed_lines;  /* "failed: " */
-    int password_seen; /* a password in a line: must never happen */
+    int lookups;       // "Enter Function: AddressManager::GetServerAddressEnum"
+    int failed_lines;  // "failed: "
+    int password_seen; // a password in a line: must never happen
 };
 
 static void TARN_CDECL on_trace_line(void* context, const char* line) {
@@ -59,7 +59,7 @@ static void TARN_CDECL on_trace_line(void* context, const char* line) {
     pthread_mutex_unlock(&lines->lock);
 }
 
-/* ---- the failure of a client's last call ---- */
+// ---- the failure of a client's last call ----
 
 struct failure {
     int32_t kind;
@@ -74,15 +74,15 @@ static struct failure last_failure(tarn_client* client) {
     return failure;
 }
 
-/* ---- a host's login display ---- */
+// ---- a host's login display ----
 
 struct login_script {
-    const char* names[3];     /* what each prompt answers; NULL: give up with 3 */
+    const char* names[3];     // what each prompt answers; NULL: give up with 3
     const char* passwords[3];
     int prompts;
     int reports;
     int32_t last_report;
-    char proposed[3][40];     /* the public name each prompt proposed */
+    char proposed[3][40];     // the public name each prompt proposed
 };
 
 static void set_text(char field[40], const char* text) {
@@ -109,41 +109,13 @@ static int32_t TARN_CDECL counting_report(void* context, int32_t code) {
     return 0;
 }
 
-/* ---- cancelling from a second thread ---- */
-
-struct canceller {
-    tarn_client* client;
-    int32_t cancel_result;
-};
-
-/* Cancels the client's call as soon as one is in flight (the first cancel
- * may come before the other thread's call has begun). */
-static void* cancel_when_in_flight(void* context) {
-    struct canceller* canceller = (struct canceller*)context;
-    while ((canceller->cancel_result = tarn_client_cancel(canceller->client)) != 0)
-        sched_yield();
-    return NULL;
-}
-
-/* Shown while the other thread cancels: answers only once it has. */
-static int32_t TARN_CDECL prompt_until_cancelled(void* context, tarn_login* login) {
-    struct canceller* canceller = (struct canceller*)context;
-    pthread_t thread;
-    pthread_create(&thread, NULL, cancel_when_in_flight, canceller);
-    pthread_join(thread, NULL);
-    set_text(login->public_name, "alice");
-    set_text(login->password, "wonderland1");
-    login->action = TARN_LOGIN_WITH_PASSWORD;
-    return 0;
-}
-
 static int32_t TARN_CDECL never_prompted(void* context, tarn_login* login) {
     (void)context;
     (void)login;
     return 5;
 }
 
-/* ---- against a server that answers ---- */
+// ---- against a server that answers ----
 
 struct lookup_row {
     const char* what;
@@ -152,8 +124,8 @@ struct lookup_row {
     const char* name;
     const char* att1;
     int32_t code;
-    const char* names; /* the servers' names in order, joined by ' ' */
-    int32_t kind;      /* of the last failure */
+    const char* names; // the servers' names in order, joined by ' '
+    int32_t kind;      // of the last failure
 };
 
 static void check_lookups(tarn_client* client) {
@@ -172,7 +144,7 @@ static void check_lookups(tarn_client* client) {
     size_t r;
     for (r = 0; r < sizeof rows / sizeof rows[0]; ++r) {
         const struct lookup_row* row = &rows[r];
-        tarn_servers* servers = (tarn_servers*)&servers; /* must be overwritten */
+        tarn_servers* servers = (tarn_servers*)&servers; // must be overwritten
         char names[128] = "";
         int32_t i;
         const int32_t code = tarn_servers_find(client, row->product, row->category, row->name, row->att1, &servers);
@@ -195,16 +167,12 @@ static void check_lookups(tarn_client* client) {
     }
 }
 
-static void check_one_server_and_its_bounds(tarn_client* client) {
+// What a list gives outside itself, and without a list. (What it gives
+// inside: the bindings' server records.)
+static void check_list_bounds(tarn_client* client) {
     tarn_servers* servers = NULL;
     CHECK(tarn_servers_find(client, "TARNQUEST", "game", "alpha", NULL, &servers) == 0);
     CHECK(tarn_servers_count(servers) == 1);
-    CHECK(same(tarn_servers_name(servers, 0), "alpha"));
-    CHECK(same(tarn_servers_address(servers, 0), "127.0.0.1:7001"));
-    CHECK(same(tarn_servers_host(servers, 0), "127.0.0.1"));
-    CHECK(tarn_servers_port(servers, 0) == 7001);
-    CHECK(tarn_servers_uc(servers, 0) == 12);
-    /* Outside the list, and no list at all. */
     CHECK(tarn_servers_name(servers, 1) == NULL && tarn_servers_host(servers, -1) == NULL);
     CHECK(tarn_servers_port(servers, 1) == TARN_INVALID_ARGUMENT &&
           tarn_servers_uc(servers, -1) == TARN_INVALID_ARGUMENT);
@@ -214,7 +182,7 @@ static void check_one_server_and_its_bounds(tarn_client* client) {
     CHECK(tarn_servers_find(client, "TARNQUEST", "game", "any", NULL, NULL) == TARN_INVALID_OUT_POINTER);
 }
 
-/* The cause of a refused lookup, whole and cut to a caller's small buffer. */
+// The cause of a refused lookup, whole and cut to a caller's small buffer.
 static void check_failure_text(tarn_client* client) {
     tarn_servers* servers = NULL;
     char small[4];
@@ -236,7 +204,7 @@ static void check_login(tarn_client* client) {
     struct login_script script = {.names = {"alice", "alice"}, .passwords = {"wrongpass1", "wonderland1"}};
     struct login_script giving_up = {.names = {NULL}};
     char* ticket = NULL;
-    /* A wrong password is reported, and the prompt comes again proposing the name entered. */
+    // A wrong password is reported, and the prompt comes again proposing the name entered.
     CHECK(tarn_ticket_get(client, "TARNQUEST", "launch", NULL, NULL, 0, scripted_prompt, counting_report, &script,
                           &ticket) == 0);
     CHECK(is_ticket(ticket));
@@ -245,14 +213,15 @@ static void check_login(tarn_client* client) {
     CHECK(last_failure(client).kind == TARN_FAILED_NONE);
     tarn_free(ticket);
 
-    /* A prompt that gives up ends the call with its own value. */
+    // A prompt that gives up ends the call with its own value.
     ticket = (char*)&ticket;
     CHECK(tarn_ticket_get(client, "TARNQUEST", "launch", NULL, NULL, 0, scripted_prompt, NULL, &giving_up, &ticket) ==
           3);
     CHECK(ticket == NULL);
 }
 
-static void check_context_and_store(tarn_client* client) {
+// (The store: the bindings' stored tickets.)
+static void check_context_ticket(tarn_client* client) {
     struct login_script script = {.names = {NULL}};
     char* ticket = NULL;
     CHECK(tarn_ticket_get(client, "TARNQUEST", "launch", "ctx-alice-1", "en", 0, never_prompted, NULL, NULL, &ticket) ==
@@ -260,48 +229,19 @@ static void check_context_and_store(tarn_client* client) {
     CHECK(is_ticket(ticket));
     tarn_free(ticket);
 
-    /* Refused: reported, then a failure with the server's answer as its cause. */
+    // Refused: reported, then a failure with the server's answer as its cause.
     CHECK(tarn_ticket_get(client, "TARNQUEST", "launch", "ctx-expired", NULL, 0, never_prompted, counting_report,
                           &script, &ticket) == TARN_FAILURE);
     CHECK(script.reports == 1 && script.last_report == TARN_APP_AUTHORIZATION_FAILED);
     CHECK(last_failure(client).kind == TARN_FAILED_REFUSED);
 
-    CHECK(tarn_ticket_put(client, "tarnquest", "launch", "T-1") == 0);
-    CHECK(tarn_ticket_get(client, "TARNQUEST", "launch", NULL, NULL, 1, never_prompted, NULL, NULL, &ticket) == 0);
-    CHECK(same(ticket, "T-1"));
-    tarn_free(ticket);
-    CHECK(tarn_ticket_get(client, "TARNQUEST", "launch", NULL, NULL, 1, never_prompted, NULL, NULL, &ticket) == 1);
-    CHECK(ticket == NULL);
-    CHECK(tarn_ticket_remove(client, "TARNQUEST", "launch") == 1);
-    CHECK(tarn_ticket_put(client, "TARNQUEST", "launch", "T-2") == 0);
-    CHECK(tarn_ticket_remove(client, "TARNQUEST", "launch") == 0);
-    CHECK(tarn_ticket_put(client, "TARNQUEST", "launch", "") == TARN_INVALID_ARGUMENT);
-    CHECK(last_failure(client).kind == TARN_FAILED_BAD_ARGUMENT);
-
-    /* The prompt is required; so is the place for the ticket. */
+    // The prompt is required; so is the place for the ticket.
     CHECK(tarn_ticket_get(client, "TARNQUEST", "launch", "ctx-alice-1", NULL, 0, NULL, NULL, NULL, &ticket) ==
           TARN_INVALID_ARGUMENT);
     CHECK(tarn_ticket_get(client, "TARNQUEST", "launch", "ctx-alice-1", NULL, 0, never_prompted, NULL, NULL, NULL) ==
           TARN_INVALID_OUT_POINTER);
     CHECK(tarn_ticket_get(NULL, "TARNQUEST", "launch", "ctx-alice-1", NULL, 0, never_prompted, NULL, NULL, &ticket) ==
           TARN_INVALID_ARGUMENT);
-}
-
-/* Another thread cancels while the prompt is shown: the login ends cancelled,
- * and the client's next call runs normally. */
-static void check_cancel_at_prompt(tarn_client* client) {
-    struct canceller canceller = {.client = client, .cancel_result = -1};
-    char* ticket = NULL;
-    tarn_servers* servers = NULL;
-    CHECK(tarn_client_cancel(client) == 1); /* nothing in flight */
-    CHECK(tarn_ticket_get(client, "TARNQUEST", "launch", NULL, NULL, 0, prompt_until_cancelled, NULL, &canceller,
-                          &ticket) == TARN_CANCELLED);
-    CHECK(canceller.cancel_result == 0);
-    CHECK(ticket == NULL);
-    CHECK(last_failure(client).kind == TARN_FAILED_CANCELLED);
-    CHECK(tarn_servers_find(client, "TARNQUEST", "game", "any", NULL, &servers) == 0);
-    CHECK(tarn_servers_count(servers) == 3);
-    tarn_servers_free(servers);
 }
 
 static void check_machine_id(void) {
@@ -330,22 +270,21 @@ static void run_services(const char* address) {
         return;
     CHECK(last_failure(client).kind == TARN_FAILED_NONE && last_failure(client).length == 0);
     check_lookups(client);
-    check_one_server_and_its_bounds(client);
+    check_list_bounds(client);
     check_failure_text(client);
     check_login(client);
-    check_context_and_store(client);
-    check_cancel_at_prompt(client);
+    check_context_ticket(client);
     check_machine_id();
     CHECK(tarn_client_set_deadline(client, -1) == TARN_INVALID_ARGUMENT);
     CHECK(tarn_client_set_deadline(NULL, 100) == TARN_INVALID_ARGUMENT);
     CHECK(tarn_client_set_deadline(client, 0) == 0);
     CHECK(tarn_client_cancel(NULL) == TARN_INVALID_ARGUMENT);
 
-    /* 5 table rows, one lookup of alpha, one without a category, one after the cancel. */
+    // 5 table rows, one lookup of alpha, one without a category.
     pthread_mutex_lock(&lines.lock);
     lookups_seen = lines.lookups;
     printf("trace: %d lookups, %d failed: lines\n", lookups_seen, lines.failed_lines);
-    CHECK(lookups_seen == 8);
+    CHECK(lookups_seen == 7);
     CHECK(lines.failed_lines >= 3);
     CHECK(lines.password_seen == 0);
     pthread_mutex_unlock(&lines.lock);
@@ -362,7 +301,7 @@ static void run_services(const char* address) {
     pthread_mutex_destroy(&lines.lock);
 }
 
-/* ---- against a server that never answers ---- */
+// ---- against a server that never answers ----
 
 struct lookup_call {
     tarn_client* client;
@@ -399,7 +338,7 @@ static void run_hang(const char* address) {
     if (!client)
         return;
 
-    /* A lookup waiting for the reply, cancelled from this thread. */
+    // A lookup waiting for the reply, cancelled from this thread.
     lookup.client = client;
     lookup.code = 1;
     pthread_create(&thread, NULL, find_servers, &lookup);
@@ -411,7 +350,7 @@ static void run_hang(const char* address) {
     CHECK(lookup.code == TARN_CANCELLED && lookup.servers == NULL);
     CHECK(failure.kind == TARN_FAILED_CANCELLED && starts_with(failure.cause, "cancelled while "));
 
-    /* The same for a ticket. */
+    // The same for a ticket.
     ticket.client = client;
     ticket.ticket = NULL;
     pthread_create(&thread, NULL, get_ticket_by_context, &ticket);
@@ -421,7 +360,7 @@ static void run_hang(const char* address) {
     CHECK(ticket.code == TARN_CANCELLED && ticket.ticket == NULL);
     CHECK(last_failure(client).kind == TARN_FAILED_CANCELLED);
 
-    /* A deadline bounds both. */
+    // A deadline bounds both.
     CHECK(tarn_client_set_deadline(client, 200) == 0);
     find_servers(&lookup);
     failure = last_failure(client);

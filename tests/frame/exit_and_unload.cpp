@@ -17,7 +17,6 @@
 //
 // Every process has registry and trace files of its own (TARN_REGISTRY,
 // TARN_TRACE), so the trace's file is let go at every unload too.
-#include <dirent.h>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <spawn.h>
@@ -29,7 +28,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <filesystem>
 #include <iterator>
 #include <string>
 #include <thread>
@@ -37,6 +36,7 @@
 
 #include <tarnclient/TarnClient.h>
 
+#include "tests/support/Files.h"
 #include "tests/support/RegistryValues.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/ServiceRecordBytes.h"
@@ -121,15 +121,13 @@ struct Servers {
     }
 };
 
-// A process of this program with files of its own.
+// A process of this program with files of its own, in folder.
 struct Child {
     pid_t pid = 0;
     std::string stem;
 
-    Child(const char* self, std::vector<std::string> args, int n) {
-        const char* tmp = std::getenv("TMPDIR");
-        stem = std::string(tmp && *tmp ? tmp : "/tmp") + "/tarn-exit-and-unload-" + std::to_string(getpid()) + "-" +
-               std::to_string(n);
+    Child(const char* self, std::vector<std::string> args, const tarntest::ScratchFolder& folder, int n)
+        : stem(folder / std::to_string(n)) {
         setenv("TARN_REGISTRY", (stem + ".db").c_str(), 1);
         setenv("TARN_TRACE", (stem + ".trace").c_str(), 1);
         std::vector<char*> argv = {const_cast<char*>(self)};
@@ -146,12 +144,11 @@ struct Child {
 
     // True when it ended with status 0, wrote nothing to standard error and,
     // with savesLogin, left the login in its registry; otherwise says how it
-    // ended. Removes its files.
+    // ended.
     bool EndedCleanly(bool savesLogin = false) const {
         int status = 0;
         waitpid(pid, &status, 0);
-        std::ifstream in(stem + ".stderr");
-        const std::string written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::string written = tarntest::FileText(stem + ".stderr");
         std::string login;
         setenv("TARN_REGISTRY", (stem + ".db").c_str(), 1);
         const bool saved = !savesLogin || (tarntest::GetStoredLogin(login) && login == kLogin);
@@ -160,8 +157,6 @@ struct Child {
             std::printf("a process ended with %s %d%s, writing: %s\n", WIFEXITED(status) ? "status" : "signal",
                         WIFEXITED(status) ? WEXITSTATUS(status) : WTERMSIG(status),
                         saved ? "" : ", its login not saved", written.substr(0, 4000).c_str());
-        for (const char* suffix : {".db", ".db-wal", ".db-shm", ".db-journal", ".trace", ".stderr"})
-            std::remove((stem + suffix).c_str());
         return clean;
     }
 };
@@ -195,6 +190,7 @@ int ExitWhileInside(const char* library, const std::string& server, bool lookups
 
 int Exits(const char* self, const char* library, int count) {
     int failures = 0;
+    const tarntest::ScratchFolder folder;
     // Four at a time; servers keep every connection's thread until they go.
     for (int first = 0; first < count; first += 4) {
         Servers servers;
@@ -205,7 +201,7 @@ int Exits(const char* self, const char* library, int count) {
             const tarntest::ScriptedServer& server = i % 4 >= 2 ? servers.silent : i % 2 ? servers.tickets : servers.lookups;
             children.emplace_back(self, std::vector<std::string>{library, "exit", server.Address(), kind,
                                                                   std::to_string(i * 2654435761u)},
-                                  i);
+                                  folder, i);
         }
         for (int i = first; i < std::min(first + 4, count); ++i)
             failures += !children[i - first].EndedCleanly(i % 4 == 1);
@@ -215,22 +211,10 @@ int Exits(const char* self, const char* library, int count) {
 }
 
 int Count(const char* folder) {
-    int n = 0;
-    if (DIR* dir = opendir(folder)) {
-        while (const dirent* entry = readdir(dir))
-            n += entry->d_name[0] != '.';
-        closedir(dir);
-    }
-    return n;
+    return static_cast<int>(std::distance(std::filesystem::directory_iterator(folder), {}));
 }
 
-bool Mapped(const char* name) {
-    std::ifstream maps("/proc/self/maps");
-    for (std::string line; std::getline(maps, line);)
-        if (line.find(name) != std::string::npos)
-            return true;
-    return false;
-}
+bool Mapped(const char* name) { return tarntest::FileText("/proc/self/maps").find(name) != std::string::npos; }
 
 int LoadAndUnload(const char* library, const std::string& lookups, const std::string& tickets, int cycles) {
     const int descriptors = Count("/proc/self/fd"), threads = Count("/proc/self/task");
@@ -258,7 +242,9 @@ int main(int argc, char** argv) {
         return Exits(argv[0], argv[1], std::atoi(argv[3]));
     if (mode == "unloads" && argc == 4) {
         Servers servers;
-        return Child(argv[0], {argv[1], "unload", servers.lookups.Address(), servers.tickets.Address(), argv[3]}, 0)
+        const tarntest::ScratchFolder folder;
+        return Child(argv[0], {argv[1], "unload", servers.lookups.Address(), servers.tickets.Address(), argv[3]},
+                     folder, 0)
                        .EndedCleanly()
                    ? 0
                    : 1;

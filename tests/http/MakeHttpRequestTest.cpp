@@ -1,9 +1,7 @@
 // One whole service call: the reply record, the cause of each failure and
-// its kind, the bounds on a failing server, and serialisation. Bodies that
-// are no reply record are the address route's test.
-#include <atomic>
-#include <thread>
-
+// its kind, and the bounds on a failing server. (A reply that is no record,
+// an HTTP error status: the host call control table; one exchange at a time:
+// the exchange limits' rows for the request turn.)
 #include "dead/Stream.h"
 #include "tests/http/TransportTest.h"
 
@@ -43,11 +41,6 @@ TEST_F(MakeHttpRequestTest, ServerThatFailsToAnswerGives999AndItsCause) {
          .cause = "no reply from 127.0.0.1:%d after 2 read attempts on 2 connections", .connections = 2},
         {.script = CutByReset(header), .shorten = 1, .failure = tarnclient::CallNoReply,
          .cause = "no reply from 127.0.0.1:%d after 2 read attempts on 2 connections", .connections = 2},
-        // A whole reply that is no reply record.
-        {.script = Answer(HttpReply(200, "not a record")), .shorten = 1, .failure = tarnclient::CallUnreadableReply,
-         .cause = "unreadable reply: a body of 12 bytes is not a reply record (code -1)", .connections = 1},
-        {.script = Answer(HttpReply(404, "")), .shorten = 1, .failure = tarnclient::CallRefused,
-         .cause = "HTTP 404 from 127.0.0.1:%d for POST /t HTTP/1.1", .connections = 1},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.cause);
@@ -65,24 +58,6 @@ TEST_F(MakeHttpRequestTest, ServerThatFailsToAnswerGives999AndItsCause) {
         EXPECT_TRUE(server.WaitFinished(row.connections));
         EXPECT_EQ(server.Requests(), Requests(row.connections, ExchangeRequest(server.Port())));
     }
-}
-
-TEST_F(MakeHttpRequestTest, SecondCallerConnectsOnlyAfterTheFirstHasClosed) {
-    ScriptedServer server;
-    std::atomic<std::size_t> connectionsAtFirstReply{0};
-    server.Script({ReadRequest(), Pause(300), tarntest::Run([&] { connectionsAtFirstReply = server.Connections(); }),
-                   Send(HttpReply(200, kReplyBytes)), Close()});
-    server.Script(Answer(HttpReply(200, kReplyBytes)));
-    Outcome first, second;
-    std::thread firstCaller([&] { first = Exchange(server.Port()); });
-    while (server.Connections() == 0)
-        std::this_thread::yield();
-    std::thread secondCaller([&] { second = Exchange(server.Port()); });
-    firstCaller.join();
-    secondCaller.join();
-    EXPECT_EQ(first.result, 200);
-    EXPECT_EQ(second.result, 200);
-    EXPECT_EQ(connectionsAtFirstReply.load(), 1u);
 }
 
 // A reply cut by a reset at any of these bytes is dropped: the reply to the

@@ -26,7 +26,6 @@ namespace httptest {
 using namespace tarntest;
 using Requests = std::vector<std::string>;
 
-constexpr char kMessage13[] = "Unspecified C++ exception was thrown while making HTTP request";
 constexpr char kExtra[] = "Accept: application/octet-stream\r\nAccept: text/*\r\nContent-Type: application/octet-stream\r\n";
 
 class TransportTest : public testing::Test {

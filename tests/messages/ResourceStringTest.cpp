@@ -1,6 +1,6 @@
 // Messages from the string table with their arguments put in, as the library
 // builds them for its trace: 53 names a missing selector, 54 a missing public
-// name. (The texts themselves are the string table's test.)
+// name. (53 with a selector's name: the host call control table.)
 #include <gtest/gtest.h>
 
 #include <string>
@@ -19,8 +19,6 @@ TEST(ResourceString, PutsArgumentsIntoTheirPlaceholdersInOrder) {
         ResourceString message;
         std::string text;
     } cases[] = {
-        {.message = ResourceString(kModuleName, 53, "Product Name"),
-         .text = "The value provided in the Product Name input argument is missing or invalid"},
         {.message = ResourceString(kModuleName, 53, longArgument.c_str()),
          .text = "The value provided in the " + longArgument + " input argument is missing or invalid"},
         {.message = ResourceString(kModuleName, 54, "Public Name", "Public Name"),

@@ -30,7 +30,8 @@ TEST(Registry, KeysAndValuesIgnoreCaseAndValuesKeepTheirTypeAndExactBytes) {
         const char* name;
         std::uint32_t type;
         std::string bytes;
-    } values[] = {{"Blob", RegBinary, std::string("\x00\x01\xFF\x80\x00zz\x00", 8)}, {"Empty", RegBinary, ""}};
+    } values[] = {{.name = "Blob", .type = RegBinary, .bytes = std::string("\x00\x01\xFF\x80\x00zz\x00", 8)},
+                  {.name = "Empty", .type = RegBinary, .bytes = ""}};
     for (const auto& v : values)
         ASSERT_EQ(RegOk, Set(key, v.name, v.type, v.bytes)) << v.name;
     // The size alone first, as the library reads, then the bytes.

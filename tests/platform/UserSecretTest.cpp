@@ -1,6 +1,6 @@
-// The remembered login's store: what it refuses, and the plain value an older
-// installation left for every user. What it keeps, out of sight of other
-// users, is the standard user's and the login route's test.
+// The remembered login's store: the plain value an older installation left
+// for every user. What it keeps, out of sight of other users, is the standard
+// user's and the login route's test.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -18,26 +18,6 @@ namespace {
 const char* const kKey = tarntest::kUserLogKey;
 const char* const kName = tarntest::kMostRecentlyUsed;
 const std::string kPlain = "alice;wonderland1\0"s;
-
-TEST(UserSecret, StoredBytesThatDoNotUnprotectReadAsNone) {
-    const struct {
-        const char* what;
-        std::uint32_t type;
-        std::string raw;
-    } stored[] = {
-        {"plain text", tarntest::kRegSz, kPlain},
-        {"foreign binary", tarntest::kRegBinary, "\x01\x00\x00\x00garbage"s},
-        {"empty", tarntest::kRegBinary, ""},
-    };
-    for (const auto& value : stored) {
-        tarntest::SetUserRegistryValue(kKey, kName, value.type, value.raw);
-        std::string bytes = "untouched";
-        const bool loaded = LoadUserSecret(kKey, kName, bytes);
-        // Where nothing is protected, the store gives back what it holds.
-        EXPECT_EQ(loaded, !tarntest::kStoredLoginIsProtected) << value.what;
-        EXPECT_EQ(bytes, loaded ? value.raw : "untouched") << value.what;
-    }
-}
 
 // An older installation kept the login in plain text for the machine, where
 // any user may read it. It is moved into the user's protected value only

@@ -87,12 +87,6 @@ void ShutdownSend(Handle socket) { shutdown(Sock(socket), native::kShutdownSend)
 
 void Close(Handle socket) { native::CloseSocket(Sock(socket)); }
 
-void Abort(Handle socket) {
-    const linger hard{1, 0};
-    setsockopt(Sock(socket), SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&hard), sizeof hard);
-    native::CloseSocket(Sock(socket));
-}
-
 std::uint16_t UnusedPort() {
     Startup();
     std::uint16_t port = 0;

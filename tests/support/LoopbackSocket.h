@@ -31,8 +31,6 @@ int Receive(Handle socket, char* data, std::size_t capacity);
 bool SendAll(Handle socket, const char* data, std::size_t count);
 void ShutdownSend(Handle socket);
 void Close(Handle socket);
-// Closes with SO_LINGER 0, so the peer sees a reset.
-void Abort(Handle socket);
 
 // A port on 127.0.0.1 where nothing listens (bound, then released).
 std::uint16_t UnusedPort();

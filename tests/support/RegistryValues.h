@@ -11,7 +11,6 @@ namespace tarntest {
 
 constexpr std::uint32_t kRegSz = 1;
 constexpr std::uint32_t kRegBinary = 3;
-constexpr std::uint32_t kRegDword = 4;
 
 // Where the library keeps its settings, and the remembered login.
 constexpr char kConfigKey[] = "Software\\Orvane\\Tarn\\Config";
@@ -19,7 +18,7 @@ constexpr char kServletKey[] = "Software\\Orvane\\Tarn\\Config\\CMS Servlet Name
 constexpr char kUserLogKey[] = "Software\\Orvane\\Tarn\\User Log";
 constexpr char kMostRecentlyUsed[] = "Most Recently Used";
 
-// Creates the key (and its ancestors) and stores bytes exactly as given.
+// Creates the key and stores bytes exactly as given.
 void SetRegistryValue(const std::string& keyPath, const std::string& name, std::uint32_t type,
                       const std::string& bytes);
 
@@ -27,9 +26,6 @@ void SetRegistryValue(const std::string& keyPath, const std::string& name, std::
 inline void SetRegistryText(const std::string& keyPath, const std::string& name, const std::string& text) {
     SetRegistryValue(keyPath, name, kRegSz, text + std::string(1, '\0'));
 }
-
-// Creates the key (and its ancestors) with no values.
-void CreateRegistryKey(const std::string& keyPath);
 
 // False when the key or the value does not exist.
 bool GetRegistryValue(const std::string& keyPath, const std::string& name, std::string& bytes,

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
-#include <cstdlib>
 #include <chrono>
 #include <condition_variable>
+#include <cstdlib>
 #include <mutex>
 #include <stdexcept>
 #include <thread>
@@ -18,25 +18,21 @@ namespace tarntest {
 namespace {
 
 // How often blocked steps look whether the server is stopping.
-constexpr int StopCheckMs = 20;
-constexpr char BlankLine[] = "\r\n\r\n";
+constexpr int kStopCheckMs = 20;
+constexpr char kBlankLine[] = "\r\n\r\n";
 
-// The body length an HTTP header announces, whatever the case of its name.
-std::size_t DeclaredLength(std::string header) {
-    for (char& c : header)
-        c = char(std::tolower(static_cast<unsigned char>(c)));
-    const std::string name = "content-length:";
-    const std::size_t at = header.find(name);
-    return at == std::string::npos ? 0 : std::strtoul(header.c_str() + at + name.size(), nullptr, 10);
-}
-
-// Whether data holds a complete request starting at from; end is where it ends.
+// Whether data holds a whole request from from on: a header and as many body
+// bytes as its content length (any spelling of the name) announces; end is
+// where it ends.
 bool RequestComplete(const std::string& data, std::size_t from, std::size_t& end) {
-    const std::size_t blank = data.find(BlankLine, from);
+    const std::size_t blank = data.find(kBlankLine, from);
     if (blank == std::string::npos)
         return false;
-    const std::size_t headerEnd = blank + std::string(BlankLine).size();
-    end = headerEnd + DeclaredLength(data.substr(from, headerEnd - from));
+    std::string header = data.substr(from, blank - from);
+    for (char& c : header)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    const std::size_t at = header.find("content-length:");
+    end = blank + 4 + (at == std::string::npos ? 0 : std::strtoul(header.c_str() + at + 15, nullptr, 10));
     return data.size() >= end;
 }
 
@@ -46,7 +42,6 @@ Step ReadRequest() { return {.kind = Step::Kind::ReadRequest}; }
 Step Send(std::string bytes) { return {.kind = Step::Kind::Send, .bytes = std::move(bytes)}; }
 Step Pause(int ms) { return {.kind = Step::Kind::Pause, .ms = ms}; }
 Step Close() { return {.kind = Step::Kind::Close}; }
-Step Reset() { return {.kind = Step::Kind::Reset}; }
 Step Silent() { return {.kind = Step::Kind::Silent}; }
 Step Run(std::function<void()> action) { return {.kind = Step::Kind::Run, .action = std::move(action)}; }
 
@@ -58,19 +53,18 @@ std::string HttpReply(int status, const std::string& body, bool declareLength) {
 }
 
 std::string RequestBody(const std::string& request) {
-    const std::size_t blank = request.find(BlankLine);
-    return blank == std::string::npos ? std::string() : request.substr(blank + std::string(BlankLine).size());
+    const std::size_t blank = request.find(kBlankLine);
+    return blank == std::string::npos ? std::string() : request.substr(blank + 4);
 }
 
 std::vector<Step> Answer(const std::string& reply) { return {ReadRequest(), Send(reply), Close()}; }
 
 struct Connection {
-    loopback::Handle socket = loopback::NoSocket;
+    loopback::Handle socket;
     std::vector<Step> script;
-    std::string received; // written by its own thread under State::mutex
-    bool peerClosed = false;
+    std::string received{}; // written by its own thread under State::mutex
     bool finished = false;
-    std::thread thread;
+    std::thread thread{};
 };
 
 struct ScriptedServer::State {
@@ -84,113 +78,87 @@ struct ScriptedServer::State {
     std::vector<std::unique_ptr<Connection>> connections;
     std::thread acceptor;
 
-    void AcceptLoop();
-    std::vector<Step> NextScript();
-    void Serve(Connection& connection);
-    bool ReceiveSome(Connection& connection);
-    void Play(Connection& connection);
-    void EndGracefully(Connection& connection);
-};
-
-std::vector<Step> ScriptedServer::State::NextScript() {
-    if (nextScript < scripts.size())
-        return scripts[nextScript++];
-    if (!scripts.empty())
-        return scripts.back();
-    return {ReadRequest(), Close()};
-}
-
-void ScriptedServer::State::AcceptLoop() {
-    while (!stopping) {
-        if (loopback::WaitReadable(listener, StopCheckMs) != 1)
-            continue;
-        const loopback::Handle socket = loopback::Accept(listener);
-        if (socket == loopback::NoSocket)
-            continue;
-        std::lock_guard<std::mutex> guard(mutex);
-        connections.push_back(std::make_unique<Connection>());
-        Connection& connection = *connections.back();
-        connection.socket = socket;
-        connection.script = NextScript();
-        connection.thread = std::thread([this, &connection] { Serve(connection); });
-        changed.notify_all();
-    }
-}
-
-// Waits for bytes and records them; false once the client has closed or the
-// server is stopping.
-bool ScriptedServer::State::ReceiveSome(Connection& connection) {
-    while (!connection.peerClosed && !stopping) {
-        const int ready = loopback::WaitReadable(connection.socket, StopCheckMs);
-        if (ready == 0)
-            continue;
-        char chunk[65536];
-        const int got = ready < 0 ? -1 : loopback::Receive(connection.socket, chunk, sizeof chunk);
-        if (got <= 0) {
-            connection.peerClosed = true;
-            return false;
+    void AcceptLoop() {
+        while (!stopping) {
+            if (loopback::WaitReadable(listener, kStopCheckMs) != 1)
+                continue;
+            const loopback::Handle socket = loopback::Accept(listener);
+            if (socket == loopback::NoSocket)
+                continue;
+            std::lock_guard<std::mutex> guard(mutex);
+            std::vector<Step> script = nextScript < scripts.size() ? scripts[nextScript++]
+                                       : scripts.empty()           ? std::vector<Step>{ReadRequest(), Close()}
+                                                                   : scripts.back();
+            connections.push_back(std::make_unique<Connection>(Connection{.socket = socket, .script = std::move(script)}));
+            Connection& connection = *connections.back();
+            connection.thread = std::thread([this, &connection] {
+                Play(connection);
+                std::lock_guard<std::mutex> guard(mutex);
+                connection.finished = true;
+                changed.notify_all();
+            });
+            changed.notify_all();
         }
-        std::lock_guard<std::mutex> guard(mutex);
-        connection.received.append(chunk, std::size_t(got));
-        return true;
     }
-    return false;
-}
 
-// Stops sending, then keeps recording until the client closes too: closing
-// with unread bytes would turn the close into a reset.
-void ScriptedServer::State::EndGracefully(Connection& connection) {
-    loopback::ShutdownSend(connection.socket);
-    while (ReceiveSome(connection)) {
-    }
-    loopback::Close(connection.socket);
-}
-
-void ScriptedServer::State::Play(Connection& connection) {
-    std::size_t consumed = 0;
-    for (const Step& step : connection.script) {
-        switch (step.kind) {
-        case Step::Kind::ReadRequest: {
-            std::size_t end = 0;
-            while (!RequestComplete(connection.received, consumed, end))
-                if (!ReceiveSome(connection))
-                    break;
-            consumed = std::min(end, connection.received.size());
-            break;
+    // Waits for bytes and records them; false once the client has closed or
+    // the server is stopping.
+    bool ReceiveSome(Connection& connection) {
+        while (!stopping) {
+            const int ready = loopback::WaitReadable(connection.socket, kStopCheckMs);
+            if (ready == 0)
+                continue;
+            char chunk[65536];
+            const int got = ready < 0 ? -1 : loopback::Receive(connection.socket, chunk, sizeof chunk);
+            if (got <= 0)
+                return false;
+            std::lock_guard<std::mutex> guard(mutex);
+            connection.received.append(chunk, std::size_t(got));
+            return true;
         }
-        case Step::Kind::Send:
-            loopback::SendAll(connection.socket, step.bytes.data(), step.bytes.size());
-            break;
-        case Step::Kind::Pause:
-            for (int left = step.ms; left > 0 && !stopping; left -= StopCheckMs)
-                std::this_thread::sleep_for(std::chrono::milliseconds(std::min(left, StopCheckMs)));
-            break;
-        case Step::Kind::Run:
-            if (step.action)
-                step.action();
-            break;
-        case Step::Kind::Close:
-            EndGracefully(connection);
-            return;
-        case Step::Kind::Reset:
-            loopback::Abort(connection.socket);
-            return;
-        case Step::Kind::Silent:
-            while (ReceiveSome(connection)) {
+        return false;
+    }
+
+    // Keeps recording until the client closes too, after ending the sending
+    // side when graceful: closing with unread bytes would turn the close into
+    // a reset.
+    void End(Connection& connection, bool graceful) {
+        if (graceful)
+            loopback::ShutdownSend(connection.socket);
+        while (ReceiveSome(connection)) {
+        }
+        loopback::Close(connection.socket);
+    }
+
+    void Play(Connection& connection) {
+        std::size_t consumed = 0;
+        for (const Step& step : connection.script) {
+            switch (step.kind) {
+            case Step::Kind::ReadRequest: {
+                std::size_t end = 0;
+                while (!RequestComplete(connection.received, consumed, end) && ReceiveSome(connection)) {
+                }
+                consumed = std::min(end, connection.received.size());
+                break;
             }
-            loopback::Close(connection.socket);
-            return;
+            case Step::Kind::Send:
+                loopback::SendAll(connection.socket, step.bytes.data(), step.bytes.size());
+                break;
+            case Step::Kind::Pause:
+                for (int left = step.ms; left > 0 && !stopping; left -= kStopCheckMs)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(std::min(left, kStopCheckMs)));
+                break;
+            case Step::Kind::Run:
+                step.action();
+                break;
+            case Step::Kind::Close:
+            case Step::Kind::Silent:
+                return End(connection, step.kind == Step::Kind::Close);
+            }
         }
+        End(connection, true);
     }
-    EndGracefully(connection);
-}
-
-void ScriptedServer::State::Serve(Connection& connection) {
-    Play(connection);
-    std::lock_guard<std::mutex> guard(mutex);
-    connection.finished = true;
-    changed.notify_all();
-}
+};
 
 ScriptedServer::ScriptedServer() : m_state(std::make_unique<State>()) {
     loopback::Startup();

@@ -14,7 +14,7 @@
 // script again (a client that reconnects after a silent server meets the same
 // silence). Without any script a connection reads the request and closes.
 //
-// A script that ends without Close or Reset closes the connection gracefully.
+// A script that ends without Close closes the connection gracefully.
 // Bytes are recorded whatever step is running, until the connection ends; the
 // request of a connection is complete in Requests() once its ReadRequest step
 // is over, so a client that got its reply finds its request recorded.
@@ -31,7 +31,7 @@
 namespace tarntest {
 
 struct Step {
-    enum class Kind { ReadRequest, Send, Pause, Close, Reset, Silent, Run };
+    enum class Kind { ReadRequest, Send, Pause, Close, Silent, Run };
     Kind kind;
     std::string bytes{};         // Send
     int ms = 0;                  // Pause
@@ -48,8 +48,6 @@ Step Send(std::string bytes);
 Step Pause(int ms);
 // Closes the connection gracefully.
 Step Close();
-// Aborts the connection (SO_LINGER 0): the client sees a reset.
-Step Reset();
 // Stays silent, still recording, until the client closes or the server stops.
 Step Silent();
 // Runs action on the connection's thread at this point of the script, e.g.

@@ -20,9 +20,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include "tests/support/Files.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/ServiceRecordBytes.h"
-#include "tests/support/TestEnvironment.h"
 
 namespace {
 
@@ -30,23 +30,6 @@ using namespace std::chrono_literals;
 using tarntest::Step;
 
 constexpr auto kPatience = 20s;
-
-// A temporary folder of the test's own, which tarn is told to use.
-class TempFolder {
-public:
-    TempFolder() : m_path(tarntest::RegistryPath() + ".tmp") { std::filesystem::create_directory(m_path); }
-    ~TempFolder() { std::filesystem::remove_all(m_path); }
-    const std::string& path() const { return m_path; }
-    std::vector<std::string> Files() const {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(m_path))
-            names.push_back(entry.path().filename().string());
-        return names;
-    }
-
-private:
-    std::string m_path;
-};
 
 // Runs in the child: tarn with args, its own registry and temporary folder.
 [[noreturn]] void ExecTarn(const std::vector<std::string>& args, const std::string& temp) {
@@ -60,51 +43,24 @@ private:
     _exit(127);
 }
 
-// Appends what fd has until it ends or patience runs out.
-void ReadAll(int fd, std::string& into, std::chrono::steady_clock::time_point until) {
-    char buffer[4096];
-    while (std::chrono::steady_clock::now() < until) {
-        pollfd wait{fd, POLLIN, 0};
-        if (poll(&wait, 1, 100) <= 0)
-            continue;
-        const ssize_t got = read(fd, buffer, sizeof buffer);
-        if (got <= 0)
-            return;
-        into.append(buffer, static_cast<std::size_t>(got));
-    }
-}
-
-struct Finished {
-    int status = -1;
+struct Output {
     std::string out, err;
 };
 
-// tarn with standard input empty and its output collected.
-Finished RunTarn(const std::vector<std::string>& args) {
-    const TempFolder temp;
-    int out[2], err[2];
-    if (pipe(out) != 0 || pipe(err) != 0)
-        return {};
+// tarn with standard input empty; what it wrote.
+Output RunTarn(const std::vector<std::string>& args) {
+    const tarntest::ScratchFolder temp;
+    const std::string out = temp / "out", err = temp / "err";
     const pid_t child = fork();
     if (child == 0) {
-        const int nothing = open("/dev/null", O_RDONLY);
-        dup2(nothing, STDIN_FILENO);
-        dup2(out[1], STDOUT_FILENO);
-        dup2(err[1], STDERR_FILENO);
+        dup2(open("/dev/null", O_RDONLY), STDIN_FILENO);
+        dup2(open(out.c_str(), O_WRONLY | O_CREAT, 0600), STDOUT_FILENO);
+        dup2(open(err.c_str(), O_WRONLY | O_CREAT, 0600), STDERR_FILENO);
+        alarm(std::chrono::seconds(kPatience).count()); // kept across exec: a tarn that hangs ends
         ExecTarn(args, temp.path());
     }
-    close(out[1]);
-    close(err[1]);
-    Finished finished;
-    const auto until = std::chrono::steady_clock::now() + kPatience;
-    std::thread errors([&] { ReadAll(err[0], finished.err, until); });
-    ReadAll(out[0], finished.out, until);
-    errors.join();
-    close(out[0]);
-    close(err[0]);
-    kill(child, SIGKILL); // only one that has outlived its patience is still there
-    waitpid(child, &finished.status, 0);
-    return finished;
+    waitpid(child, nullptr, 0);
+    return {tarntest::FileText(out), tarntest::FileText(err)};
 }
 
 // Bytes a terminal would act on: C0 but the line end, DEL, C1 in UTF-8,
@@ -171,7 +127,7 @@ TEST(Tarn, ShowsWhatTheServerSendsAsData) {
         server.Script(tarntest::Answer(c.reply));
         std::vector<std::string> args{"--server", server.Address()};
         args.insert(args.end(), c.args.begin(), c.args.end());
-        const Finished tarn = RunTarn(args);
+        const Output tarn = RunTarn(args);
         EXPECT_TRUE(TerminalSafe(tarn.out)) << tarn.out;
         EXPECT_TRUE(TerminalSafe(tarn.err)) << tarn.err;
         EXPECT_NE(std::string::npos, tarn.out.find(c.out)) << tarn.out;
@@ -222,7 +178,7 @@ TEST(Tarn, PutsTheTerminalBackAndLeavesNothingWhenASignalEndsIt) {
         SCOPED_TRACE(c.what);
         tarntest::ScriptedServer server;
         server.Script({tarntest::ReadRequest(), tarntest::Silent()});
-        const TempFolder temp;
+        const tarntest::ScratchFolder temp;
         const std::vector<std::string> args =
             c.atPrompt ? std::vector<std::string>{"--server", server.Address(), "ticket", "P", "e"}
                        : std::vector<std::string>{"--server", server.Address(), "servers", "P", "c"};
@@ -252,7 +208,7 @@ TEST(Tarn, PutsTheTerminalBackAndLeavesNothingWhenASignalEndsIt) {
                 std::this_thread::sleep_for(10ms);
             ASSERT_FALSE(server.Requests().empty());
         }
-        EXPECT_TRUE(temp.Files().empty()) << "tarn makes no temporary file";
+        EXPECT_TRUE(std::filesystem::is_empty(temp.path())) << "tarn makes no temporary file";
         if (c.typed)
             ASSERT_EQ(1, write(terminal, "\x03", 1));
         else
@@ -261,10 +217,11 @@ TEST(Tarn, PutsTheTerminalBackAndLeavesNothingWhenASignalEndsIt) {
         ASSERT_EQ(child, waitpid(child, &status, 0));
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.signal) << status;
         // A waiting lookup is stopped, and says so, before tarn ends.
-        if (!c.atPrompt)
+        if (!c.atPrompt) {
             EXPECT_TRUE(WaitFor(terminal, "cancelled while ", seen)) << seen;
+        }
         EXPECT_TRUE(Echoes(slave));
-        EXPECT_TRUE(temp.Files().empty());
+        EXPECT_TRUE(std::filesystem::is_empty(temp.path()));
         close(slave);
         close(terminal);
     }

@@ -11,23 +11,9 @@
 #include <aclapi.h>
 
 #include "platform/TraceOutput.h"
+#include "tests/support/Files.h"
 
 namespace {
-
-// The file's text; empty when there is none.
-std::string FileText(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return std::string();
-    char buffer[256];
-    DWORD got = 0;
-    std::string text;
-    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
-        text.append(buffer, got);
-    CloseHandle(file);
-    return text;
-}
 
 // Whether anyone but this user (and the system itself) may write the file.
 bool OthersMayWrite(const std::string& path) {
@@ -59,27 +45,6 @@ bool OthersMayWrite(const std::string& path) {
     return others;
 }
 
-// A folder of the test's own in the temporary folder, emptied and removed.
-class Folder {
-public:
-    Folder() : m_path(TempPath()) { CreateDirectoryA(m_path.c_str(), nullptr); }
-    ~Folder() {
-        for (const char* name : {"t.log", "second.log"})
-            DeleteFileA((m_path + "\\" + name).c_str());
-        RemoveDirectoryA((m_path + "\\dir.log").c_str());
-        RemoveDirectoryA(m_path.c_str());
-    }
-    std::string operator/(const char* name) const { return m_path + "\\" + name; }
-
-private:
-    static std::string TempPath() {
-        char folder[MAX_PATH + 1];
-        GetTempPathA(sizeof folder, folder);
-        return std::string(folder) + "tarn-trace-" + std::to_string(GetCurrentProcessId());
-    }
-    std::string m_path;
-};
-
 // A file with text that everyone may change.
 void MakeFile(const std::string& path, const char* text) {
     BYTE everyone[SECURITY_MAX_SID_SIZE];
@@ -105,17 +70,17 @@ TEST(TraceFile, IsAPlainFileOfTheUsersAlone) {
     const struct {
         const char* what;
         const char* destination;
-        void (*arrange)(const Folder&);
+        void (*arrange)(const tarntest::ScratchFolder&);
         bool used = true;
     } cases[] = {
-        {.what = "new", .destination = "t.log", .arrange = [](const Folder&) {}},
+        {.what = "new", .destination = "t.log", .arrange = [](const tarntest::ScratchFolder&) {}},
         {.what = "the user's, open to others", .destination = "t.log",
-         .arrange = [](const Folder& f) { MakeFile(f / "t.log", "earlier\n"); }},
+         .arrange = [](const tarntest::ScratchFolder& f) { MakeFile(f / "t.log", "earlier\n"); }},
         {.what = "a folder", .destination = "dir.log",
-         .arrange = [](const Folder& f) { CreateDirectoryA((f / "dir.log").c_str(), nullptr); },
+         .arrange = [](const tarntest::ScratchFolder& f) { CreateDirectoryA((f / "dir.log").c_str(), nullptr); },
          .used = false},
         {.what = "a file with a second name", .destination = "t.log",
-         .arrange = [](const Folder& f) {
+         .arrange = [](const tarntest::ScratchFolder& f) {
              MakeFile(f / "t.log", "earlier\n");
              ASSERT_TRUE(CreateHardLinkA((f / "second.log").c_str(), (f / "t.log").c_str(), nullptr));
          },
@@ -123,16 +88,16 @@ TEST(TraceFile, IsAPlainFileOfTheUsersAlone) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        const Folder folder;
+        const tarntest::ScratchFolder folder;
         c.arrange(folder);
         const std::string path = folder / c.destination;
-        const std::string before = FileText(path);
+        const std::string before = tarntest::FileText(path);
         {
             platform::TraceOutput output(path.c_str());
             EXPECT_EQ(c.used, !output.Failed());
             output.Write("line\n", 5);
         }
-        EXPECT_EQ(c.used ? before + "line\n" : before, FileText(path));
+        EXPECT_EQ(c.used ? before + "line\n" : before, tarntest::FileText(path));
         if (c.used) {
             EXPECT_FALSE(OthersMayWrite(path));
         }

@@ -1,7 +1,7 @@
 #include "tests/support/RegistryValues.h"
 
 #include <cstdlib>
-#include <initializer_list>
+#include <filesystem>
 #include <stdexcept>
 
 #include <sqlite3.h>
@@ -12,7 +12,7 @@ namespace tarntest {
 
 namespace {
 
-const char kHive[] = "HKEY_LOCAL_MACHINE\\";
+const std::string kHive = "HKEY_LOCAL_MACHINE\\";
 
 std::string Environment(const char* name) {
     const char* value = std::getenv(name);
@@ -32,101 +32,84 @@ std::string UserFile() {
     return named.empty() ? Environment("XDG_STATE_HOME") + "/tarn/registry.db" : named;
 }
 
-class Database {
+// A statement on the database file, its first parameters the texts; one
+// that writes makes the file and its tables when they are missing.
+class Statement {
 public:
-    // A read-only database must exist already; it is never created.
-    Database(const std::string& path, bool readOnly) {
-        const int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
-        if (sqlite3_open_v2(path.c_str(), &m_db, flags, nullptr) != SQLITE_OK) {
-            sqlite3_close(m_db);
-            m_db = nullptr;
-            if (!readOnly)
-                throw std::runtime_error("cannot open the test registry");
-            return;
-        }
-        sqlite3_busy_timeout(m_db, 5000);
-        if (!readOnly && sqlite3_exec(m_db,
-                                      "CREATE TABLE IF NOT EXISTS reg_keys(path TEXT PRIMARY KEY COLLATE NOCASE);"
-                                      "CREATE TABLE IF NOT EXISTS reg_values(key TEXT NOT NULL COLLATE NOCASE,"
-                                      " name TEXT NOT NULL COLLATE NOCASE, type INTEGER NOT NULL, data BLOB NOT NULL,"
-                                      " PRIMARY KEY(key, name));",
-                                      nullptr, nullptr, nullptr) != SQLITE_OK)
-            throw std::runtime_error(sqlite3_errmsg(m_db));
-    }
-    ~Database() { sqlite3_close(m_db); }
-
-    void CreateKey(const std::string& keyPath) {
-        const std::string full = kHive + keyPath;
-        for (std::string::size_type at = full.find('\\', sizeof(kHive) - 1);; at = full.find('\\', at + 1)) {
-            Step(Prepare("INSERT OR IGNORE INTO reg_keys(path) VALUES(?)", {full.substr(0, at)}));
-            if (at == std::string::npos)
-                break;
-        }
-    }
-
-    void Set(const std::string& keyPath, const std::string& name, std::uint32_t type, const std::string& bytes) {
-        CreateKey(keyPath);
-        sqlite3_stmt* insert =
-            Prepare("INSERT OR REPLACE INTO reg_values(key, name, type, data) VALUES(?, ?, ?, ?)", {kHive + keyPath, name});
-        sqlite3_bind_int64(insert, 3, type);
-        sqlite3_bind_blob(insert, 4, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
-        if (Step(insert) != SQLITE_DONE)
-            throw std::runtime_error("cannot write the test registry");
-    }
-
-    bool Get(const std::string& keyPath, const std::string& name, std::string& bytes, std::uint32_t* type) {
-        if (!m_db)
-            return false;
-        sqlite3_stmt* select = Prepare("SELECT type, data FROM reg_values WHERE key = ? AND name = ?", {kHive + keyPath, name});
-        const bool found = sqlite3_step(select) == SQLITE_ROW;
-        if (found) {
-            if (type)
-                *type = static_cast<std::uint32_t>(sqlite3_column_int64(select, 0));
-            const void* data = sqlite3_column_blob(select, 1);
-            bytes.assign(static_cast<const char*>(data), static_cast<std::size_t>(sqlite3_column_bytes(select, 1)));
-        }
-        sqlite3_finalize(select);
-        return found;
-    }
-
-private:
-    // A statement with texts bound to its first parameters.
-    sqlite3_stmt* Prepare(const char* sql, std::initializer_list<std::string> texts) {
-        sqlite3_stmt* statement = nullptr;
-        if (sqlite3_prepare_v2(m_db, sql, -1, &statement, nullptr) != SQLITE_OK)
-            throw std::runtime_error(sqlite3_errmsg(m_db));
+    Statement(const std::string& file, bool writes, const char* sql, std::initializer_list<std::string> texts) {
+        const int flags = writes ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READONLY;
+        if (sqlite3_open_v2(file.c_str(), &m_db, flags, nullptr) != SQLITE_OK ||
+            sqlite3_busy_timeout(m_db, 5000) != SQLITE_OK ||
+            (writes && sqlite3_exec(m_db,
+                         "CREATE TABLE IF NOT EXISTS reg_keys(path TEXT PRIMARY KEY COLLATE NOCASE);"
+                         "CREATE TABLE IF NOT EXISTS reg_values(key TEXT NOT NULL COLLATE NOCASE,"
+                         " name TEXT NOT NULL COLLATE NOCASE, type INTEGER NOT NULL, data BLOB NOT NULL,"
+                         " PRIMARY KEY(key, name));",
+                         nullptr, nullptr, nullptr) != SQLITE_OK) ||
+            sqlite3_prepare_v2(m_db, sql, -1, &m_statement, nullptr) != SQLITE_OK)
+            throw std::runtime_error("cannot use the test registry " + file + ": " + sqlite3_errmsg(m_db));
         int at = 0;
         for (const std::string& text : texts)
-            sqlite3_bind_text(statement, ++at, text.c_str(), -1, SQLITE_TRANSIENT);
-        return statement;
+            sqlite3_bind_text(m_statement, ++at, text.c_str(), -1, SQLITE_TRANSIENT);
     }
-    static int Step(sqlite3_stmt* statement) {
-        const int rc = sqlite3_step(statement);
-        sqlite3_finalize(statement);
-        return rc;
+    ~Statement() {
+        sqlite3_finalize(m_statement);
+        sqlite3_close(m_db);
     }
+    sqlite3_stmt* operator*() const { return m_statement; }
 
+private:
     sqlite3* m_db = nullptr;
+    sqlite3_stmt* m_statement = nullptr;
 };
+
+void Set(const std::string& file, const std::string& keyPath, const std::string& name, std::uint32_t type,
+         const std::string& bytes) {
+    sqlite3_step(*Statement(file, true, "INSERT OR IGNORE INTO reg_keys(path) VALUES(?)", {kHive + keyPath}));
+    const Statement insert(file, true, "INSERT OR REPLACE INTO reg_values(key, name, type, data) VALUES(?, ?, ?, ?)",
+                           {kHive + keyPath, name});
+    sqlite3_bind_int64(*insert, 3, type);
+    sqlite3_bind_blob(*insert, 4, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
+    if (sqlite3_step(*insert) != SQLITE_DONE)
+        throw std::runtime_error("cannot write the test registry");
+}
+
+// False when the file, the key or the value does not exist; reading makes no file.
+bool Get(const std::string& file, const std::string& keyPath, const std::string& name, std::string& bytes,
+         std::uint32_t* type) {
+    if (!std::filesystem::exists(file))
+        return false;
+    const Statement select(file, false, "SELECT type, data FROM reg_values WHERE key = ? AND name = ?", {kHive + keyPath, name});
+    if (sqlite3_step(*select) != SQLITE_ROW)
+        return false;
+    if (type)
+        *type = static_cast<std::uint32_t>(sqlite3_column_int64(*select, 0));
+    bytes.assign(static_cast<const char*>(sqlite3_column_blob(*select, 1)),
+                 static_cast<std::size_t>(sqlite3_column_bytes(*select, 1)));
+    return true;
+}
 
 } // namespace
 
 const bool kStoredLoginIsProtected = false;
 
-void CreateRegistryKey(const std::string& keyPath) { Database(MachineFile(), false).CreateKey(keyPath); }
-
 void SetRegistryValue(const std::string& keyPath, const std::string& name, std::uint32_t type,
                       const std::string& bytes) {
-    Database(MachineFile(), false).Set(keyPath, name, type, bytes);
+    Set(MachineFile(), keyPath, name, type, bytes);
 }
 
 bool GetRegistryValue(const std::string& keyPath, const std::string& name, std::string& bytes, std::uint32_t* type) {
-    return Database(MachineFile(), true).Get(keyPath, name, bytes, type);
+    return Get(MachineFile(), keyPath, name, bytes, type);
+}
+
+void SetUserRegistryValue(const std::string& keyPath, const std::string& name, std::uint32_t type,
+                          const std::string& bytes) {
+    Set(UserFile(), keyPath, name, type, bytes);
 }
 
 bool GetUserRegistryValue(const std::string& keyPath, const std::string& name, std::string& bytes,
                           std::uint32_t* type) {
-    return Database(UserFile(), true).Get(keyPath, name, bytes, type);
+    return Get(UserFile(), keyPath, name, bytes, type);
 }
 
 void SetStoredLogin(const std::string& text) {
@@ -141,11 +124,6 @@ bool GetStoredLogin(std::string& text) {
         return false;
     text.pop_back();
     return true;
-}
-
-void SetUserRegistryValue(const std::string& keyPath, const std::string& name, std::uint32_t type,
-                          const std::string& bytes) {
-    Database(UserFile(), false).Set(keyPath, name, type, bytes);
 }
 
 } // namespace tarntest

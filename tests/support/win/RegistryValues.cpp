@@ -54,8 +54,6 @@ DATA_BLOB In(const std::string& bytes) {
 
 const bool kStoredLoginIsProtected = true;
 
-void CreateRegistryKey(const std::string& keyPath) { RegCloseKey(Create(HKEY_LOCAL_MACHINE, keyPath)); }
-
 void SetRegistryValue(const std::string& keyPath, const std::string& name, std::uint32_t type,
                       const std::string& bytes) {
     SetValue(HKEY_LOCAL_MACHINE, keyPath, name, type, bytes);
