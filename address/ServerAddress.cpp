@@ -1,12 +1,12 @@
 #include "address/ServerAddress.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <new>
 #include <string>
 
 #include "address/Address.h"
+#include "address/ServerLocation.h"
 #include "vcom/Codes.h"
 
 namespace address {
@@ -26,20 +26,18 @@ ServerAddress::ServerAddress(std::uint32_t nameLength, std::uint32_t addressLeng
 
 vcom::ref<tarnclient::IServerAddress> ServerAddress::Make(std::string_view name, std::string_view address,
                                                         std::int32_t uc) {
-    const std::size_t colon = address.find(':');
-    if (colon == std::string_view::npos)
+    std::size_t colon = 0;
+    std::int32_t port = 0;
+    if (!SplitHostPort(address, colon, port))
         return {};
     if (name.size() > MaxText || address.size() > MaxText)
         vcom::Fail(vcom::OutOfMemory);
-    // atoi semantics for the port: leading blanks and a sign, digits up to the
-    // first other byte, no range check. The text after ':' ends at its NUL.
-    const std::string port(address.substr(colon + 1));
     void* memory = ::operator new(sizeof(ServerAddress) + name.size() + address.size() + 2, std::nothrow);
     if (!memory)
         vcom::Fail(vcom::OutOfMemory);
     auto* record = new (memory) ServerAddress(static_cast<std::uint32_t>(name.size()),
                                               static_cast<std::uint32_t>(address.size()),
-                                              static_cast<std::uint32_t>(colon), std::atoi(port.c_str()), uc);
+                                              static_cast<std::uint32_t>(colon), port, uc);
     char* texts = reinterpret_cast<char*>(record + 1);
     std::memcpy(texts, name.data(), name.size());
     texts[name.size()] = '\0';

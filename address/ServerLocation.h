@@ -2,8 +2,10 @@
 #ifndef TARN_ADDRESS_SERVERLOCATION_H
 #define TARN_ADDRESS_SERVERLOCATION_H
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace address {
 
@@ -13,8 +15,13 @@ struct ServerLocation {
     std::int32_t port = 0;
 };
 
-// Splits text at its first ':'; the port is read as atoi reads it. False when
-// there is no ':'.
+// The place of text's first ':' and the port after it, read as atoi reads
+// it (leading blanks and a sign, digits up to the first other byte, no range
+// check). False when there is no ':'. Server locations and server records
+// are split alike.
+bool SplitHostPort(std::string_view text, std::size_t& colon, std::int32_t& port);
+
+// text split by SplitHostPort, address kept whole.
 bool SplitLocation(const std::string& text, ServerLocation& out);
 
 } // namespace address

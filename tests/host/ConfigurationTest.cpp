@@ -22,31 +22,8 @@ Ref<IServerLocation> Get(const char* address, std::int32_t* err, std::int32_t id
     return Ref<IServerLocation>::Adopt(tarntest::Core()->GetConfiguration(id, err, address));
 }
 
-struct Split {
-    const char* text;
-    const char* host;
-    std::int32_t port;
-};
-
-class LocationText : public testing::TestWithParam<Split> {};
-
-TEST_P(LocationText, SplitsAtTheFirstColonAndReadsThePortAsAtoiDoes) {
-    std::int32_t err = 99;
-    auto location = Get(GetParam().text, &err);
-    ASSERT_TRUE(location);
-    EXPECT_EQ(err, vcom::Success);
-    EXPECT_EQ(Take(location->GetAddress()), GetParam().text);
-    EXPECT_EQ(Take(location->GetHost()), GetParam().host);
-    EXPECT_EQ(location->GetPort(), GetParam().port);
-}
-
-INSTANTIATE_TEST_SUITE_P(Configuration, LocationText,
-                         testing::Values(Split{.text = ":8080", .host = "", .port = 8080},
-                                         Split{.text = "host:80x", .host = "host", .port = 80},
-                                         Split{.text = "a:b:c", .host = "a", .port = 0},
-                                         Split{.text = "h: -12", .host = "h", .port = -12}));
-
-// A failed call fixes nothing; the first successful one fixes the location,
+// (How a location splits into host and port: the lookup test's server
+// records, which are split alike.) A failed call fixes nothing; the first successful one fixes the location,
 // which no Release destroys.
 TEST(Configuration, TheFirstSuccessfulCallFixesTheLocationForGood) {
     std::int32_t err = 0;

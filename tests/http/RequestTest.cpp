@@ -54,28 +54,6 @@ TEST_F(RequestTest, PostIsSentByteForByteOrRefusedBeforeSending) {
     }
 }
 
-// True when no start-up of the socket library is left to clean up.
-bool SocketLibraryBalanced() { return platform::SocketCleanup() == platform::SocketError; }
-
-// No server here: on Windows its own socket start-up would hide ours.
-TEST_F(RequestTest, StartupFailuresAreReportedAndUndoneAndEveryObjectCleansUp) {
-    const struct { SocketCall call; int error; const char* failure; } rows[] = {
-        {.call = SocketCall::Startup, .error = 10091,
-         .failure = "CHttp::Startup : call to ::WSAStartup failed - error code = 10091"},
-        {.call = SocketCall::Startup, .error = 0,
-         .failure = "CHttp::Startup : call to ::WSAStartup failed - WinSock 1.1 not supported on client machine"},
-        {.call = SocketCall::Open, .error = 10024,
-         .failure = "CHttp::CreateSocket : call to ::socket failed - error code = 10024"},
-    };
-    for (const auto& row : rows) {
-        FailSocketCalls(row.call, 1, row.error);
-        EXPECT_EQ(FailureText([] { CHttp http; }), row.failure);
-        EXPECT_TRUE(SocketLibraryBalanced()) << row.failure;
-    }
-    { CHttp first, second; }
-    EXPECT_TRUE(SocketLibraryBalanced());
-}
-
 // Resolution and connect (on the same socket) are tried twice each; a host
 // name over 1023 characters is refused before it is looked up. A peer whose
 // accept queue is full neither accepts nor refuses: each of the two connect
