@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <new>
 
 #include "vcom/Codes.h"
 
@@ -15,12 +14,12 @@ char* ReplyBody::Room(std::size_t room) {
     std::size_t capacity = std::max(m_capacity * 2, needed);
     if (needed <= http::MaxReplyBody + 1)
         capacity = std::min(capacity, http::MaxReplyBody + 1);
-    std::unique_ptr<char[]> data(new (std::nothrow) char[capacity]);
-    if (!data)
+    // A failed realloc leaves the old block, and the holder keeps it.
+    char* grown = static_cast<char*>(std::realloc(m_data.get(), capacity));
+    if (!grown)
         vcom::Fail(vcom::OutOfMemory);
-    if (m_size)
-        std::memcpy(data.get(), m_data.get(), m_size);
-    m_data = std::move(data);
+    m_data.release();
+    m_data.reset(grown);
     m_capacity = capacity;
     return m_data.get() + m_size;
 }

@@ -1,9 +1,12 @@
 // The bytes of one reply body, received straight into one growing block (no
-// zero-filling, no second copy) and read in place by the decoder.
+// zero-filling, no second copy) and read in place by the decoder. The block
+// grows with realloc, which moves a large block's pages rather than copying
+// them, so a body near the bound needs about its own size, not twice it.
 #ifndef TARN_HTTP_REPLYBODY_H
 #define TARN_HTTP_REPLYBODY_H
 
 #include <cstddef>
+#include <cstdlib>
 #include <memory>
 
 namespace http {
@@ -32,7 +35,10 @@ public:
     void Terminate();
 
 private:
-    std::unique_ptr<char[]> m_data;
+    struct Free {
+        void operator()(char* block) const { std::free(block); }
+    };
+    std::unique_ptr<char, Free> m_data;
     std::size_t m_size = 0;
     std::size_t m_capacity = 0;
 };
